@@ -1,0 +1,18 @@
+#include "shell/registry.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    // The run lasts while any screen is loaded, shown or not; the registry says when it is over.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    qirtaz::Registry registry;
+    QObject::connect(&registry, &qirtaz::Registry::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    qirtaz::bindAll(registry);
+    qirtaz::start(registry);
+    return QApplication::exec();
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The post: the whole text of the main window's box Text1. It changes only by
+// the user's own editing and by three changes of the whole text: append,
+// wrap and clear. Each change is one step of the box's undo history and
+// leaves the caret, the selection and the scroll position where they were.
+
+#include <QString>
+#include <QStringView>
+
+class QTextDocument;
+
+namespace qirtaz {
+class Registry;
+class ScreenInstance;
+namespace screens {
+class MultiLineBox;
+}
+
+namespace post {
+
+// Every code unit of the text, with a line break as "\n". (A plain-text
+// export would turn no-break spaces into blanks and line separators into
+// line breaks.)
+QString text(const QTextDocument& document);
+
+// The old text followed directly by fragment.
+void append(QTextDocument& document, QStringView fragment);
+// opening, then the old text, then closing.
+void wrap(QTextDocument& document, QStringView opening, QStringView closing);
+// The empty text.
+void clear(QTextDocument& document);
+
+} // namespace post
+
+// The post as a command reaches it: through the registry, which loads the main
+// window (hidden) if it is not loaded. A change made while the main window is
+// not shown shows it, so the post the user just changed is never out of sight.
+class PostBuffer {
+public:
+    explicit PostBuffer(Registry& registry);
+
+    screens::MultiLineBox& box();
+    QString text();
+
+    void append(QStringView fragment);
+    void wrap(QStringView opening, QStringView closing);
+    void clear();
+
+private:
+    void changed();
+
+    ScreenInstance& mainWindow_;
+};
+
+} // namespace qirtaz

@@ -1,0 +1,24 @@
+#pragma once
+// The insertion dialogs' commands. Each reads its own boxes at the moment of the
+// click, changes the post once, and closes its dialog.
+
+#include <QString>
+#include <QStringView>
+
+namespace qirtaz {
+class Registry;
+class ScreenInstance;
+
+void bindLinkDialogs(Registry& registry);  // image, link, web page, Flash, sound, RealMedia
+void bindQuoteDialogs(Registry& registry); // the two quote dialogs
+void bindColourPicker(Registry& registry); // the colour list and its seven dialogs
+void bindSizePicker(Registry& registry);   // the font-size dialog
+
+namespace dialogs {
+// The whole current text of one of a dialog's single-line boxes.
+QString boxText(ScreenInstance& dialog, QStringView box);
+// The close-without-inserting command: the dialog goes, the post stays as it is.
+void bindClose(Registry& registry, QStringView dialog, QStringView control);
+} // namespace dialogs
+
+} // namespace qirtaz

@@ -1,0 +1,22 @@
+#include "composer/markup.h"
+#include "composer/post.h"
+#include "dialogs/dialogs.h"
+#include "shell/registry.h"
+
+namespace qirtaz {
+
+void bindQuoteDialogs(Registry& registry) {
+    // Form18 is the one the quote box opens; Form5 inserts alike.
+    for (const char16_t* screen : {u"Form18", u"Form5"}) {
+        registry.bind(screen, u"Image1", [&registry, screen] {
+            ScreenInstance& self = registry.instance(screen);
+            PostBuffer post(registry);
+            post.append(markup::quoteTag(dialogs::boxText(self, u"Text1")));
+            self.unload();
+        });
+        // Form5's cancel picture closes it too, as every other cancel picture does.
+        dialogs::bindClose(registry, screen, u"Image2");
+    }
+}
+
+} // namespace qirtaz

@@ -1,0 +1,46 @@
+#include "composer/markup.h"
+#include "composer/post.h"
+#include "dialogs/dialogs.h"
+#include "shell/registry.h"
+
+namespace qirtaz {
+namespace {
+
+constexpr char16_t SizeDialog[] = u"Form17";
+
+// One row per size: its number wraps the whole post, its OK button appends the
+// text of its own box.
+struct SizeRow {
+    const char16_t* number;
+    const char16_t* box;
+    const char16_t* ok;
+    QStringView opening;
+};
+
+constexpr SizeRow sizeRows[] = {
+    {u"Label2", u"Text1", u"Command1", markup::Size1},
+    {u"Label3", u"Text2", u"Command2", markup::Size2},
+    {u"Label4", u"Text3", u"Command3", markup::Size3},
+    {u"Label5", u"Text4", u"Command4", markup::Size4},
+    {u"Label6", u"Text5", u"Command5", markup::Size5},
+};
+
+} // namespace
+
+void bindSizePicker(Registry& registry) {
+    for (const SizeRow& row : sizeRows) {
+        registry.bind(SizeDialog, row.number, [&registry, opening = row.opening] {
+            PostBuffer(registry).wrap(opening, markup::SizeClose);
+            registry.instance(SizeDialog).unload();
+        });
+        registry.bind(SizeDialog, row.ok, [&registry, row] {
+            ScreenInstance& self = registry.instance(SizeDialog);
+            PostBuffer post(registry);
+            post.append(markup::sizeTag(row.opening, dialogs::boxText(self, row.box)));
+            self.unload();
+        });
+    }
+    dialogs::bindClose(registry, SizeDialog, u"Image1");
+}
+
+} // namespace qirtaz

@@ -1,0 +1,205 @@
+#include "screens/builder.h"
+
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace qirtaz::screens {
+namespace {
+
+QString utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QColor rgb(int colour) {
+    return QColor::fromRgb(QRgb(colour));
+}
+
+QFont fontFor(Face face) {
+    switch (face) {
+    case Face::Default:
+        break;
+    case Face::DecorativeArabic9Bold: {
+        QFont font(QStringLiteral("KacstDecorative"), 9, QFont::Bold);
+        font.setStyleHint(QFont::Decorative);
+        return font;
+    }
+    case Face::SansSerif12BoldItalic: {
+        QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        font.setPointSize(12);
+        font.setBold(true);
+        font.setItalic(true);
+        return font;
+    }
+    }
+    return {};
+}
+
+void setColour(QWidget* widget, QPalette::ColorRole role, int colour) {
+    if (colour == DefaultColour)
+        return;
+    QPalette palette = widget->palette();
+    palette.setColor(role, rgb(colour));
+    widget->setPalette(palette);
+}
+
+QWidget* makeLabel(const Control& row, QWidget* parent) {
+    auto* label = new ClickableLabel(parent);
+    label->setText(utf8(row.text));
+    label->setWordWrap(true);
+    label->setAlignment(((row.look & Centred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+    setColour(label, QPalette::WindowText, row.textColour);
+    if (!(row.look & Transparent)) {
+        label->setAutoFillBackground(true);
+        const int back = row.backColour != DefaultColour
+                             ? row.backColour
+                             : int(label->palette().color(QPalette::Button).rgb() & 0xFFFFFF);
+        setColour(label, QPalette::Window, back);
+    }
+    return label;
+}
+
+QWidget* makeTextBox(const Control& row, QWidget* parent) {
+    QWidget* box = nullptr;
+    if (row.look & MultiLine) {
+        auto* edit = new MultiLineBox(parent);
+        edit->setPlainText(utf8(row.text));
+        if (!(row.look & BothScrollBars)) {
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        }
+        box = edit;
+    } else {
+        auto* edit = new QLineEdit(parent);
+        // A pasted text is never cut short: the box takes as much as the user gives it.
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setText(utf8(row.text));
+        box = edit;
+    }
+    setColour(box, QPalette::Text, row.textColour);
+    return box;
+}
+
+QWidget* makePicture(const Control& row, QWidget* parent) {
+    auto* picture = new PictureControl(parent);
+    if (row.look & Sunken) {
+        picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        picture->setLineWidth(2);
+    }
+    return picture;
+}
+
+QWidget* makeControl(const Control& row, QWidget* parent) {
+    QWidget* widget = nullptr;
+    switch (row.kind) {
+    case Kind::Label:
+        widget = makeLabel(row, parent);
+        break;
+    case Kind::TextBox:
+        widget = makeTextBox(row, parent);
+        break;
+    case Kind::CommandButton:
+        widget = new QPushButton(utf8(row.text), parent);
+        break;
+    case Kind::OptionButton:
+        widget = new QRadioButton(utf8(row.text), parent);
+        break;
+    case Kind::Picture:
+        widget = makePicture(row, parent);
+        break;
+    }
+    widget->setObjectName(QLatin1StringView(row.name));
+    widget->setGeometry(row.rect.toPixels());
+    if (*row.tooltip)
+        widget->setToolTip(utf8(row.tooltip));
+    if (row.face != Face::Default)
+        widget->setFont(fontFor(row.face));
+    if (!takesFocus(row.kind))
+        widget->setFocusPolicy(Qt::NoFocus);
+    return widget;
+}
+
+Qt::WindowFlags frameFor(const Screen& screen) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
+    if (screen.minimizable)
+        flags |= Qt::WindowMinimizeButtonHint;
+    return flags;
+}
+
+// A screen's option buttons form one group: choosing one clears the others.
+// Kept by hand rather than by Qt's own exclusive groups, which let Tab stop at
+// one button of the group only; here Tab stops at every one of them.
+void groupOptionButtons(QWidget* client) {
+    const auto options = client->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+    for (QRadioButton* option : options) {
+        option->setAutoExclusive(false);
+        QObject::connect(option, &QRadioButton::toggled, option, [option, options](bool chosen) {
+            if (!chosen)
+                return;
+            for (QRadioButton* other : options)
+                if (other != option)
+                    other->setChecked(false);
+        });
+    }
+}
+
+} // namespace
+
+std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
+    auto window = std::make_unique<ScreenWindow>();
+    window->setObjectName(QLatin1StringView(screen.name));
+    window->setWindowTitle(utf8(screen.caption));
+    window->setWindowFlags(frameFor(screen));
+
+    QWidget* client = window->client();
+    const QRect area = screen.client.toPixels();
+    client->setFixedSize(area.size());
+    if (screen.backColour != DefaultColour) {
+        client->setAutoFillBackground(true);
+        setColour(client, QPalette::Window, screen.backColour);
+    }
+    window->move(area.topLeft());
+
+    if (screen.menu) {
+        QMenuBar* bar = window->addMenuBar();
+        QMenu* menu = bar->addMenu(utf8(screen.menu->caption));
+        menu->setObjectName(QLatin1StringView(screen.menu->name));
+        QAction* item = menu->addAction(utf8(screen.menu->itemCaption));
+        item->setObjectName(QLatin1StringView(screen.menu->itemName));
+    }
+
+    // Rows run front to back and a widget made later lies above those made
+    // before it, so build back to front: windowless controls first, then the
+    // windowed ones, which always lie above them.
+    std::vector<std::pair<int, QWidget*>> focusable;
+    for (bool windowed : {false, true}) {
+        for (auto row = screen.controls.rbegin(); row != screen.controls.rend(); ++row) {
+            if (takesFocus(row->kind) != windowed)
+                continue;
+            QWidget* widget = makeControl(*row, client);
+            if (windowed)
+                focusable.emplace_back(row->tab, widget);
+        }
+    }
+
+    groupOptionButtons(client);
+
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < focusable.size(); ++i)
+        QWidget::setTabOrder(focusable[i - 1].second, focusable[i].second);
+    if (!focusable.empty())
+        focusable.front().second->setFocus(Qt::OtherFocusReason);
+
+    return window;
+}
+
+} // namespace qirtaz::screens

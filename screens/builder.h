@@ -1,0 +1,16 @@
+#pragma once
+
+#include "screens/catalogue.h"
+#include "screens/controls.h"
+
+#include <memory>
+
+namespace qirtaz::screens {
+
+// Builds a screen's window from its catalogue entry: every control at its
+// rectangle with its design values, front to back as listed, tab order by tab
+// number, and the keyboard focus on the first control that can take it.
+// Each control's object name is its name in the entry.
+std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen);
+
+} // namespace qirtaz::screens

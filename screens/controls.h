@@ -1,0 +1,102 @@
+#pragma once
+// The kinds of control the screens are built from, beyond Qt's own line edit,
+// push button and radio button.
+
+#include <QFrame>
+#include <QLabel>
+#include <QTextEdit>
+
+#include <functional>
+
+class QMenuBar;
+
+namespace qirtaz::screens {
+
+// One screen's window: a client area of fixed size, under a menu bar where
+// the screen has one. Closing it through its frame is reported, never refused.
+class ScreenWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScreenWindow(QWidget* parent = nullptr);
+
+    QWidget* client() const { return client_; }
+    QMenuBar* menuBar() const { return menuBar_; }
+    QMenuBar* addMenuBar();
+
+signals:
+    void closedThroughFrame();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
+};
+
+// Something that reports a click: a press and a release of the left button
+// on the same control, as a push button does.
+class Clickable {
+public:
+    bool pressedOnMe = false;
+    bool handlePress(QMouseEvent* event);
+    bool handleRelease(QMouseEvent* event, const QWidget& self);
+};
+
+// A picture, optionally framed by a sunken border two pixels wide. Without a
+// picture it draws only its border, but still takes clicks over its whole rectangle.
+class PictureControl : public QFrame {
+    Q_OBJECT
+public:
+    explicit PictureControl(QWidget* parent = nullptr);
+
+    void setPicture(const QPixmap& picture);
+    const QPixmap& picture() const { return picture_; }
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap picture_;
+    Clickable click_;
+};
+
+// A label that reports clicks; transparent ones let what lies behind show through.
+class ClickableLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickableLabel(QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Clickable click_;
+};
+
+// The multi-line text box: plain text only, lines that never wrap, both scroll bars.
+// Its alignment applies to every line, present and future, in the absolute sense:
+// right means the right edge, whatever the language of the line.
+class MultiLineBox : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit MultiLineBox(QWidget* parent = nullptr);
+
+    void setTextAlignment(Qt::Alignment horizontal);
+    Qt::Alignment textAlignment() const;
+};
+
+// Connects a control's click, whatever its kind, to a handler that lives as long
+// as context does. Returns false for a control that cannot be clicked.
+bool onClick(QObject* control, QObject* context, std::function<void()> handler);
+
+} // namespace qirtaz::screens

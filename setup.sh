@@ -1,0 +1,45 @@
+#!/bin/sh
+# Sets up what this machine lacks, builds, and then runs the program or its tests.
+#   ./setup.sh run          build and start Qirtaz
+#   ./setup.sh test         build and run every test
+#   ./setup.sh test asan    the same under the address, undefined and leak sanitizers
+set -eu
+cd "$(dirname "$0")"
+
+what=${1:-run}
+preset=${2:-dev}
+
+packages="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-kacst fonts-dejavu-core"
+if [ "$what" = test ]; then
+    # The end-to-end test drives the real program on a virtual X display.
+    packages="$packages xvfb xauth openbox xdotool xclip x11-utils python3"
+fi
+
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    as_root=""
+    [ "$(id -u)" -eq 0 ] || as_root=sudo
+    $as_root apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $missing
+fi
+
+cmake --preset "$preset"
+cmake --build --preset "$preset"
+
+case "$what" in
+run)
+    exec "./build/qirtaz"
+    ;;
+test)
+    ctest --preset "$preset"
+    ;;
+*)
+    echo "usage: $0 run | test [dev|asan]" >&2
+    exit 2
+    ;;
+esac

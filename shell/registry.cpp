@@ -1,0 +1,186 @@
+#include "shell/registry.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+
+namespace qirtaz {
+
+ScreenInstance::ScreenInstance(Registry& registry, const screens::Screen& entry)
+    : registry_(registry)
+    , entry_(entry) {}
+
+QString ScreenInstance::name() const {
+    return QLatin1StringView(entry_.name);
+}
+
+bool ScreenInstance::isShown() const {
+    return window_ && window_->isVisible();
+}
+
+ScreenState ScreenInstance::state() const {
+    if (!window_)
+        return ScreenState::Created;
+    return window_->isVisible() ? ScreenState::Shown : ScreenState::LoadedHidden;
+}
+
+void ScreenInstance::load() {
+    window_ = screens::buildWindow(entry_);
+    QObject::connect(window_.get(), &screens::ScreenWindow::closedThroughFrame, window_.get(),
+                     [this] { unload(); });
+    registry_.loaded(*this);
+}
+
+QObject& ScreenInstance::control(QStringView controlName) {
+    if (!window_)
+        load();
+    if (auto* found = window_->findChild<QObject*>(controlName.toString()))
+        return *found;
+    throw std::logic_error("screen " + name().toStdString() + " has no control " +
+                           controlName.toString().toStdString());
+}
+
+void ScreenInstance::show() {
+    if (registry_.hasEnded())
+        return;
+    if (!window_)
+        load();
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+void ScreenInstance::unload() {
+    if (!window_)
+        return;
+    registry_.retire(std::move(window_));
+    registry_.unloaded();
+}
+
+Registry::Registry() {
+    instances_.resize(screens::allScreens().size());
+}
+
+Registry::~Registry() {
+    for (auto& instance : instances_)
+        if (instance)
+            instance->window_.reset();
+    for (const auto& window : retired_)
+        delete window.data();
+}
+
+int Registry::indexOf(QStringView screen) const {
+    const auto all = screens::allScreens();
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (screen == QLatin1StringView(all[i].name))
+            return int(i);
+    return -1;
+}
+
+ScreenInstance& Registry::instance(QStringView screen) {
+    const int index = indexOf(screen);
+    if (index < 0)
+        throw std::invalid_argument("no screen " + screen.toString().toStdString());
+    auto& slot = instances_[std::size_t(index)];
+    if (!slot)
+        slot.reset(new ScreenInstance(*this, screens::allScreens()[std::size_t(index)]));
+    return *slot;
+}
+
+ScreenState Registry::state(QStringView screen) const {
+    const int index = indexOf(screen);
+    if (index < 0 || !instances_[std::size_t(index)])
+        return ScreenState::Absent;
+    return instances_[std::size_t(index)]->state();
+}
+
+bool Registry::anyLoaded() const {
+    for (const auto& instance : instances_)
+        if (instance && instance->isLoaded())
+            return true;
+    return false;
+}
+
+void Registry::bind(QStringView screen, QStringView control, Handler handler) {
+    const int index = indexOf(screen);
+    if (index < 0)
+        throw std::invalid_argument("no screen " + screen.toString().toStdString());
+    const screens::Screen& entry = screens::allScreens()[std::size_t(index)];
+    const bool isMenuItem = entry.menu && control == QLatin1StringView(entry.menu->itemName);
+    if (!isMenuItem && !screens::findControl(entry, control))
+        throw std::invalid_argument("screen " + screen.toString().toStdString() +
+                                    " has no control " + control.toString().toStdString());
+    bindings_.push_back({screen.toString(), control.toString(), std::move(handler)});
+}
+
+void Registry::setLoadStep(QStringView screen, LoadStep step) {
+    if (indexOf(screen) < 0)
+        throw std::invalid_argument("no screen " + screen.toString().toStdString());
+    loadSteps_.emplace_back(screen.toString(), std::move(step));
+}
+
+void Registry::loaded(ScreenInstance& instance) {
+    screens::ScreenWindow* window = instance.window();
+    const QString name = instance.name();
+    for (const Binding& binding : bindings_) {
+        if (binding.screen != name)
+            continue;
+        QObject* control = window->findChild<QObject*>(binding.control);
+        if (!control ||
+            !screens::onClick(control, window, [this, handler = binding.handler] { run(handler); }))
+            throw std::logic_error("cannot bind a click to " + binding.control.toStdString());
+    }
+    for (const auto& [screen, step] : loadSteps_)
+        if (screen == name)
+            step(instance);
+}
+
+void Registry::retire(std::unique_ptr<screens::ScreenWindow> window) {
+    window->hide();
+    // The handler that unloads a screen is usually running inside a signal of one
+    // of that screen's own controls; the window goes once the handler is done.
+    std::erase_if(retired_, [](const QPointer<QWidget>& gone) { return gone.isNull(); });
+    retired_.emplace_back(window.get());
+    window.release()->deleteLater();
+}
+
+void Registry::unloaded() {
+    if (!ended_ && !anyLoaded()) {
+        ended_ = true;
+        emit finished();
+    }
+}
+
+void Registry::messageBox(const QString& prompt) {
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), prompt,
+                    QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void Registry::end() {
+    if (ended_)
+        return;
+    ended_ = true;
+    for (auto& instance : instances_)
+        if (instance && instance->window_)
+            retire(std::move(instance->window_));
+    emit finished();
+}
+
+void Registry::run(const Handler& handler) {
+    if (ended_)
+        return;
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        messageBox(QStringLiteral("تعذّر إتمام هذا الأمر، وبقي النص كما كان.\n") +
+                   QString::fromUtf8(error.what()));
+    } catch (...) {
+        messageBox(QStringLiteral("تعذّر إتمام هذا الأمر، وبقي النص كما كان."));
+    }
+}
+
+} // namespace qirtaz

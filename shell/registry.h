@@ -1,0 +1,121 @@
+#pragma once
+// One instance of each screen, created on first use and kept for the whole run;
+// loading builds a screen's window from the catalogue, unloading destroys it.
+// Every handler reaches other screens, and their controls, only through here.
+
+#include "screens/builder.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace qirtaz {
+
+enum class ScreenState { Absent, Created, LoadedHidden, Shown };
+
+class Registry;
+
+class ScreenInstance {
+public:
+    QString name() const;
+    bool isLoaded() const { return window_ != nullptr; }
+    bool isShown() const;
+    ScreenState state() const;
+
+    // The window while the screen is loaded, nullptr otherwise.
+    screens::ScreenWindow* window() const { return window_.get(); }
+
+    // Loads the screen, hidden, if it is not loaded, then gives the named
+    // control. Throws std::logic_error for a name the screen does not have
+    // or a control of another kind.
+    QObject& control(QStringView controlName);
+    template <class T> T& control(QStringView controlName) {
+        if (auto* typed = qobject_cast<T*>(&control(controlName)))
+            return *typed;
+        throw std::logic_error("control " + controlName.toString().toStdString() +
+                               " is not of the kind asked for");
+    }
+
+    // Loads if needed, makes visible, brings to the front and activates.
+    // Modeless and without an owner: returns at once.
+    void show();
+
+    // Hides and destroys the window with all its controls. Safe from a handler
+    // of this very screen: the handler may go on and show other screens.
+    void unload();
+
+private:
+    friend class Registry;
+    ScreenInstance(Registry& registry, const screens::Screen& entry);
+    void load();
+
+    Registry& registry_;
+    const screens::Screen& entry_;
+    std::unique_ptr<screens::ScreenWindow> window_;
+};
+
+class Registry : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+    using LoadStep = std::function<void(ScreenInstance&)>;
+
+    // Registers every screen of the catalogue, in its order; none is created yet.
+    Registry();
+    ~Registry() override;
+
+    // The screen's one instance, created on first access. Throws
+    // std::invalid_argument for a name that is no screen.
+    ScreenInstance& instance(QStringView screen);
+
+    // Absent until first access, then as the instance says.
+    ScreenState state(QStringView screen) const;
+    bool anyLoaded() const;
+
+    // Runs handler on every click of that control, on every load of the screen.
+    // Throws std::invalid_argument for a control the catalogue does not have.
+    void bind(QStringView screen, QStringView control, Handler handler);
+    // Runs after the screen's controls are built, on every load.
+    void setLoadStep(QStringView screen, LoadStep step);
+
+    // A modal box with a single OK button over the whole application; returns
+    // when the user has dismissed it.
+    void messageBox(const QString& prompt);
+
+    // Ends the run at once: every screen disappears and no handler runs any more.
+    void end();
+    bool hasEnded() const { return ended_; }
+
+    // Runs one handler to its end. An error that escapes it is reported in a
+    // message box and the program goes on, with every screen as the handler left it.
+    void run(const Handler& handler);
+
+signals:
+    // The run is over: end was called, or no screen is loaded any more.
+    void finished();
+
+private:
+    friend class ScreenInstance;
+    struct Binding {
+        QString screen;
+        QString control;
+        Handler handler;
+    };
+    int indexOf(QStringView screen) const;
+    void loaded(ScreenInstance& instance);
+    void retire(std::unique_ptr<screens::ScreenWindow> window);
+    void unloaded();
+
+    std::vector<std::unique_ptr<ScreenInstance>> instances_; // catalogue order
+    std::vector<Binding> bindings_;
+    std::vector<std::pair<QString, LoadStep>> loadSteps_;
+    std::vector<QPointer<QWidget>> retired_; // unloaded windows waiting to be deleted
+    bool ended_ = false;
+};
+
+} // namespace qirtaz

@@ -1,0 +1,95 @@
+#include "support.h"
+
+#include "composer/post.h"
+#include "screens/catalogue.h"
+#include "shell/startup.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+namespace qirtaz::testing {
+
+Program::Program() {
+    QObject::connect(&registry, &Registry::finished, &registry, [this] { finished = true; });
+    bindAll(registry);
+    start(registry);
+}
+
+Program::~Program() = default;
+
+screens::ScreenWindow* windowOf(Registry& registry, QStringView screen) {
+    return registry.instance(screen).window();
+}
+
+bool exposed(Registry& registry, QStringView screen) {
+    auto* window = windowOf(registry, screen);
+    return window && QTest::qWaitForWindowExposed(window);
+}
+
+void clickAtTwips(Registry& registry, QStringView screen, QPoint twips) {
+    auto* window = windowOf(registry, screen);
+    QVERIFY2(window, "the screen is not loaded");
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QPoint inWindow = window->client()->mapTo(window, twips / 15);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+}
+
+void click(Registry& registry, QStringView screen, QStringView control) {
+    const screens::Screen* entry = screens::findScreen(screen);
+    QVERIFY(entry);
+    const screens::Control* row = screens::findControl(*entry, control);
+    QVERIFY2(row, qPrintable(control.toString()));
+    const QRect rect =
+        row->rect.toPixels().intersected(QRect(QPoint(), entry->client.toPixels().size()));
+    clickAtTwips(registry, screen, rect.center() * 15);
+}
+
+QString postText(Registry& registry) {
+    return PostBuffer(registry).text();
+}
+
+void setPost(Registry& registry, const QString& text) {
+    auto& box = PostBuffer(registry).box();
+    box.clear();
+    box.insertPlainText(text);
+}
+
+QLineEdit& box(Registry& registry, QStringView screen, QStringView control) {
+    return registry.instance(screen).control<QLineEdit>(control);
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class MessageBoxes::Watcher : public QObject {
+public:
+    explicit Watcher(QStringList& seen)
+        : seen_(seen) {}
+
+protected:
+    void timerEvent(QTimerEvent*) override {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen_ << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    }
+
+private:
+    QStringList& seen_;
+};
+
+MessageBoxes::MessageBoxes()
+    : watcher_(new Watcher(seen)) {
+    timer_ = watcher_->startTimer(5);
+}
+
+MessageBoxes::~MessageBoxes() {
+    delete watcher_;
+}
+
+} // namespace qirtaz::testing

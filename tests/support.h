@@ -1,0 +1,56 @@
+#pragma once
+// What the suites share: a program with every command bound, clicks that go
+// through the window's own hit testing, and a hand that dismisses message boxes.
+
+#include "shell/registry.h"
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+class QLineEdit;
+
+namespace qirtaz::testing {
+
+// The program as main() sets it up, with its main window shown.
+class Program {
+public:
+    Program();
+    ~Program();
+    Registry registry;
+    bool finished = false;
+};
+
+screens::ScreenWindow* windowOf(Registry& registry, QStringView screen);
+
+// Clicks at a point of the screen's client area, given in twips as the layout
+// sheets give it, through the window: the front-most control there takes it.
+void clickAtTwips(Registry& registry, QStringView screen, QPoint twips);
+// Clicks the middle of the part of a control that lies inside the client area.
+void click(Registry& registry, QStringView screen, QStringView control);
+
+QString postText(Registry& registry);
+void setPost(Registry& registry, const QString& text);
+
+QLineEdit& box(Registry& registry, QStringView screen, QStringView control);
+
+// Lets unloaded windows really go.
+void flushDeletes();
+
+// Dismisses the next message boxes with OK as soon as they show, keeping their texts.
+class MessageBoxes {
+public:
+    MessageBoxes();
+    ~MessageBoxes();
+    QStringList seen;
+
+private:
+    int timer_ = 0;
+    class Watcher;
+    Watcher* watcher_;
+};
+
+// Waits until the screen's window is exposed, so that clicks on it arrive.
+bool exposed(Registry& registry, QStringView screen);
+
+} // namespace qirtaz::testing

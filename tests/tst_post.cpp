@@ -1,0 +1,216 @@
+// The three changes of the post, on texts that Qt's text handling likes to alter.
+
+#include "composer/post.h"
+#include "screens/controls.h"
+#include "support.h"
+
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+using namespace qirtaz;
+using namespace qirtaz::testing;
+
+namespace {
+
+enum class Change { Append, Wrap, Clear };
+
+QString apply(PostBuffer& post, Change change, const QString& a, const QString& b) {
+    switch (change) {
+    case Change::Append:
+        post.append(a);
+        return {};
+    case Change::Wrap:
+        post.wrap(a, b);
+        return {};
+    case Change::Clear:
+        post.clear();
+        return {};
+    }
+    return {};
+}
+
+const QString nbsp(QChar(0x00A0));
+const QString lineSeparator(QChar(0x2028));
+const QString loneSurrogate(QChar(0xD800));
+const QString nul(QChar(0));
+
+} // namespace
+
+class PostTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void changesGiveExactText_data();
+    void changesGiveExactText();
+    void eachChangeIsOneUndoStep();
+    void changesLeaveCaretSelectionAndScroll();
+    void typingStaysBetweenFragments();
+    void rightAlignedLongLinesStayReachable();
+};
+
+void PostTest::changesGiveExactText_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("change");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("after");
+
+    const auto A = int(Change::Append), W = int(Change::Wrap), C = int(Change::Clear);
+    const QString arabic = QStringLiteral("مرحبا بكم في المنتدى");
+    // clang-format off
+    QTest::newRow("append to empty")          << "" << A << ":mad:" << "" << ":mad:";
+    QTest::newRow("append joins last line")   << "abc" << A << ":D" << "" << "abc:D";
+    QTest::newRow("append after line break")  << "abc\n" << A << ";)" << "" << "abc\n;)";
+    QTest::newRow("append empty fragment")    << "abc" << A << "" << "" << "abc";
+    QTest::newRow("append line breaks")       << "a\n\nb" << A << "x\ny\n" << "" << "a\n\nbx\ny\n";
+    QTest::newRow("append arabic")            << arabic << A << "[QUOTE]" + arabic + "[/QUOTE]" << "" << arabic + "[QUOTE]" + arabic + "[/QUOTE]";
+    QTest::newRow("append no-break space")    << "a" + nbsp << A << nbsp + "b" << "" << "a" + nbsp + nbsp + "b";
+    QTest::newRow("append line separator")    << "a" + lineSeparator << A << lineSeparator << "" << "a" + lineSeparator + lineSeparator;
+    QTest::newRow("append lone surrogate")    << "a" + loneSurrogate << A << loneSurrogate + "b" << "" << "a" + loneSurrogate + loneSurrogate + "b";
+    QTest::newRow("append nul")               << "a" + nul << A << nul << "" << "a" + nul + nul;
+    QTest::newRow("append tabs and blanks")   << " \t " << A << "  [img] x [/img]  " << "" << " \t   [img] x [/img]  ";
+    QTest::newRow("wrap empty")               << "" << W << "[color=red]" << "[/color]" << "[color=red][/color]";
+    QTest::newRow("wrap text")                << "abc" << W << "[size=3]" << "[/size]" << "[size=3]abc[/size]";
+    QTest::newRow("wrap lines")               << "\na\n" << W << "[color=blue]" << "[/color]" << "[color=blue]\na\n[/color]";
+    QTest::newRow("wrap arabic")              << arabic << W << "[color=green]" << "[/color]" << "[color=green]" + arabic + "[/color]";
+    QTest::newRow("wrap odd characters")      << nbsp + lineSeparator + loneSurrogate + nul << W << "[size=1]" << "[/size]" << "[size=1]" + nbsp + lineSeparator + loneSurrogate + nul + "[/size]";
+    QTest::newRow("clear empty")              << "" << C << "" << "" << "";
+    QTest::newRow("clear text")               << arabic + "\n" + nbsp << C << "" << "" << "";
+    // clang-format on
+}
+
+void PostTest::changesGiveExactText() {
+    QFETCH(QString, before);
+    QFETCH(int, change);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, after);
+
+    Program program;
+    setPost(program.registry, before);
+    QCOMPARE(postText(program.registry), before);
+
+    PostBuffer post(program.registry);
+    apply(post, Change(change), a, b);
+    QCOMPARE(post.text(), after);
+
+    // Undo gives back exactly the old text, redo exactly the new one.
+    QTextDocument& document = *post.box().document();
+    if (before != after) {
+        document.undo();
+        QCOMPARE(post.text(), before);
+        document.redo();
+        QCOMPARE(post.text(), after);
+    }
+}
+
+void PostTest::eachChangeIsOneUndoStep() {
+    Program program;
+    PostBuffer post(program.registry);
+    setPost(program.registry, QStringLiteral("abc"));
+    QTextDocument& document = *post.box().document();
+
+    post.append(u":D");
+    post.append(u":D");
+    post.wrap(u"[size=2]", u"[/size]");
+    post.clear();
+    post.append(u";)");
+
+    const QStringList steps = {"", "[size=2]abc:D:D[/size]", "abc:D:D", "abc:D", "abc"};
+    QStringList undone;
+    for (int i = 0; i < steps.size(); ++i) {
+        document.undo();
+        undone << post.text();
+    }
+    QCOMPARE(undone, steps);
+}
+
+void PostTest::changesLeaveCaretSelectionAndScroll() {
+    Program program;
+    PostBuffer post(program.registry);
+    QString lines;
+    for (int i = 0; i < 400; ++i)
+        lines += QStringLiteral("line %1 of a long post\n").arg(i);
+    setPost(program.registry, lines);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+
+    QTextCursor selection = box.textCursor();
+    selection.setPosition(2000);
+    selection.setPosition(2010, QTextCursor::KeepAnchor);
+    box.setTextCursor(selection);
+    box.verticalScrollBar()->setValue(box.verticalScrollBar()->maximum() / 2);
+    const int scrolled = box.verticalScrollBar()->value();
+    const QString selected = box.textCursor().selectedText();
+
+    post.append(u"[img]http://[/img]");
+    QCOMPARE(box.textCursor().selectionStart(), 2000);
+    QCOMPARE(box.textCursor().selectedText(), selected);
+    QCOMPARE(box.verticalScrollBar()->value(), scrolled);
+    QVERIFY(post.text().endsWith(QStringLiteral("post\n[img]http://[/img]")));
+
+    post.wrap(u"[color=red]", u"[/color]");
+    // The caret keeps its place in the user's text, which moved by the opening tag.
+    QCOMPARE(box.textCursor().selectionStart(), 2000 + 11);
+    QCOMPARE(box.textCursor().selectedText(), selected);
+    QCOMPARE(box.verticalScrollBar()->value(), scrolled);
+}
+
+void PostTest::typingStaysBetweenFragments() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+
+    post.append(u"[QUOTE]x[/QUOTE]");
+    box.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&box, QStringLiteral("typed"));
+    post.append(u":p");
+    QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed:p"));
+
+    // Undo takes back the smiley alone, and the typing never swallows the command before it.
+    box.document()->undo();
+    QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed"));
+    box.document()->undo();
+    QVERIFY2(post.text().startsWith(QStringLiteral("[QUOTE]x[/QUOTE]")), qPrintable(post.text()));
+}
+
+void PostTest::rightAlignedLongLinesStayReachable() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    const QString longLine =
+        QStringLiteral("هذا سطر طويل جدا ").repeated(20) + QStringLiteral("END");
+    setPost(program.registry, QStringLiteral("short\n") + longLine + QStringLiteral("\nسطر قصير"));
+    box.setTextAlignment(Qt::AlignRight);
+    QCoreApplication::processEvents();
+    box.grab().save(QStringLiteral("/tmp/ra0.png"));
+    box.horizontalScrollBar()->setValue(box.horizontalScrollBar()->maximum());
+    box.grab().save(QStringLiteral("/tmp/ra1.png"));
+
+    const qreal margin = box.document()->documentMargin();
+    const qreal scrollable = box.document()->size().width() - margin;
+    const qreal visible = box.viewport()->width() - margin;
+    QVERIFY(scrollable > visible);
+    // Short lines end at the box's right edge; the long one starts inside the
+    // scrollable width, so both of its ends can be scrolled to.
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        const QRectF text =
+            block.layout()->lineAt(0).naturalTextRect().translated(block.layout()->position());
+        const QString what = block.text().left(6);
+        QVERIFY2(text.left() >= margin - 1, qPrintable(what));
+        QVERIFY2(text.right() <= scrollable + 1, qPrintable(what));
+        if (text.width() < visible)
+            QVERIFY2(qAbs(text.right() - visible) < 2, qPrintable(what));
+    }
+    QScrollBar* sideways = box.horizontalScrollBar();
+    QVERIFY(sideways->maximum() > 0);
+}
+
+QTEST_MAIN(PostTest)
+#include "tst_post.moc"

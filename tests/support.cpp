@@ -62,6 +62,21 @@ QLineEdit& box(Registry& registry, QStringView screen, QStringView control) {
     return registry.instance(screen).control<QLineEdit>(control);
 }
 
+void typeText(QWidget* widget, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() >= 0x20 && c.unicode() < 0x7F) {
+            QTest::keyClick(widget, char(c.unicode()));
+            continue;
+        }
+        // A key the test library has no name for: the key event carries the text alone.
+        const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, length),
+                            Qt::NoModifier);
+        i += length - 1;
+    }
+}
+
 void flushDeletes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

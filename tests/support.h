@@ -34,6 +34,9 @@ void setPost(Registry& registry, const QString& text);
 
 QLineEdit& box(Registry& registry, QStringView screen, QStringView control);
 
+// Types text into the widget key by key, Arabic letters included.
+void typeText(QWidget* widget, const QString& text);
+
 // Lets unloaded windows really go.
 void flushDeletes();
 

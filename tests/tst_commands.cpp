@@ -1,0 +1,184 @@
+// The main window's commands, driven by clicks on the window itself, so that
+// what lies in front of what decides which control a click reaches.
+
+#include "composer/post.h"
+#include "screens/controls.h"
+#include "support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+using namespace qirtaz;
+using namespace qirtaz::testing;
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void smileysAppendTheirCodes_data();
+    void smileysAppendTheirCodes();
+    void grinRightAlignsUntilTheWindowIsLoadedAgain();
+    void clearEmptiesAndCanBeUndone();
+    void copyPutsTheWholePostOnTheClipboard();
+    void openersShowTheirScreen_data();
+    void openersShowTheirScreen();
+    void menuItemOpensOneAboutScreen();
+};
+
+void CommandsTest::smileysAppendTheirCodes_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("after");
+    // clang-format off
+    QTest::newRow("angry on empty")   << "" << QStringList{"Image10"} << ":mad:";
+    QTest::newRow("wink")             << "abc" << QStringList{"Image11"} << "abc;)";
+    QTest::newRow("surprised")        << "abc" << QStringList{"Image12"} << "abc:eek:";
+    QTest::newRow("smiling and sad")  << "abc" << QStringList{"Image13", "Image15"} << "abc:(:(";
+    QTest::newRow("tongue")           << "abc" << QStringList{"Image14"} << "abc:p";
+    QTest::newRow("grin")             << "abc" << QStringList{"Image8"} << "abc:D";
+    QTest::newRow("question twice")   << "abc" << QStringList{"Image9", "Image9"} << "abc:confused::confused:";
+    QTest::newRow("after line break") << "سطر\n" << QStringList{"Image14"} << "سطر\n:p";
+    QTest::newRow("after a word")     << "word" << QStringList{"Image10", "Image12"} << "word:mad::eek:";
+    // clang-format on
+}
+
+void CommandsTest::smileysAppendTheirCodes() {
+    QFETCH(QString, before);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, after);
+    Program program;
+    setPost(program.registry, before);
+    for (const QString& control : clicks)
+        click(program.registry, u"Form1", control);
+    QCOMPARE(postText(program.registry), after);
+    // Each click is one undo step.
+    auto& box = PostBuffer(program.registry).box();
+    for (qsizetype i = 0; i < clicks.size(); ++i)
+        box.undo();
+    QCOMPARE(postText(program.registry), before);
+}
+
+void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
+    Program program;
+    Registry& registry = program.registry;
+    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignLeft);
+    click(registry, u"Form1", u"Image8");
+    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignRight);
+    click(registry, u"Form1", u"Image10"); // the other smileys leave it so
+    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignRight);
+
+    click(registry, u"Form1", u"Image4");
+    windowOf(registry, u"Form1")->close();
+    click(registry, u"Form19", u"Image1");
+    QCOMPARE(postText(registry), QStringLiteral("[SOUND]http://[/SOUND]"));
+    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignLeft);
+}
+
+void CommandsTest::clearEmptiesAndCanBeUndone() {
+    Program program;
+    Registry& registry = program.registry;
+    QString big;
+    while (big.size() < (1 << 20))
+        big += QStringLiteral("[QUOTE]سطر من موضوع طويل[/QUOTE]\n");
+    setPost(registry, big);
+
+    click(registry, u"Form1", u"Image19");
+    QCOMPARE(postText(registry), QString());
+    click(registry, u"Form1", u"Image19"); // clearing an empty post leaves it empty
+    QCOMPARE(postText(registry), QString());
+
+    auto& box = PostBuffer(registry).box();
+    box.setFocus();
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(postText(registry), big);
+}
+
+void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
+    Program program;
+    Registry& registry = program.registry;
+    const QString post = QStringLiteral("[color=red]أهلا[/color]\n\ta") + QChar(0x00A0) +
+                         QStringLiteral("b") + QChar(0x2028) + QStringLiteral("c");
+    setPost(registry, post);
+    auto& box = PostBuffer(registry).box();
+    QTextCursor selection = box.textCursor();
+    selection.setPosition(3);
+    selection.setPosition(8, QTextCursor::KeepAnchor);
+    box.setTextCursor(selection);
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+
+    click(registry, u"Form1", u"Command5");
+    QCOMPARE(QGuiApplication::clipboard()->text(), post);
+    QCOMPARE(postText(registry), post);
+    QCOMPARE(box.textCursor().selectionStart(), 3);
+    QCOMPARE(box.textCursor().selectionEnd(), 8);
+}
+
+void CommandsTest::openersShowTheirScreen_data() {
+    QTest::addColumn<QPoint>("spot"); // twips in the main window's client area
+    QTest::addColumn<QString>("screen");
+    // The middle of each opener's rectangle.
+    QTest::newRow("image") << QPoint(3360 + 202, 480 + 195) << "Form2";
+    QTest::newRow("link") << QPoint(2520 + 202, 480 + 195) << "Form3";
+    QTest::newRow("web page") << QPoint(4320 + 202, 480 + 195) << "Form4";
+    QTest::newRow("flash") << QPoint(6240 + 202, 480 + 195) << "Form8";
+    QTest::newRow("sound") << QPoint(1800 + 202, 480 + 195) << "Form19";
+    QTest::newRow("realmedia") << QPoint(960 + 202, 480 + 195) << "Form20";
+    QTest::newRow("colour") << QPoint(5760 + 240, 5040 + 240) << "Form9";
+    QTest::newRow("size") << QPoint(3960 + 607, 5040 + 247) << "Form17";
+    // The framed word: the label in front takes every click on the box.
+    QTest::newRow("quote middle") << QPoint(5160 + 307, 480 + 187) << "Form18";
+    QTest::newRow("quote corner") << QPoint(5160 + 15, 480 + 15) << "Form18";
+    QTest::newRow("quote far edge") << QPoint(5160 + 600, 480 + 360) << "Form18";
+}
+
+void CommandsTest::openersShowTheirScreen() {
+    QFETCH(QPoint, spot);
+    QFETCH(QString, screen);
+    Program program;
+    Registry& registry = program.registry;
+    setPost(registry, QStringLiteral("unchanged"));
+
+    clickAtTwips(registry, u"Form1", spot);
+    QCOMPARE(registry.state(screen), ScreenState::Shown);
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, screen)));
+    for (const auto& entry : screens::allScreens()) {
+        const QString name = QString::fromLatin1(entry.name);
+        if (name != screen && name != u"Form1")
+            QCOMPARE(registry.state(name), ScreenState::Absent);
+    }
+    QCOMPARE(registry.state(u"Form1"), ScreenState::Shown);
+    QCOMPARE(postText(registry), QStringLiteral("unchanged"));
+}
+
+void CommandsTest::menuItemOpensOneAboutScreen() {
+    Program program;
+    Registry& registry = program.registry;
+    auto* window = windowOf(registry, u"Form1");
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QMenuBar* bar = window->menuBar();
+    auto* menu = bar->findChild<QMenu*>(QStringLiteral("a"));
+    QCOMPARE(menu->title(), QStringLiteral("تعليمات"));
+
+    for (int round = 0; round < 2; ++round) {
+        const QPoint title = bar->actionGeometry(menu->menuAction()).center();
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, bar->mapTo(window, title));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QAction* item = menu->actions().front();
+        QCOMPARE(item->text(), QStringLiteral("حول البرنامح"));
+        QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {},
+                          menu->actionGeometry(item).center());
+        QTRY_COMPARE(registry.state(u"Form6"), ScreenState::Shown);
+    }
+    const auto windows = QApplication::topLevelWidgets();
+    QCOMPARE(
+        std::count_if(windows.begin(), windows.end(),
+                      [](QWidget* w) { return w->objectName() == u"Form6" && w->isVisible(); }),
+        1);
+}
+
+QTEST_MAIN(CommandsTest)
+#include "tst_commands.moc"

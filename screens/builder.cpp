@@ -158,6 +158,11 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
     window->setObjectName(QLatin1StringView(screen.name));
     window->setWindowTitle(utf8(screen.caption));
     window->setWindowFlags(frameFor(screen));
+    // The layouts were drawn for a small user-interface face; at the desktop's
+    // usual size the longer captions would not fit their labels.
+    QFont face = window->font();
+    face.setPointSizeF(8);
+    window->setFont(face);
 
     QWidget* client = window->client();
     const QRect area = screen.client.toPixels();

@@ -108,7 +108,7 @@ QWidget* makeControl(const Control& row, QWidget* parent) {
         widget = new QPushButton(utf8(row.text), parent);
         break;
     case Kind::OptionButton:
-        widget = new QRadioButton(utf8(row.text), parent);
+        widget = new OptionButton(utf8(row.text), parent);
         break;
     case Kind::Picture:
         widget = makePicture(row, parent);

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTextEdit>
 
 #include <functional>
@@ -81,6 +82,17 @@ protected:
 
 private:
     Clickable click_;
+};
+
+// An option button of a screen's one group. Clicking a chosen button leaves it
+// chosen; choosing one clears the others (see the builder).
+class OptionButton : public QRadioButton {
+    Q_OBJECT
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override { setChecked(true); }
 };
 
 // The multi-line text box: plain text only, lines that never wrap, both scroll bars.

@@ -113,6 +113,7 @@ void DialogsTest::insertions_data() {
     row("realmedia video",      "", {"Form1.Image5", "Form20.Option2", "Form20.Image1"}, "[RAM]http://[/RAM]");
     row("realmedia sound only", "", {"Form1.Image5", "Form20.Option1", "Form20.Image1"}, "[RAM2]http://[/RAM2]");
     row("realmedia video then sound", "", {"Form1.Image5", "Form20.Option2", "Form20.Option1", "Form20.Image1"}, "[RAM2]http://[/RAM2]");
+    row("realmedia video twice", "", {"Form1.Image5", "Form20.Option2", "Form20.Option2", "Form20.Image1"}, "[RAM]http://[/RAM]");
     row("realmedia sound then video", "", {"Form1.Image5", "Form20.Option1", "Form20.Option2", "Form20.Image1"}, "[RAM]http://[/RAM]");
     // Quotes: through the quote box, and through the picture the box hides.
     row("quote",                "abc", {"Form1.Label11", "Form18.Text1=xyz", "Form18.Image1"}, "abc[QUOTE]xyz[/QUOTE]");

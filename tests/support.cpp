@@ -100,7 +100,7 @@ private:
 
 MessageBoxes::MessageBoxes()
     : watcher_(new Watcher(seen)) {
-    timer_ = watcher_->startTimer(5);
+    watcher_->startTimer(5);
 }
 
 MessageBoxes::~MessageBoxes() {

@@ -48,7 +48,6 @@ public:
     QStringList seen;
 
 private:
-    int timer_ = 0;
     class Watcher;
     Watcher* watcher_;
 };

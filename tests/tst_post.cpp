@@ -17,19 +17,15 @@ namespace {
 
 enum class Change { Append, Wrap, Clear };
 
-QString apply(PostBuffer& post, Change change, const QString& a, const QString& b) {
+void apply(PostBuffer& post, Change change, const QString& a, const QString& b) {
     switch (change) {
     case Change::Append:
-        post.append(a);
-        return {};
+        return post.append(a);
     case Change::Wrap:
-        post.wrap(a, b);
-        return {};
+        return post.wrap(a, b);
     case Change::Clear:
-        post.clear();
-        return {};
+        return post.clear();
     }
-    return {};
 }
 
 const QString nbsp(QChar(0x00A0));

@@ -1,5 +1,7 @@
 #include "screens/builder.h"
 
+#include "screens/pictures.h"
+
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -92,6 +94,8 @@ QWidget* makePicture(const Control& row, QWidget* parent) {
         picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         picture->setLineWidth(2);
     }
+    if (*row.picture)
+        picture->setPicture(screens::picture(QString::fromLatin1(row.picture)));
     return picture;
 }
 
@@ -158,19 +162,22 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
     window->setObjectName(QLatin1StringView(screen.name));
     window->setWindowTitle(utf8(screen.caption));
     window->setWindowFlags(frameFor(screen));
+    window->setWindowIcon(windowIcon());
     // The layouts were drawn for a small user-interface face; at the desktop's
     // usual size the longer captions would not fit their labels.
     QFont face = window->font();
     face.setPointSizeF(8);
     window->setFont(face);
 
-    QWidget* client = window->client();
+    ClientArea* client = window->client();
     const QRect area = screen.client.toPixels();
     client->setFixedSize(area.size());
     if (screen.backColour != DefaultColour) {
         client->setAutoFillBackground(true);
         setColour(client, QPalette::Window, screen.backColour);
     }
+    if (*screen.background)
+        client->setBackground(picture(QString::fromLatin1(screen.background)));
     window->move(area.topLeft());
 
     if (screen.menu) {

@@ -13,9 +13,24 @@
 
 namespace qirtaz::screens {
 
+ClientArea::ClientArea(QWidget* parent)
+    : QWidget(parent) {}
+
+void ClientArea::setBackground(const QPixmap& picture) {
+    background_ = picture;
+    update();
+}
+
+void ClientArea::paintEvent(QPaintEvent* /*event*/) {
+    if (background_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(QPoint(0, 0), background_);
+}
+
 ScreenWindow::ScreenWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , client_(new QWidget(this)) {
+    , client_(new ClientArea(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

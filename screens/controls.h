@@ -13,6 +13,23 @@ class QMenuBar;
 
 namespace qirtaz::screens {
 
+// A screen's client area: its background picture drawn unscaled from the
+// top-left corner and cut at the edge, over the background colour.
+class ClientArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit ClientArea(QWidget* parent = nullptr);
+
+    void setBackground(const QPixmap& picture);
+    const QPixmap& background() const { return background_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap background_;
+};
+
 // One screen's window: a client area of fixed size, under a menu bar where
 // the screen has one. Closing it through its frame is reported, never refused.
 class ScreenWindow : public QWidget {
@@ -20,7 +37,7 @@ class ScreenWindow : public QWidget {
 public:
     explicit ScreenWindow(QWidget* parent = nullptr);
 
-    QWidget* client() const { return client_; }
+    ClientArea* client() const { return client_; }
     QMenuBar* menuBar() const { return menuBar_; }
     QMenuBar* addMenuBar();
 
@@ -31,7 +48,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QWidget* client_;
+    ClientArea* client_;
     QMenuBar* menuBar_ = nullptr;
 };
 

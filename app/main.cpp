@@ -1,3 +1,4 @@
+#include "screens/pictures.h"
 #include "shell/registry.h"
 #include "shell/startup.h"
 
@@ -6,6 +7,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    // The screens carry it themselves; this gives it to the goodbye message too.
+    QApplication::setWindowIcon(qirtaz::screens::windowIcon());
     // The run lasts while any screen is loaded, shown or not; the registry says when it is over.
     QApplication::setQuitOnLastWindowClosed(false);
 

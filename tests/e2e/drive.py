@@ -1,0 +1,601 @@
+#!/usr/bin/env python3
+"""Drives the real program from outside, as a person would, and trusts nothing
+the window manager could do on the program's behalf.
+
+A virtual X display, openbox, real mouse clicks on the controls' rectangles,
+real keys, and the clipboard: the whole post is read back after each step
+through the copy button. Before every click the pointer must be over the
+window meant, so a dialog lying over the main window shows up as a failure
+instead of a click on the wrong control. Windows are brought forward by the
+program itself (an opener clicked again, a dialog that shows the main window);
+only where a person would reach for the window list does the test do so, and
+it says so.
+
+usage: drive.py path/to/qirtaz      (exit 77: the X tools are not installed)
+"""
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+TOOLS = ("Xvfb", "openbox", "xdotool", "xclip", "xprop", "xwininfo", "setxkbmap")
+SKIP = 77
+
+# Captions, exactly as the windows carry them.
+MAIN = "Qirtaz "
+IMAGE = "ادراج صورة"
+LINK = "ادارج رابط"
+WEB = "أدراج صفحة"
+SOUND = "ادراج صوت"
+FLASH = "ادراج فلاش بالنص"
+REALMEDIA = "Form20"
+QUOTE = "ادراج اقتباس"
+HIDDEN_QUOTE = "اقتباس"  # the dialog of the frame behind the quote box's word
+COLOURS = "قائمة الالوان"
+COLOUR = "ادراج لون"
+SIZE = "تكبير النص"
+ABOUT = "حووول البرنامج"
+
+MAIN_CLIENT = (501, 388)  # pixels; the menu bar lies above it
+ABOUT_CLIENT = (268, 200)
+
+# Rectangles in twips (15 to the pixel) from the top-left of each client area.
+ON_MAIN = {
+    "Image10": (6720, 2280, 225, 225),  # angry
+    "Image13": (6720, 1440, 225, 225),  # smiling
+    "Image15": (6720, 3600, 225, 225),  # sad
+    "Image8": (7200, 1440, 225, 225),  # grin
+    "Image1": (3360, 480, 405, 390),  # image dialog
+    "Image2": (4320, 480, 405, 390),  # web-page dialog
+    "Image3": (2520, 480, 405, 390),  # link dialog
+    "Image4": (1800, 480, 405, 390),  # sound dialog
+    "Image5": (960, 480, 405, 390),  # RealMedia dialog
+    "Image6": (6240, 480, 405, 390),  # Flash dialog
+    "quote box": (5160, 480, 615, 375),
+    "Image17": (5760, 5040, 480, 480),  # colour list
+    "Image19": (6720, 5040, 480, 480),  # clear
+    "Command1": (3960, 5040, 1215, 495),  # size dialog
+    "Command4": (120, 5040, 1095, 495),  # exit
+    "Command5": (2040, 5040, 1095, 495),  # copy
+    "Text1": (360, 1320, 6255, 2655),  # the post box
+}
+
+SMILEYS = [  # clicked in this order, each appending its code
+    ("Image10", ":mad:"),
+    ("Image13", ":("),
+    ("Image15", ":("),
+]
+
+
+class Failure(Exception):
+    pass
+
+
+class Desktop:
+    """An X display with openbox and the program on it."""
+
+    def __init__(self, program):
+        self.program_path = program
+        self.started = []
+        self.sentinels = []
+        self.scratch = tempfile.TemporaryDirectory(prefix="qirtaz-e2e-")
+        self.env = dict(os.environ)
+        for variable in ("QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS"):
+            self.env.pop(variable, None)
+        self.env["QT_QPA_PLATFORM"] = "xcb"
+        # openbox with its stock settings, whatever the account running the test has.
+        self.env["XDG_CONFIG_HOME"] = self.scratch.name
+        self.log = open(os.path.join(self.scratch.name, "qirtaz.log"), "w+")
+        self.program = None
+
+    # ------------------------------------------------------------ processes
+
+    def start(self):
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+             "-dpi", "96", "-nolisten", "tcp"],
+            pass_fds=[write], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        self.started.append(xvfb)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read, 16) if ready else b""
+            if not chunk:
+                raise Failure("Xvfb did not report its display")
+            number += chunk
+        os.close(read)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+
+        self.started.append(subprocess.Popen(["openbox"], env=self.env,
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        wait(lambda: "window id" in self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False),
+             "openbox to manage the display")
+        # An Arabic layout beside the Latin one, as on a writer's machine: Arabic
+        # letters are then typed from the keyboard map as it stands, not through
+        # a key xdotool remaps on the fly, which the program may read too late.
+        self.x("setxkbmap", "-layout", "us,ara")
+
+        self.program = subprocess.Popen([self.program_path], env=self.env,
+                                        stdout=self.log, stderr=subprocess.STDOUT)
+        self.started.append(self.program)
+
+    def stop(self):
+        for process in reversed(self.sentinels + self.started):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=3)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+        self.log.close()
+        self.scratch.cleanup()
+
+    def program_output(self):
+        self.log.flush()
+        self.log.seek(0)
+        return self.log.read().strip()
+
+    def alive(self):
+        return self.program.poll() is None
+
+    def x(self, *args, check=True):
+        done = subprocess.run(args, env=self.env, capture_output=True, timeout=20)
+        if check and done.returncode != 0:
+            raise Failure(f"{' '.join(args)} failed: {done.stderr.decode(errors='replace').strip()}")
+        return done.stdout.decode(errors="replace")
+
+    # -------------------------------------------------------------- windows
+
+    def layout(self):
+        """Where the program's visible windows lie, bottom to top, for failure reports."""
+        stacking = self.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING", check=False)
+        order = [int(w, 16) for w in re.findall(r"0x[0-9a-f]+", stacking)]
+        lines = []
+        for wid, name in sorted(self.windows().items(),
+                                key=lambda item: order.index(int(item[0])) if int(item[0]) in order else -1):
+            info = self.x("xwininfo", "-id", wid, check=False)
+            place = re.findall(r"Absolute upper-left [XY]:\s+(-?\d+)|Width: (\d+)|Height: (\d+)", info)
+            numbers = "".join(a or b or c for a, b, c in place[:1]) + "," + \
+                ",".join(a or b or c for a, b, c in place[1:4])
+            lines.append(f"  {name!r} at {numbers}" + ("  (active)" if wid == self.active() else ""))
+        return "\n".join(lines)
+
+    def managed(self):
+        return {int(w, 16) for w in re.findall(
+            r"0x[0-9a-f]+", self.x("xprop", "-root", "_NET_CLIENT_LIST", check=False))}
+
+    def windows(self):
+        """The program's visible windows: id to caption."""
+        if not self.alive():
+            raise Failure(f"the program ended unexpectedly with status {self.program.returncode}")
+        ids = self.x("xdotool", "search", "--onlyvisible", "--pid", str(self.program.pid),
+                     check=False).split()
+        # Only windows the window manager manages: tooltips come and go on their own.
+        managed = self.managed()
+        found = {}
+        for wid in (w for w in ids if int(w) in managed):
+            name = subprocess.run(["xdotool", "getwindowname", wid], env=self.env,
+                                  capture_output=True, timeout=20)
+            if name.returncode == 0:
+                found[wid] = name.stdout.decode().rstrip("\n")
+        return found
+
+    def with_caption(self, caption):
+        return [wid for wid, name in self.windows().items() if name == caption]
+
+    def window(self, caption, timeout=10):
+        """The one visible window with that caption, once it is there."""
+        def one():
+            found = self.with_caption(caption)
+            if len(found) > 1:
+                raise Failure(f"{len(found)} windows captioned {caption!r}: {self.windows()}")
+            return found[0] if found else None
+        return wait(one, f"a window captioned {caption!r}", timeout, self.windows)
+
+    def gone(self, wid, caption):
+        wait(lambda: wid not in self.windows(), f"{caption!r} to close", describe=self.windows)
+
+    def active(self):
+        return self.x("xdotool", "getactivewindow", check=False).strip()
+
+    def in_front(self, wid, caption, timeout=5):
+        wait(lambda: self.active() == wid, f"{caption!r} to be the active window", timeout,
+             lambda: f"active: {self.windows().get(self.active(), self.active())!r}")
+
+    def frame(self, wid):
+        """The window manager's frame around a window: what the pointer reports."""
+        tree = self.x("xwininfo", "-tree", "-id", wid)
+        return int(re.search(r"Parent window id: (0x[0-9a-f]+)", tree).group(1), 16)
+
+    def size(self, wid):
+        info = self.x("xwininfo", "-id", wid)
+        return (int(re.search(r"Width: (\d+)", info).group(1)),
+                int(re.search(r"Height: (\d+)", info).group(1)))
+
+    def popup_under_pointer(self):
+        """Whether a window of the program that the window manager leaves alone,
+        such as an open menu, lies under the pointer."""
+        where = self.x("xdotool", "getmouselocation", "--shell")
+        x = int(re.search(r"X=(-?\d+)", where).group(1))
+        y = int(re.search(r"Y=(-?\d+)", where).group(1))
+        managed = self.managed()
+        for wid in self.x("xdotool", "search", "--onlyvisible", "--pid", str(self.program.pid),
+                          check=False).split():
+            if int(wid) in managed:
+                continue
+            info = self.x("xwininfo", "-id", wid, check=False)
+            left, top, width, height = (int(re.search(pattern, info).group(1)) for pattern in (
+                r"Absolute upper-left X:\s+(-?\d+)", r"Absolute upper-left Y:\s+(-?\d+)",
+                r"Width: (\d+)", r"Height: (\d+)"))
+            if left <= x < left + width and top <= y < top + height:
+                return True
+        return False
+
+    def is_modal(self, wid):
+        return "_NET_WM_STATE_MODAL" in self.x("xprop", "-id", wid, "_NET_WM_STATE", check=False)
+
+    # ---------------------------------------------------------------- input
+
+    def bring_forward(self, wid, caption):
+        """What a person does from the window list when a window lies behind another."""
+        self.x("xdotool", "windowactivate", "--sync", wid)
+        self.in_front(wid, caption)
+
+    def point(self, wid, rect, top=0):
+        """Moves the pointer to the middle of a rectangle of a window's client area
+        and returns whether that window is the one under it."""
+        left, up, width, height = rect
+        x = (left + width // 2) // 15
+        y = (up + height // 2) // 15 + top
+        self.x("xdotool", "mousemove", "--window", wid, str(x), str(y))
+        under = re.search(r"WINDOW=(\d+)", self.x("xdotool", "getmouselocation", "--shell"))
+        return under is not None and int(under.group(1)) == self.frame(wid)
+
+    def under_pointer(self):
+        under = re.search(r"WINDOW=(\d+)", self.x("xdotool", "getmouselocation", "--shell"))
+        frame = int(under.group(1)) if under else None
+        for wid, name in self.windows().items():
+            if self.frame(wid) == frame:
+                return repr(name)
+        return f"a window not of the program ({frame})"
+
+    def click(self, wid, caption, rect, what, top=0):
+        if not self.point(wid, rect, top):
+            raise Failure(f"{what}: {self.under_pointer()} lies over {caption!r} at that spot")
+        self.x("xdotool", "click", "1")
+
+    def keys(self, *names):
+        self.x("xdotool", "key", "--delay", "40", *names)
+
+    def type(self, text):
+        self.x("xdotool", "type", "--delay", "40", "--", text)
+
+    def exit_code(self, timeout):
+        try:
+            return self.program.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    # ------------------------------------------------------------ clipboard
+
+    def own_clipboard(self, text):
+        """Puts text on the clipboard from a process of ours that gives it up,
+        and ends, as soon as someone else takes the clipboard."""
+        owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"],
+                                 env=self.env, stdin=subprocess.PIPE,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.sentinels.append(owner)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+        wait(lambda: self.clipboard() == text, "the clipboard to hold the marker")
+        return owner
+
+    def clipboard(self):
+        done = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"],
+                              env=self.env, capture_output=True, timeout=10)
+        return done.stdout.decode() if done.returncode == 0 else None
+
+
+class Qirtaz:
+    """The scenario's view of the program: its main window and its post."""
+
+    def __init__(self, desktop):
+        self.d = desktop
+        # A first start on a busy machine may take a while.
+        self.main = desktop.window(MAIN, timeout=30)
+        width, height = desktop.size(self.main)
+        if width != MAIN_CLIENT[0] or not 0 < height - MAIN_CLIENT[1] < 60:
+            raise Failure(f"main window is {width}x{height}, expected {MAIN_CLIENT[0]} wide "
+                          f"and {MAIN_CLIENT[1]} high below a menu bar")
+        self.menu_bar = height - MAIN_CLIENT[1]
+        self.copies = 0
+
+    def on_main(self, name):
+        """Clicks a control of the main window. If a dialog lies over that spot,
+        the main window is brought forward first, as a person would do from the
+        window list; steps that check who is in front never go through here."""
+        if not self.d.point(self.main, ON_MAIN[name], self.menu_bar):
+            self.d.bring_forward(self.main, MAIN)
+        self.d.click(self.main, MAIN, ON_MAIN[name], f"main window {name}", self.menu_bar)
+
+    def open(self, opener, caption):
+        """Opens a dialog and waits until it is there and in front, with no help
+        from the test to get it there."""
+        self.on_main(opener)
+        wid = self.d.window(caption)
+        self.d.in_front(wid, caption)
+        return wid
+
+    def post(self):
+        """The whole post, as the copy button puts it on the clipboard."""
+        self.copies += 1
+        marker = f"qirtaz e2e marker {self.copies}"
+        owner = self.d.own_clipboard(marker)
+        self.on_main("Command5")
+        wait(lambda: owner.poll() is not None, "the copy button to take the clipboard")
+        return wait(lambda: self.d.clipboard(), "the copied post", accept_empty=True)
+
+    def choose_about(self):
+        """The menu title at the left end of the menu bar, then its only item."""
+        if not self.d.point(self.main, (0, 0, 15, 15), self.menu_bar):
+            self.d.bring_forward(self.main, MAIN)
+        self.d.x("xdotool", "mousemove", "--window", self.main, "20", str(self.menu_bar // 2))
+        self.d.x("xdotool", "click", "1")
+        self.d.x("xdotool", "mousemove", "--window", self.main, "30", str(self.menu_bar + 11))
+        wait(self.d.popup_under_pointer, "the menu to open under the pointer")
+        self.d.x("xdotool", "click", "1")
+
+    def type_in_post(self, *keys_then_text):
+        self.on_main("Text1")
+        self.d.in_front(self.main, MAIN)
+        for item in keys_then_text:
+            if item.startswith("key:"):
+                self.d.keys(item[4:])
+            else:
+                self.d.type(item)
+
+
+def wait(condition, what, timeout=10.0, describe=None, accept_empty=False):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value or (accept_empty and value is not None):
+            return value
+        if time.monotonic() >= deadline:
+            detail = f" ({describe()})" if describe else ""
+            raise Failure(f"timed out after {timeout:g} s waiting for {what}{detail}")
+        time.sleep(0.05)
+
+
+def scenario(d):
+    app = Qirtaz(d)
+    steps = 0
+    expected = ""
+
+    def check(step):
+        nonlocal steps
+        steps += 1
+        got = app.post()
+        if got != expected:
+            raise Failure(f"step {steps} ({step}): the post is\n    {got!r}\n  expected\n    {expected!r}")
+        print(f"ok {steps} - {step}", flush=True)
+
+    check("the post starts empty")
+
+    for control, code in SMILEYS:
+        app.on_main(control)
+        expected += code
+    check("smileys " + ", ".join(c for c, _ in SMILEYS) + " append their codes")
+
+    # Typed text sits where it was typed; a command appends at the very end,
+    # whatever the caret, so the caret is left at the start before the grin.
+    app.type_in_post("key:ctrl+End", " hi [b] ", "key:ctrl+Home")
+    app.on_main("Image8")
+    expected += " hi [b] :D"
+    check("typing between smileys; the grin goes to the end, not to the caret")
+
+    # The image dialog brings the main window back. Another dialog is made the
+    # last one used before it, so that a window manager handing the focus back
+    # on its own would give it to that dialog, not to the main window.
+    image = app.open("Image1", IMAGE)
+    web = app.open("Image2", WEB)
+    d.type("zzz")
+    d.bring_forward(image, IMAGE)
+    d.click(image, IMAGE, (3240, 600, 600, 300), "image dialog OK")
+    d.gone(image, IMAGE)
+    d.in_front(app.main, MAIN)
+    expected += "[img]http://[/img]"
+    check("image dialog untouched; the main window is back in front")
+
+    # Its opener brings the open dialog forward, over the sound dialog opened
+    # since (same window, not a second one); closing it through its frame
+    # unloads it alone and inserts nothing, and the sound dialog still works.
+    sound = app.open("Image4", SOUND)
+    again = app.open("Image2", WEB)
+    if again != web:
+        raise Failure("the web-page opener made a new window instead of bringing the open one forward")
+    d.keys("alt+F4")
+    d.gone(web, WEB)
+    left = d.windows()
+    if app.main not in left or sound not in left:
+        raise Failure(f"closing the web-page dialog through its frame closed more than it: {left}")
+    # The main window may now lie over it; its opener brings it forward.
+    if app.open("Image4", SOUND) != sound:
+        raise Failure("the sound opener made a new window instead of bringing the open one forward")
+    d.click(sound, SOUND, (3000, 840, 600, 300), "sound dialog OK")
+    d.gone(sound, SOUND)
+    expected += "[SOUND]http://[/SOUND]"
+    check("the web-page dialog closed through its frame, alone; the sound dialog inserts after it")
+
+    web = app.open("Image2", WEB)
+    d.click(web, WEB, (2760, 600, 600, 300), "web-page dialog OK")
+    d.gone(web, WEB)
+    expected += "[web]http://[/web]"
+    check("the web-page dialog reopens with its box as designed, not as typed")
+
+    link = app.open("Image3", LINK)
+    d.type("abc")
+    d.click(link, LINK, (3120, 1200, 600, 300), "link dialog OK")
+    d.gone(link, LINK)
+    d.in_front(app.main, MAIN)
+    before_link = expected
+    expected += "[url=http://]abc[url/]"
+    check("link with a typed phrase")
+
+    app.type_in_post("key:ctrl+z")
+    expected = before_link
+    check("Ctrl+Z takes the link back in one step")
+
+    flash = app.open("Image6", FLASH)
+    d.click(flash, FLASH, (1080, 600, 1095, 375), "Flash width box")
+    d.keys("ctrl+a")
+    d.type("500")
+    d.click(flash, FLASH, (3480, 600, 1095, 375), "Flash height box")
+    d.keys("ctrl+a")
+    d.type("300")
+    d.click(flash, FLASH, (3360, 1200, 600, 300), "Flash dialog OK")
+    d.gone(flash, FLASH)
+    expected += "[FLASH=http://]WIDTH=500HEIGHT=300[/FLASH]"
+    check("Flash with both sizes typed")
+
+    media = app.open("Image5", REALMEDIA)
+    d.click(media, REALMEDIA, (240, 840, 855, 375), "the video option")
+    d.click(media, REALMEDIA, (2400, 1200, 600, 300), "RealMedia dialog OK")
+    d.gone(media, REALMEDIA)
+    expected += "[RAM]http://[/RAM]"
+    check("RealMedia with the video option clicked")
+
+    quote = app.open("quote box", QUOTE)
+    if d.with_caption(HIDDEN_QUOTE):
+        raise Failure(f"a click on the quote box opened {HIDDEN_QUOTE!r}, the dialog of the frame behind it")
+    passage = "  a [/QUOTE]b  [i]=]  "
+    d.type(passage)
+    d.click(quote, QUOTE, (3240, 960, 600, 300), "quote dialog OK")
+    d.gone(quote, QUOTE)
+    expected += "[QUOTE]" + passage + "[/QUOTE]"
+    check("a quote with blanks and brackets goes in unchanged")
+
+    colours = app.open("Image17", COLOURS)
+    d.click(colours, COLOURS, (1320, 1080, 855, 375), "whole-post green swatch")
+    d.gone(colours, COLOURS)
+    before_wrap = expected
+    expected = "[color=green]" + expected + "[/color]"
+    check("the whole post in green")
+
+    app.type_in_post("key:ctrl+z")
+    expected = before_wrap
+    check("Ctrl+Z takes the whole-post colour back in one step")
+
+    colours = app.open("Image17", COLOURS)
+    d.click(colours, COLOURS, (3360, 4320, 855, 375), "word orange swatch")
+    orange = d.window(COLOUR)
+    d.gone(colours, COLOURS)
+    d.in_front(orange, COLOUR)
+    d.click(orange, COLOUR, (1560, 600, 480, 480), "orange dialog cancel")
+    colours = d.window(COLOURS)
+    d.gone(orange, COLOUR)
+    d.in_front(colours, COLOURS)
+    check("cancel in a word colour dialog brings the colour list back, post untouched")
+
+    d.bring_forward(colours, COLOURS)  # reading the post raised the main window over it
+    d.click(colours, COLOURS, (120, 3480, 855, 375), "word red swatch")
+    red = d.window(COLOUR)
+    d.in_front(red, COLOUR)
+    d.type(" x [y] ")
+    d.click(red, COLOUR, (3000, 720, 600, 300), "red dialog OK")
+    d.gone(red, COLOUR)
+    d.in_front(app.main, MAIN)
+    expected += "[color=red] x [y] [/color]"
+    check("a word in red, then the main window in front")
+
+    size = app.open("Command1", SIZE)
+    d.click(size, SIZE, (1200, 480, 2055, 285), "size row 1 box")
+    d.type("lost")
+    d.click(size, SIZE, (1200, 1080, 2055, 285), "size row 2 box")
+    d.type("big كبير")
+    d.click(size, SIZE, (3600, 1080, 615, 255), "size row 2 OK")
+    d.gone(size, SIZE)
+    expected += "[size=2]big كبير[/size]"
+    check("size row 2 takes its own box only, Arabic typed from the keyboard")
+
+    app.on_main("Image19")
+    expected = ""
+    check("clear empties the post")
+
+    # The about window, chosen twice from the menu: one window, at its size. Closed
+    # through its frame, it leaves the main window and the post as they were.
+    app.type_in_post("نص باق")
+    expected = "نص باق"
+    app.choose_about()
+    about = d.window(ABOUT)
+    d.in_front(about, ABOUT)
+    app.choose_about()
+    if d.window(ABOUT) != about:
+        raise Failure("choosing the about item again made a second about window")
+    d.in_front(about, ABOUT)
+    if d.size(about) != ABOUT_CLIENT:
+        raise Failure(f"the about window is {d.size(about)}, expected {ABOUT_CLIENT}")
+    d.keys("alt+F4")
+    d.gone(about, ABOUT)
+    if app.main not in d.windows():
+        raise Failure(f"closing the about window closed more than it: {d.windows()}")
+    check("the about window: chosen twice, one window; closed, the post as it was")
+
+    # Exit with a dialog still open: the message box holds the whole program,
+    # and once dismissed every window goes and the program ends cleanly.
+    app.open("Command1", SIZE)
+    before = set(d.windows())
+    app.on_main("Command4")
+    box = wait(lambda: next(iter(set(d.windows()) - before), None), "the exit message box",
+               describe=d.windows)
+    d.in_front(box, "the exit message box")
+    if not d.is_modal(box):
+        raise Failure("the exit message box is not modal")
+    d.keys("Return")
+    code = d.exit_code(timeout=10)
+    if code is None:
+        raise Failure(f"the program still runs after the exit message; windows: {d.windows()}")
+    if code != 0:
+        raise Failure(f"the program ended with status {code}")
+    print(f"ok {steps + 1} - the exit message box, then the program ends with status 0", flush=True)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+    if missing:
+        print("skipped: not installed: " + ", ".join(missing))
+        return SKIP
+    desktop = Desktop(sys.argv[1])
+    began = time.monotonic()
+    try:
+        desktop.start()
+        scenario(desktop)
+        print(f"passed in {time.monotonic() - began:.1f} s")
+        return 0
+    except (Failure, subprocess.TimeoutExpired) as failure:
+        print(f"FAILED: {failure}")
+        try:
+            print("the program's windows, bottom to top (left,top,width,height):\n" + desktop.layout())
+        except Failure as gone:
+            print(gone)
+        output = desktop.program_output()
+        if output:
+            print("program output:\n" + output)
+        return 1
+    finally:
+        desktop.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -21,7 +21,6 @@ public:
     explicit ClientArea(QWidget* parent = nullptr);
 
     void setBackground(const QPixmap& picture);
-    const QPixmap& background() const { return background_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,113 @@
+#include "composer/reading.h"
+
+#include "composer/markup.h"
+
+#include <QChar>
+
+namespace qirtaz::reading {
+namespace {
+
+bool isLatinLetter(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
+}
+
+constexpr QStringView smileys[] = {
+    markup::Confused, markup::Mad,    markup::Eek,  markup::Grin,
+    markup::Sad,      markup::Tongue, markup::Wink,
+};
+
+// Calls visit(start, length) for each piece of markup, in order; stops early
+// when visit returns false.
+template <class Visit> void forEachMarkup(QStringView line, Visit&& visit) {
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (i < n) {
+        const QChar c = line[i];
+        qsizetype length = 0;
+        if (c == u'[')
+            length = tagAt(line.sliced(i));
+        else if (c == u':' || c == u';')
+            length = smileyAt(line.sliced(i));
+        if (length > 0) {
+            if (!visit(i, length))
+                return;
+            i += length;
+        } else {
+            ++i;
+        }
+    }
+}
+
+} // namespace
+
+qsizetype tagAt(QStringView text) {
+    if (text.size() < 3 || text[0] != u'[')
+        return 0;
+    qsizetype i = 1;
+    if (text[i] == u'/')
+        ++i;
+    if (i >= text.size() || !isLatinLetter(text[i]))
+        return 0;
+    for (++i; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u']')
+            return i + 1;
+        if (c == u'[' || c == u'\n' || c == QChar::ParagraphSeparator)
+            return 0;
+    }
+    return 0;
+}
+
+qsizetype smileyAt(QStringView text) {
+    for (QStringView code : smileys)
+        if (text.startsWith(code))
+            return code.size();
+    return 0;
+}
+
+std::vector<Span> markupSpans(QStringView line) {
+    std::vector<Span> spans;
+    forEachMarkup(line, [&spans](qsizetype start, qsizetype length) {
+        spans.push_back({start, length});
+        return true;
+    });
+    return spans;
+}
+
+Direction ownDirection(QStringView line) {
+    Direction found = Direction::Neutral;
+    qsizetype from = 0;
+    const auto scan = [&found, line](qsizetype begin, qsizetype end) {
+        for (qsizetype i = begin; i < end; ++i) {
+            char32_t code = line[i].unicode();
+            if (QChar::isHighSurrogate(code) && i + 1 < end && line[i + 1].isLowSurrogate()) {
+                code = QChar::surrogateToUcs4(line[i], line[i + 1]);
+                ++i;
+            }
+            switch (QChar::direction(code)) {
+            case QChar::DirL:
+                found = Direction::LeftToRight;
+                return true;
+            case QChar::DirR:
+            case QChar::DirAL:
+                found = Direction::RightToLeft;
+                return true;
+            default:
+                break;
+            }
+        }
+        return false;
+    };
+    bool done = false;
+    forEachMarkup(line, [&](qsizetype start, qsizetype length) {
+        done = scan(from, start);
+        from = start + length;
+        return !done;
+    });
+    if (!done)
+        scan(from, line.size());
+    return found;
+}
+
+} // namespace qirtaz::reading

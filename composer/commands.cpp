@@ -2,6 +2,7 @@
 
 #include "composer/markup.h"
 #include "composer/post.h"
+#include "composer/post_layout.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 #include "shell/startup.h"
@@ -46,6 +47,7 @@ void bindMainWindow(Registry& registry) {
         auto& box = mainWindow.control<screens::MultiLineBox>(u"Text1");
         box.setVisible(true);
         box.setEnabled(true);
+        installReadingOrder(box);
     });
 
     for (const Smiley& smiley : smileys) {

@@ -84,6 +84,8 @@ Direction ownDirection(QStringView line) {
             if (QChar::isHighSurrogate(code) && i + 1 < end && line[i + 1].isLowSurrogate()) {
                 code = QChar::surrogateToUcs4(line[i], line[i + 1]);
                 ++i;
+            } else if (QChar::isSurrogate(code)) {
+                continue; // half a character says nothing of its direction
             }
             switch (QChar::direction(code)) {
             case QChar::DirL:

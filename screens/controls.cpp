@@ -118,13 +118,15 @@ MultiLineBox::MultiLineBox(QWidget* parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves on to the next control, as in every other box of the program.
     setTabChangesFocus(true);
-    // Every line starts at the left edge, whatever its language, until told otherwise.
     setTextAlignment(Qt::AlignLeft);
 }
 
 void MultiLineBox::setTextAlignment(Qt::Alignment horizontal) {
     QTextOption option = document()->defaultTextOption();
-    option.setAlignment(horizontal | Qt::AlignAbsolute);
+    // Left is the leading edge, which Qt mirrors in a right-to-left line; right
+    // is the right edge itself.
+    option.setAlignment(horizontal & Qt::AlignRight ? Qt::AlignRight | Qt::AlignAbsolute
+                                                    : Qt::AlignLeading);
     document()->setDefaultTextOption(option);
     // Without wrapping the box lays lines out at their natural width, where
     // alignment has nothing to act on, until it sees aligned content on a

@@ -112,8 +112,10 @@ protected:
 };
 
 // The multi-line text box: plain text only, lines that never wrap, both scroll bars.
-// Its alignment applies to every line, present and future, in the absolute sense:
-// right means the right edge, whatever the language of the line.
+// Its alignment applies to every line, present and future. Left, as it starts,
+// puts each line at the edge it reads from: an Arabic line at the right edge, an
+// English one at the left. Right puts every line at the right edge, whatever its
+// language.
 class MultiLineBox : public QTextEdit {
     Q_OBJECT
 public:

@@ -44,7 +44,6 @@ private slots:
     void eachChangeIsOneUndoStep();
     void changesLeaveCaretSelectionAndScroll();
     void typingStaysBetweenFragments();
-    void rightAlignedLongLinesStayReachable();
 };
 
 void PostTest::changesGiveExactText_data() {
@@ -173,37 +172,6 @@ void PostTest::typingStaysBetweenFragments() {
     QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed"));
     box.document()->undo();
     QVERIFY2(post.text().startsWith(QStringLiteral("[QUOTE]x[/QUOTE]")), qPrintable(post.text()));
-}
-
-void PostTest::rightAlignedLongLinesStayReachable() {
-    Program program;
-    PostBuffer post(program.registry);
-    auto& box = post.box();
-    QVERIFY(exposed(program.registry, u"Form1"));
-    const QString longLine =
-        QStringLiteral("هذا سطر طويل جدا ").repeated(20) + QStringLiteral("END");
-    setPost(program.registry, QStringLiteral("short\n") + longLine + QStringLiteral("\nسطر قصير"));
-    box.setTextAlignment(Qt::AlignRight);
-    QCoreApplication::processEvents();
-    box.horizontalScrollBar()->setValue(box.horizontalScrollBar()->maximum());
-
-    const qreal margin = box.document()->documentMargin();
-    const qreal scrollable = box.document()->size().width() - margin;
-    const qreal visible = box.viewport()->width() - margin;
-    QVERIFY(scrollable > visible);
-    // Short lines end at the box's right edge; the long one starts inside the
-    // scrollable width, so both of its ends can be scrolled to.
-    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
-        const QRectF text =
-            block.layout()->lineAt(0).naturalTextRect().translated(block.layout()->position());
-        const QString what = block.text().left(6);
-        QVERIFY2(text.left() >= margin - 1, qPrintable(what));
-        QVERIFY2(text.right() <= scrollable + 1, qPrintable(what));
-        if (text.width() < visible)
-            QVERIFY2(qAbs(text.right() - visible) < 2, qPrintable(what));
-    }
-    QScrollBar* sideways = box.horizontalScrollBar();
-    QVERIFY(sideways->maximum() > 0);
 }
 
 QTEST_MAIN(PostTest)

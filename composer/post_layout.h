@@ -1,0 +1,100 @@
+#pragma once
+// How the post box lays its lines out so that Arabic reads right.
+//
+// Each line runs the way its first strong letter outside markup says (see
+// reading.h) and starts at its own edge of the box: an Arabic line at the right
+// edge, running leftwards, an English line at the left edge. A line longer than
+// the box runs on past the far edge, so the start of every line is in view at
+// once, and the horizontal scroll bar reaches whatever runs over on either side.
+// Tags and smiley codes are drawn in a muted colour of their own. All of it is
+// display: the text, its undo history and the clipboard never see it.
+//
+// Only the lines a change touched are read again; a line is shaped when it is
+// first drawn or asked about, and the rest in short steps while the program is
+// idle, so a change to a long post costs what the change costs.
+
+#include "composer/reading.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QColor>
+#include <QFont>
+#include <QTimer>
+
+class QTextEdit;
+
+namespace qirtaz {
+
+class PostLayout : public QAbstractTextDocumentLayout {
+    Q_OBJECT
+    // Read and set by the text box for its caret.
+    Q_PROPERTY(int cursorWidth READ cursorWidth WRITE setCursorWidth)
+
+public:
+    explicit PostLayout(QTextDocument* document);
+
+    void draw(QPainter* painter, const PaintContext& context) override;
+    int hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const override;
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override;
+    QRectF frameBoundingRect(QTextFrame* frame) const override;
+    QRectF blockBoundingRect(const QTextBlock& block) const override;
+
+    int cursorWidth() const { return cursorWidth_; }
+    void setCursorWidth(int width);
+
+    void setMarkupColour(const QColor& colour);
+
+    // The direction a line is shown in.
+    reading::Direction direction(const QTextBlock& block) const;
+    // True once every line has been shaped.
+    bool isComplete() const { return nextToShape_ < 0; }
+    // Shapes every line now.
+    void complete();
+
+signals:
+    // Everything moved right by dx pixels: a line starting at the right edge grew
+    // past the left one. A view keeps its picture still by scrolling as far.
+    void shifted(qreal dx);
+
+protected:
+    void documentChanged(int position, int charsRemoved, int charsAdded) override;
+
+private:
+    struct Geometry {
+        qreal left = 0;  // how far lines run over the box's left edge
+        qreal right = 0; // and over its right edge
+        qreal page = 0;  // the box's own width inside its margins
+    };
+
+    bool anchoredRight(reading::Direction shown) const;
+    void readLines(const QTextBlock& first, const QTextBlock& last);
+    void shape(const QTextBlock& block) const;
+    void place(const QTextBlock& block) const;
+    qreal top(const QTextBlock& block) const;
+    QTextBlock blockAt(qreal y) const;
+    void measure();
+    void shapeSome();
+    void settingsChanged();
+
+    int cursorWidth_ = 1;
+    QColor markupColour_;
+    QFont font_;
+    qreal tabStop_ = 0;
+    QTextOption::Flags flags_;
+    int revision_ = -1;
+    Qt::Alignment alignment_;
+
+    mutable qreal lineHeight_ = 0;
+    mutable bool widthsChanged_ = false;
+    Geometry geometry_;
+    qsizetype extraLines_ = 0;                  // line separators inside lines, each one more row
+    mutable std::vector<qsizetype> rowOfBlock_; // only while there are extra lines
+
+    int nextToShape_ = -1; // block number the idle shaping goes on from
+    QTimer idle_;
+};
+
+// Gives the post box its reading order and its muted tags.
+void installReadingOrder(QTextEdit& box);
+
+} // namespace qirtaz

@@ -1,0 +1,261 @@
+// Which way each line of the post reads, where it stands in the box, and that
+// none of it reaches the post's text or its undo history.
+
+#include "composer/post.h"
+#include "composer/post_layout.h"
+#include "composer/reading.h"
+#include "screens/controls.h"
+#include "support.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+
+using namespace qirtaz;
+using namespace qirtaz::testing;
+using reading::Direction;
+
+namespace {
+
+const QString arabicWord = QStringLiteral("مرحبا");
+const QString longArabic = QStringLiteral("هذا سطر طويل جدا في منتدانا ").repeated(12);
+
+PostLayout& layoutOf(QTextEdit& box) {
+    return *qobject_cast<PostLayout*>(box.document()->documentLayout());
+}
+
+// Where the first character of a line is drawn, in the box's viewport, and
+// whether the whole of that character lies inside it.
+QRectF firstLetter(QTextEdit& box, int blockNumber) {
+    const QTextBlock block = box.document()->findBlockByNumber(blockNumber);
+    QTextCursor at(block);
+    QTextCursor next(block);
+    next.movePosition(QTextCursor::NextCharacter);
+    const QRect start = box.cursorRect(at);
+    const QRect end = box.cursorRect(next);
+    return QRectF(QPointF(std::min(start.left(), end.left()), start.top()),
+                  QPointF(std::max(start.left(), end.left()), start.bottom()));
+}
+
+QString directions(QTextEdit& box) {
+    QString seen;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        switch (layoutOf(box).direction(block)) {
+        case Direction::LeftToRight:
+            seen += u'L';
+            break;
+        case Direction::RightToLeft:
+            seen += u'R';
+            break;
+        case Direction::Neutral:
+            seen += u'?';
+            break;
+        }
+    }
+    return seen;
+}
+
+} // namespace
+
+class ReadingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lineDirection_data();
+    void lineDirection();
+    void markup_data();
+    void markup();
+    void boxDirections_data();
+    void boxDirections();
+    void everyLineStartsInView();
+    void rightAlignPutsEveryLineRight();
+    void displayOnly();
+};
+
+void ReadingTest::lineDirection_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("direction");
+    const int L = int(Direction::LeftToRight), R = int(Direction::RightToLeft),
+              N = int(Direction::Neutral);
+    // clang-format off
+    QTest::newRow("arabic")                  << "مرحبا بكم" << R;
+    QTest::newRow("english")                 << "Hello" << L;
+    QTest::newRow("empty")                   << "" << N;
+    QTest::newRow("digits and blanks")       << "123 - 456" << N;
+    QTest::newRow("tag then arabic")         << "[color=red]مرحبا[/color] بكم" << R;
+    QTest::newRow("closing tag first")       << "[/QUOTE]مرحبا" << R;
+    QTest::newRow("address skipped")         << "[url=http://example.org]رابط[url/]" << R;
+    QTest::newRow("flash address skipped")   << "[FLASH=http://x]WIDTH=400HEIGHT=350[/FLASH]" << L;
+    QTest::newRow("smileys skipped")         << ":D :p :mad: :confused: :eek: ;) :( مرحبا" << R;
+    QTest::newRow("only markup")             << "[color=red][/color]:D" << N;
+    QTest::newRow("image address is text")   << "[img]http://[/img] مرحبا" << L;
+    QTest::newRow("english after tag")       << "[b]Hello[/b] مرحبا" << L;
+    QTest::newRow("no tag: digits")          << "[1] Hello" << L;
+    QTest::newRow("no tag: arabic inside")   << "[ملاحظة] Hello" << R;
+    QTest::newRow("unclosed bracket")        << "[color=red مرحبا" << L;
+    QTest::newRow("bracket inside tag")      << "[b[i]]مرحبا" << L;
+    QTest::newRow("hebrew")                  << "[b]שלום" << R;
+    QTest::newRow("letter beyond the BMP")   << QString::fromUcs4(U"[b]\U0001D400 مرحبا") << L;
+    QTest::newRow("lone surrogate")          << QString(QChar(0xD800)) + "مرحبا" << R;
+    QTest::newRow("bidi control only")       << QString(QChar(0x202E)) + "123" << N;
+    QTest::newRow("nul then english")        << QString(QChar(0)) + "abc" << L;
+    // clang-format on
+}
+
+void ReadingTest::lineDirection() {
+    QFETCH(QString, line);
+    QFETCH(int, direction);
+    QCOMPARE(int(reading::ownDirection(line)), direction);
+}
+
+void ReadingTest::markup_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("spans"); // start:length, blank separated
+    // clang-format off
+    QTest::newRow("colour word")    << "[color=red]x[/color]" << "0:11 12:8";
+    QTest::newRow("link")           << "[url=http://a]b[url/]" << "0:14 15:6";
+    QTest::newRow("smileys")        << "a:Db;):confused:" << "1:2 4:2 6:10";
+    QTest::newRow("no tags")        << "[1] [ ] [/] [ملاحظة] ]" << "";
+    QTest::newRow("nested brackets")<< "[[b]]" << "1:3";
+    QTest::newRow("unfinished")     << "[b" << "";
+    QTest::newRow("colon alone")    << ": ; :x" << "";
+    // clang-format on
+}
+
+void ReadingTest::markup() {
+    QFETCH(QString, line);
+    QFETCH(QString, spans);
+    QStringList seen;
+    for (const reading::Span& span : reading::markupSpans(line))
+        seen << QStringLiteral("%1:%2").arg(span.start).arg(span.length);
+    QCOMPARE(seen.join(u' '), spans);
+}
+
+void ReadingTest::boxDirections_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<QString>("directions");
+    // clang-format off
+    QTest::newRow("empty post")               << "" << "R";
+    QTest::newRow("neutral first line")       << "123\nabc\n:D\nمرحبا\n" << "RLLRR";
+    QTest::newRow("tag before arabic")        << "[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D" << "RL";
+    QTest::newRow("empty lines follow")       << "Hello\n\n\nمرحبا\n" << "LLLRR";
+    // clang-format on
+}
+
+void ReadingTest::boxDirections() {
+    QFETCH(QString, post);
+    QFETCH(QString, directions);
+    Program program;
+    PostBuffer buffer(program.registry);
+    buffer.append(post);
+    QCOMPARE(::directions(buffer.box()), directions);
+
+    // Typing a first strong letter into a neutral line turns it and the
+    // neutral lines after it, and nothing else.
+    auto& box = buffer.box();
+    box.clear();
+    buffer.append(u"1\n2\nمرحبا\n3");
+    QCOMPARE(::directions(box), QStringLiteral("RRRR"));
+    QTextCursor second(box.document()->findBlockByNumber(1));
+    second.insertText(QStringLiteral("a"));
+    QCOMPARE(::directions(box), QStringLiteral("RLRR"));
+    box.document()->undo();
+    QCOMPARE(::directions(box), QStringLiteral("RRRR"));
+    QTextCursor first(box.document()->begin());
+    first.insertText(QStringLiteral("[b]x"));
+    QCOMPARE(::directions(box), QStringLiteral("LLRR"));
+    buffer.clear();
+    QCOMPARE(::directions(box), QStringLiteral("R"));
+}
+
+void ReadingTest::everyLineStartsInView() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+    box.insertPlainText(
+        QStringLiteral("[color=red]مرحبا[/color] بكم في منتدانا\nHello [b]world[/b] "
+                       ":D\n") +
+        longArabic);
+    box.moveCursor(QTextCursor::Start);
+    QCoreApplication::processEvents();
+    layoutOf(box).complete();
+    QCoreApplication::processEvents();
+
+    const QRect view = box.viewport()->rect();
+    QVERIFY(layoutOf(box).documentSize().width() > view.width()); // the long line runs over
+    for (int line : {0, 2}) {
+        const QRectF letter = firstLetter(box, line);
+        QVERIFY2(view.contains(letter.toRect()), qPrintable(QString::number(line)));
+        QVERIFY2(letter.left() > view.width() * 0.8, qPrintable(QString::number(line)));
+    }
+    const QRectF hello = firstLetter(box, 1);
+    QVERIFY(view.contains(hello.toRect()));
+    QVERIFY(hello.left() < view.width() * 0.1);
+
+    // The far end of the long line can be scrolled to on the left.
+    QScrollBar* bar = box.horizontalScrollBar();
+    QVERIFY(bar->value() > 0);
+    box.moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    QVERIFY(view.contains(box.cursorRect()));
+    QCOMPARE(bar->value(), 0);
+    // and back to where the lines start.
+    box.moveCursor(QTextCursor::Start);
+    QCoreApplication::processEvents();
+    QVERIFY(view.contains(firstLetter(box, 1).toRect()));
+}
+
+void ReadingTest::rightAlignPutsEveryLineRight() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    post.append(QStringLiteral("Hello\n") + longArabic + QStringLiteral("\nقصير\nEnglish"));
+    box.setTextAlignment(Qt::AlignRight);
+    layoutOf(box).complete();
+    QCoreApplication::processEvents();
+
+    const qreal margin = box.document()->documentMargin();
+    const QSizeF size = layoutOf(box).documentSize();
+    qreal right = -1;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = layoutOf(box).blockBoundingRect(block);
+        const QString what = block.text().left(6);
+        QVERIFY2(rect.left() >= margin - 0.5, qPrintable(what));
+        if (right < 0)
+            right = rect.right();
+        QVERIFY2(qAbs(rect.right() - right) < 1, qPrintable(what));
+    }
+    QVERIFY(qAbs(size.width() - margin - right) < 1);
+}
+
+void ReadingTest::displayOnly() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = post.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+    const QString typed = QStringLiteral("[b]Hello[/b]");
+    QTest::keyClicks(&box, typed);
+    QCOMPARE(post.text(), typed);
+    post.append(u"\nمرحبا :D");
+    QCoreApplication::processEvents();
+    // Nothing the layout decided is in the document: no block format, no
+    // character format, and one undo step for the append.
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        QCOMPARE(block.blockFormat().layoutDirection(), Qt::LayoutDirectionAuto);
+        QVERIFY(block.layout()->formats().isEmpty());
+    }
+    QCOMPARE(box.document()->allFormats().size(), 3); // frame, block and character defaults
+    box.document()->undo();
+    QCOMPARE(post.text(), typed);
+    QVERIFY(box.document()->isRedoAvailable());
+}
+
+QTEST_MAIN(ReadingTest)
+#include "tst_reading.moc"

@@ -181,6 +181,10 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
     }
     rowOfBlock_.clear();
     const int from = first.blockNumber();
+    if (document()->blockCount() != blockCount_ || rowsChanged) {
+        blockCount_ = document()->blockCount();
+        rowsChangedFrom_ = rowsChangedFrom_ < 0 ? from : std::min(rowsChangedFrom_, from);
+    }
     nextToShape_ = nextToShape_ < 0 ? from : std::min(nextToShape_, from);
 }
 
@@ -272,12 +276,21 @@ void PostLayout::measure() {
     geometry.left = std::max<qreal>(0, widestRight - geometry.page);
     geometry.right = std::max<qreal>(0, widestLeft - geometry.page);
     const qreal shift = geometry.left - geometry_.left;
+    const bool moved = geometry.left != geometry_.left || geometry.page != geometry_.page ||
+                       alignment_ != placedAlignment_ || lineHeight_ != placedLineHeight_;
     geometry_ = geometry;
+    placedAlignment_ = alignment_;
+    placedLineHeight_ = lineHeight_;
     // Lines already shaped learn where they stand now, for whoever asks their
-    // layout directly (a screen reader's character positions, say).
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-        if (block.layout()->lineCount() > 0 && dataOf(block)->width >= 0)
-            place(block);
+    // layout directly (a screen reader's character positions, say): all of
+    // them when the lines moved sideways, those below a change of rows else.
+    const int from = moved ? 0 : rowsChangedFrom_;
+    rowsChangedFrom_ = -1;
+    if (from >= 0) {
+        for (QTextBlock block = doc->findBlockByNumber(from); block.isValid(); block = block.next())
+            if (block.layout()->lineCount() > 0 && dataOf(block)->width >= 0)
+                place(block);
+    }
     if (shift != 0)
         emit shifted(shift);
 }

@@ -85,6 +85,11 @@ private:
     Qt::Alignment alignment_;
 
     mutable qreal lineHeight_ = 0;
+    // What the shaped lines were last placed by.
+    Qt::Alignment placedAlignment_;
+    qreal placedLineHeight_ = 0;
+    int blockCount_ = 0;
+    int rowsChangedFrom_ = -1; // the first line whose row may have changed
     mutable bool widthsChanged_ = false;
     Geometry geometry_;
     qsizetype extraLines_ = 0;                  // line separators inside lines, each one more row

@@ -197,6 +197,16 @@ void ReadingTest::everyLineStartsInView() {
     QVERIFY(view.contains(hello.toRect()));
     QVERIFY(hello.left() < view.width() * 0.1);
 
+    // A click lands on the letter under it: the start of the long Arabic line
+    // at the box's right edge, the start of "Hello" at its left.
+    const QRectF longStart = firstLetter(box, 2);
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {},
+                      QPoint(int(longStart.right()) - 1, int(longStart.center().y())));
+    QCOMPARE(box.textCursor().position(), box.document()->findBlockByNumber(2).position());
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {},
+                      QPoint(int(hello.left()) + 1, int(hello.center().y())));
+    QCOMPARE(box.textCursor().position(), box.document()->findBlockByNumber(1).position());
+
     // The far end of the long line can be scrolled to on the left.
     QScrollBar* bar = box.horizontalScrollBar();
     QVERIFY(bar->value() > 0);
@@ -208,6 +218,20 @@ void ReadingTest::everyLineStartsInView() {
     box.moveCursor(QTextCursor::Start);
     QCoreApplication::processEvents();
     QVERIFY(view.contains(firstLetter(box, 1).toRect()));
+
+    // A line put in above moves the others down, also for whoever reads a
+    // line's place straight off its layout, as a screen reader does; out of
+    // view as well.
+    post.append(QStringLiteral("\nسطر").repeated(40));
+    layoutOf(box).complete();
+    QCoreApplication::processEvents();
+    QTest::keyClicks(&box, QStringLiteral("x"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        const QPointF read = block.layout()->position();
+        QCOMPARE(read, layoutOf(box).blockBoundingRect(block).topLeft());
+    }
 }
 
 void ReadingTest::rightAlignPutsEveryLineRight() {

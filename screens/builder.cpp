@@ -180,12 +180,12 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
         client->setBackground(picture(QString::fromLatin1(screen.background)));
     window->move(area.topLeft());
 
-    if (screen.menu) {
+    for (const Menu& entry : screen.menus) {
         QMenuBar* bar = window->addMenuBar();
-        QMenu* menu = bar->addMenu(utf8(screen.menu->caption));
-        menu->setObjectName(QLatin1StringView(screen.menu->name));
-        QAction* item = menu->addAction(utf8(screen.menu->itemCaption));
-        item->setObjectName(QLatin1StringView(screen.menu->itemName));
+        QMenu* menu = bar->addMenu(utf8(entry.caption));
+        menu->setObjectName(QLatin1StringView(entry.name));
+        QAction* item = menu->addAction(utf8(entry.itemCaption));
+        item->setObjectName(QLatin1StringView(entry.itemName));
     }
 
     // Rows run front to back and a widget made later lies above those made

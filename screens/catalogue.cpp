@@ -18,7 +18,11 @@ constexpr const char* CancelTip = "إلغاء الأمر";
 
 // ---------------------------------------------------------------- main window
 
-constexpr Menu form1Menu{"a", "تعليمات", "aaa", "حول البرنامح"};
+// The about item, and beside it the window that shows the post as the board will.
+constexpr Menu form1Menus[] = {
+    {"a", "تعليمات", "aaa", "حول البرنامح"},
+    {"view", "عرض", "preview", "معاينة الموضوع"},
+};
 
 constexpr Control form1[] = {
     {.name = "Command1",
@@ -396,7 +400,7 @@ constexpr Screen screens[] = {
      .client = {2460, 1950, 7515, 5820},
      .background = MainBackground,
      .backColour = 0x808080,
-     .menu = &form1Menu,
+     .menus = form1Menus,
      .controls = form1,
      .minimizable = true},
     {.name = "Form2",
@@ -508,6 +512,13 @@ const Control* findControl(const Screen& screen, QStringView name) {
     for (const Control& control : screen.controls)
         if (name == QLatin1StringView(control.name))
             return &control;
+    return nullptr;
+}
+
+const Menu* findMenuItem(const Screen& screen, QStringView itemName) {
+    for (const Menu& menu : screen.menus)
+        if (itemName == QLatin1StringView(menu.itemName))
+            return &menu;
     return nullptr;
 }
 

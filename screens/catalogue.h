@@ -70,7 +70,7 @@ struct Screen {
     Twips client;                // left and top: where the client area stands on the desktop
     const char* background = ""; // picture drawn from the client area's top-left corner
     int backColour = DefaultColour;
-    const Menu* menu = nullptr;
+    std::span<const Menu> menus = {};  // left to right along the menu bar
     std::span<const Control> controls; // front to back
     bool minimizable = false;
 };
@@ -82,6 +82,7 @@ std::span<const Screen> allScreens();
 // nullptr when there is no such screen.
 const Screen* findScreen(QStringView name);
 const Control* findControl(const Screen& screen, QStringView name);
+const Menu* findMenuItem(const Screen& screen, QStringView itemName);
 
 // Text boxes, command buttons and option buttons take the keyboard focus;
 // labels and pictures never do.

@@ -6,12 +6,13 @@
 
 namespace qirtaz {
 
-ScreenInstance::ScreenInstance(Registry& registry, const screens::Screen& entry)
+ScreenInstance::ScreenInstance(Registry& registry, QString name, Builder build)
     : registry_(registry)
-    , entry_(entry) {}
+    , name_(std::move(name))
+    , build_(std::move(build)) {}
 
 QString ScreenInstance::name() const {
-    return QLatin1StringView(entry_.name);
+    return name_;
 }
 
 bool ScreenInstance::isShown() const {
@@ -25,7 +26,8 @@ ScreenState ScreenInstance::state() const {
 }
 
 void ScreenInstance::load() {
-    window_ = screens::buildWindow(entry_);
+    window_ = build_();
+    window_->setObjectName(name_);
     QObject::connect(window_.get(), &screens::ScreenWindow::closedThroughFrame, window_.get(),
                      [this] { unload(); });
     registry_.loaded(*this);
@@ -75,7 +77,17 @@ int Registry::indexOf(QStringView screen) const {
     for (std::size_t i = 0; i < all.size(); ++i)
         if (screen == QLatin1StringView(all[i].name))
             return int(i);
+    for (std::size_t i = 0; i < added_.size(); ++i)
+        if (screen == added_[i].first)
+            return int(all.size() + i);
     return -1;
+}
+
+void Registry::addScreen(QStringView screen, Builder build) {
+    if (indexOf(screen) >= 0)
+        throw std::invalid_argument("screen " + screen.toString().toStdString() + " exists");
+    added_.emplace_back(screen.toString(), std::move(build));
+    instances_.resize(instances_.size() + 1);
 }
 
 ScreenInstance& Registry::instance(QStringView screen) {
@@ -83,8 +95,17 @@ ScreenInstance& Registry::instance(QStringView screen) {
     if (index < 0)
         throw std::invalid_argument("no screen " + screen.toString().toStdString());
     auto& slot = instances_[std::size_t(index)];
-    if (!slot)
-        slot.reset(new ScreenInstance(*this, screens::allScreens()[std::size_t(index)]));
+    if (slot)
+        return *slot;
+    const auto all = screens::allScreens();
+    if (std::size_t(index) < all.size()) {
+        const screens::Screen& entry = all[std::size_t(index)];
+        slot.reset(new ScreenInstance(*this, QLatin1StringView(entry.name),
+                                      [&entry] { return screens::buildWindow(entry); }));
+    } else {
+        const auto& [name, build] = added_[std::size_t(index) - all.size()];
+        slot.reset(new ScreenInstance(*this, name, build));
+    }
     return *slot;
 }
 
@@ -103,11 +124,11 @@ bool Registry::anyLoaded() const {
 }
 
 void Registry::bind(QStringView screen, QStringView control, Handler handler) {
-    const int index = indexOf(screen);
-    if (index < 0)
-        throw std::invalid_argument("no screen " + screen.toString().toStdString());
-    const screens::Screen& entry = screens::allScreens()[std::size_t(index)];
-    const bool isMenuItem = entry.menu && control == QLatin1StringView(entry.menu->itemName);
+    const screens::Screen* found = screens::findScreen(screen);
+    if (!found) // a screen built outside the catalogue brings its own behaviour
+        throw std::invalid_argument("no catalogued screen " + screen.toString().toStdString());
+    const screens::Screen& entry = *found;
+    const bool isMenuItem = screens::findMenuItem(entry, control) != nullptr;
     if (!isMenuItem && !screens::findControl(entry, control))
         throw std::invalid_argument("screen " + screen.toString().toStdString() +
                                     " has no control " + control.toString().toStdString());

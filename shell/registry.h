@@ -51,11 +51,13 @@ public:
 
 private:
     friend class Registry;
-    ScreenInstance(Registry& registry, const screens::Screen& entry);
+    using Builder = std::function<std::unique_ptr<screens::ScreenWindow>()>;
+    ScreenInstance(Registry& registry, QString name, Builder build);
     void load();
 
     Registry& registry_;
-    const screens::Screen& entry_;
+    QString name_;
+    Builder build_;
     std::unique_ptr<screens::ScreenWindow> window_;
 };
 
@@ -64,10 +66,16 @@ class Registry : public QObject {
 public:
     using Handler = std::function<void()>;
     using LoadStep = std::function<void(ScreenInstance&)>;
+    using Builder = ScreenInstance::Builder;
 
     // Registers every screen of the catalogue, in its order; none is created yet.
     Registry();
     ~Registry() override;
+
+    // Registers a screen the catalogue does not describe, built by build on every
+    // load; otherwise it is a screen like any other. Throws std::invalid_argument
+    // for a name that is taken.
+    void addScreen(QStringView screen, Builder build);
 
     // The screen's one instance, created on first access. Throws
     // std::invalid_argument for a name that is no screen.
@@ -111,7 +119,8 @@ private:
     void retire(std::unique_ptr<screens::ScreenWindow> window);
     void unloaded();
 
-    std::vector<std::unique_ptr<ScreenInstance>> instances_; // catalogue order
+    std::vector<std::unique_ptr<ScreenInstance>> instances_; // catalogue order, then added
+    std::vector<std::pair<QString, Builder>> added_;
     std::vector<Binding> bindings_;
     std::vector<std::pair<QString, LoadStep>> loadSteps_;
     std::vector<QPointer<QWidget>> retired_; // unloaded windows waiting to be deleted

@@ -1,0 +1,1113 @@
+#include "composer/board.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QUrl>
+
+#include <array>
+#include <cstdint>
+
+namespace qirtaz::board {
+namespace {
+
+using reading::Direction;
+
+// ------------------------------------------------------------------ the tags
+
+enum class Name : unsigned char {
+    None,
+    Bold,
+    Italic,
+    Underline,
+    Strike,
+    Centre,
+    Quote,
+    Colour,
+    Size,
+    Link,     // "[url=address]phrase[url/]"; also every closing url tag
+    BareLink, // "[url]address[/url]"
+    Image,
+    Web,
+    Flash,
+    Sound,
+    Video,
+    Audio,
+};
+constexpr int NameCount = int(Name::Audio) + 1;
+
+// Tags whose content the board takes as it stands (an address), up to the
+// first closing tag of their kind on the same line.
+bool takesContentAsIs(Name name) {
+    return name == Name::BareLink || name >= Name::Image;
+}
+
+bool breaksBlock(Name name) {
+    return name == Name::Quote || name == Name::Centre;
+}
+
+Media mediaOf(Name name) {
+    switch (name) {
+    case Name::Web:
+        return Media::Web;
+    case Name::Flash:
+        return Media::Flash;
+    case Name::Sound:
+        return Media::Sound;
+    case Name::Video:
+        return Media::Video;
+    case Name::Audio:
+        return Media::Audio;
+    default:
+        return Media::Image;
+    }
+}
+
+struct TagWord {
+    QLatin1StringView word;
+    Name name;
+    bool value; // the opening tag carries "=value"
+};
+
+constexpr TagWord tagWords[] = {
+    {QLatin1StringView("b"), Name::Bold, false},
+    {QLatin1StringView("i"), Name::Italic, false},
+    {QLatin1StringView("u"), Name::Underline, false},
+    {QLatin1StringView("s"), Name::Strike, false},
+    {QLatin1StringView("center"), Name::Centre, false},
+    {QLatin1StringView("quote"), Name::Quote, false},
+    {QLatin1StringView("color"), Name::Colour, true},
+    {QLatin1StringView("size"), Name::Size, true},
+    {QLatin1StringView("img"), Name::Image, false},
+    {QLatin1StringView("web"), Name::Web, false},
+    {QLatin1StringView("flash"), Name::Flash, true},
+    {QLatin1StringView("sound"), Name::Sound, false},
+    {QLatin1StringView("ram"), Name::Video, false},
+    {QLatin1StringView("ram2"), Name::Audio, false},
+};
+
+Name nameOf(QStringView word) {
+    for (const TagWord& tag : tagWords)
+        if (word.compare(tag.word, Qt::CaseInsensitive) == 0)
+            return tag.name;
+    return Name::None;
+}
+
+bool hasValue(Name name) {
+    for (const TagWord& tag : tagWords)
+        if (tag.name == name)
+            return tag.value;
+    return false;
+}
+
+// The colours a board takes: a colour name of the web's list or "#rgb" /
+// "#rrggbb". The dialogs write five names, but people type others by hand and
+// the board shows them; "transparent" would hide the words, so it is no colour.
+bool colourOf(QStringView value, QRgb& rgb) {
+    if (value.isEmpty() || value.size() > 24)
+        return false;
+    if (value.front() == u'#') {
+        if (value.size() != 4 && value.size() != 7)
+            return false;
+        for (QChar c : value.sliced(1))
+            if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')))
+                return false;
+    } else {
+        for (QChar c : value)
+            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+                return false;
+        if (value.compare(QLatin1StringView("transparent"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    const QColor colour = QColor::fromString(value);
+    if (!colour.isValid())
+        return false;
+    rgb = colour.rgb();
+    return true;
+}
+
+struct Token {
+    enum class Type : unsigned char { Break, Smiley, Open, Close, Unknown };
+    qsizetype start = 0;
+    qsizetype length = 0;
+    Type type = Type::Unknown;
+    Name name = Name::None;
+    Smiley smiley = Smiley::Sad;
+    unsigned char size = 0;
+    bool literal = false; // shown as typed: not taken by the board
+    bool inside = false;  // part of the content of a tag that takes it as it stands
+    Problem problem = Problem::Unknown;
+    QRgb colour = 0;
+    Span value; // the address of [url=…] and [FLASH=…]
+    int partner = -1;
+    qsizetype end() const { return start + length; }
+};
+
+constexpr std::array<std::pair<QStringView, Smiley>, 7> smileyCodes{{
+    {u":mad:", Smiley::Mad},
+    {u";)", Smiley::Wink},
+    {u":eek:", Smiley::Eek},
+    {u":(", Smiley::Sad},
+    {u":p", Smiley::Tongue},
+    {u":D", Smiley::Grin},
+    {u":confused:", Smiley::Confused},
+}};
+
+// What the tag between "[" and "]" at start is; fills type, name and values.
+void classify(QStringView post, Token& token) {
+    const QStringView inner = post.sliced(token.start + 1, token.length - 2);
+    token.type = Token::Type::Unknown;
+    if (inner.startsWith(u'/')) {
+        const Name name = nameOf(inner.sliced(1));
+        if (name != Name::None) {
+            token.type = Token::Type::Close;
+            token.name = name == Name::BareLink ? Name::Link : name;
+        } else if (inner.sliced(1).compare(QLatin1StringView("url"), Qt::CaseInsensitive) == 0) {
+            token.type = Token::Type::Close;
+            token.name = Name::Link;
+        }
+        return;
+    }
+    // The boards' own closing link tag has its slash after the word.
+    if (inner.compare(QLatin1StringView("url/"), Qt::CaseInsensitive) == 0) {
+        token.type = Token::Type::Close;
+        token.name = Name::Link;
+        return;
+    }
+    const qsizetype equals = inner.indexOf(u'=');
+    const QStringView word = equals < 0 ? inner : inner.first(equals);
+    const qsizetype valueStart = token.start + 1 + equals + 1;
+    const QStringView value = equals < 0 ? QStringView() : inner.sliced(equals + 1);
+    if (word.compare(QLatin1StringView("url"), Qt::CaseInsensitive) == 0) {
+        token.type = Token::Type::Open;
+        if (equals < 0) {
+            token.name = Name::BareLink;
+        } else {
+            token.name = Name::Link;
+            token.value = {valueStart, value.size()};
+        }
+        return;
+    }
+    const Name name = nameOf(word);
+    if (name == Name::None || hasValue(name) != (equals >= 0))
+        return;
+    switch (name) {
+    case Name::Colour:
+        if (!colourOf(value, token.colour))
+            return;
+        break;
+    case Name::Size:
+        if (value.size() != 1 || value[0] < u'1' || value[0] > u'5')
+            return;
+        token.size = static_cast<unsigned char>(value[0].unicode() - u'0');
+        break;
+    case Name::Flash:
+        token.value = {valueStart, value.size()};
+        break;
+    default:
+        break;
+    }
+    token.type = Token::Type::Open;
+    token.name = name;
+}
+
+bool isBreak(QChar c) {
+    return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator;
+}
+
+// Every tag, smiley code and line break of the post, in order. A tag is what
+// the post box takes for one, so that both read the post alike; one holding a
+// carriage return is none, since the return breaks the line.
+std::vector<Token> tokenize(QStringView post) {
+    std::vector<Token> tokens;
+    const qsizetype n = post.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = post[i];
+        Token token;
+        token.start = i;
+        if (isBreak(c)) {
+            token.type = Token::Type::Break;
+            token.length = c == u'\r' && i + 1 < n && post[i + 1] == u'\n' ? 2 : 1;
+        } else if (c == u'[') {
+            token.length = reading::tagAt(post.sliced(i));
+            if (token.length > 0 && post.sliced(i, token.length).contains(u'\r'))
+                token.length = 0;
+            if (token.length > 0)
+                classify(post, token);
+        } else if (c == u':' || c == u';') {
+            token.length = reading::smileyAt(post.sliced(i));
+            if (token.length > 0) {
+                token.type = Token::Type::Smiley;
+                for (const auto& [code, smiley] : smileyCodes)
+                    if (post.sliced(i).startsWith(code))
+                        token.smiley = smiley;
+            }
+        }
+        if (token.length > 0) {
+            tokens.push_back(token);
+            i += token.length;
+        } else {
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+// Pairs opening and closing tags the way the board does, with a stack per tag
+// name and one of every open tag, so each tag is pushed and popped at most once.
+// A closing tag ends the innermost open tag of its name; tags opened inside it
+// and still open are left unclosed. Tags that take their content as it stands
+// end at the first closing tag of their kind on their line.
+void pair(std::vector<Token>& tokens) {
+    using Type = Token::Type;
+    const int count = int(tokens.size());
+    std::array<std::vector<int>, NameCount> closes; // of the tags that take content as it stands
+    std::vector<int> breaks;
+    for (int k = 0; k < count; ++k) {
+        if (tokens[k].type == Type::Close)
+            closes[int(tokens[k].name)].push_back(k);
+        else if (tokens[k].type == Type::Break)
+            breaks.push_back(k);
+    }
+    std::array<std::size_t, NameCount> nextClose{};
+    std::size_t nextBreak = 0;
+    std::array<std::vector<int>, NameCount> openByName;
+    std::array<std::vector<int>, NameCount> cutByName;
+    std::vector<int> open;
+
+    const auto leave = [&tokens](int k, Problem problem) {
+        tokens[k].literal = true;
+        tokens[k].problem = problem;
+    };
+
+    for (int k = 0; k < count; ++k) {
+        Token& token = tokens[k];
+        switch (token.type) {
+        case Type::Break:
+        case Type::Smiley:
+            break;
+        case Type::Unknown:
+            leave(k, Problem::Unknown);
+            break;
+        case Type::Open:
+            if (takesContentAsIs(token.name)) {
+                const int closeName = int(token.name == Name::BareLink ? Name::Link : token.name);
+                const std::vector<int>& candidates = closes[closeName];
+                std::size_t& c = nextClose[closeName];
+                while (c < candidates.size() && candidates[c] <= k)
+                    ++c;
+                while (nextBreak < breaks.size() && breaks[nextBreak] <= k)
+                    ++nextBreak;
+                const bool found = c < candidates.size() && (nextBreak == breaks.size() ||
+                                                             candidates[c] < breaks[nextBreak]);
+                if (!found) {
+                    leave(k, Problem::Unclosed);
+                    break;
+                }
+                const int close = candidates[c];
+                token.partner = close;
+                tokens[close].partner = k;
+                for (int inside = k + 1; inside < close; ++inside)
+                    tokens[inside].inside = true;
+                k = close;
+            } else {
+                openByName[int(token.name)].push_back(k);
+                open.push_back(k);
+            }
+            break;
+        case Type::Close: {
+            std::vector<int>& sameName = openByName[int(token.name)];
+            if (sameName.empty()) {
+                std::vector<int>& cut = cutByName[int(token.name)];
+                if (cut.empty()) {
+                    leave(k, Problem::Unopened);
+                } else {
+                    leave(cut.back(), Problem::Crossed);
+                    leave(k, Problem::Crossed);
+                    cut.pop_back();
+                }
+                break;
+            }
+            const int opening = sameName.back();
+            while (open.back() != opening) {
+                const int inner = open.back();
+                open.pop_back();
+                openByName[int(tokens[inner].name)].pop_back();
+                cutByName[int(tokens[inner].name)].push_back(inner);
+                leave(inner, Problem::Unclosed);
+            }
+            open.pop_back();
+            sameName.pop_back();
+            token.partner = opening;
+            tokens[opening].partner = k;
+            break;
+        }
+        }
+    }
+    for (int k : open)
+        leave(k, Problem::Unclosed);
+}
+
+// ------------------------------------------------------------ the item list
+
+class Builder {
+public:
+    Builder(Parsed& parsed) : parsed_(parsed), post_(parsed.post) {}
+
+    void run(const std::vector<Token>& tokens) {
+        styles_.push_back(Style{});
+        qsizetype at = 0;
+        const int count = int(tokens.size());
+        for (int k = 0; k < count; ++k) {
+            const Token& token = tokens[k];
+            if (token.inside)
+                continue;
+            text(at, token.start);
+            at = token.end();
+            if (token.literal) {
+                content(token.start);
+                Item item = made(Item::Kind::Marked);
+                item.text = {token.start, token.length};
+                item.problem = token.problem;
+                parsed_.items.push_back(item);
+                continue;
+            }
+            switch (token.type) {
+            case Token::Type::Break:
+                lineBreak(token.start);
+                break;
+            case Token::Type::Smiley: {
+                content(token.start);
+                Item item = made(Item::Kind::Smiley);
+                item.smiley = token.smiley;
+                parsed_.items.push_back(item);
+                break;
+            }
+            case Token::Type::Open:
+                if (takesContentAsIs(token.name)) {
+                    const Token& close = tokens[token.partner];
+                    media(token, {token.end(), close.start - token.end()});
+                    at = close.end();
+                    k = token.partner;
+                } else {
+                    opened(token);
+                    if (breaksBlock(token.name))
+                        k = swallowBreak(tokens, k, at);
+                }
+                break;
+            case Token::Type::Close:
+                closed(token);
+                if (breaksBlock(token.name))
+                    k = swallowBreak(tokens, k, at);
+                break;
+            case Token::Type::Unknown:
+                break;
+            }
+        }
+        text(at, post_.size());
+        if (owed_)
+            openParagraph(post_.size());
+        closeParagraph(post_.size());
+    }
+
+private:
+    Item made(Item::Kind kind) const {
+        Item item;
+        item.kind = kind;
+        item.style = styles_.back();
+        return item;
+    }
+
+    void text(qsizetype from, qsizetype to) {
+        if (to <= from)
+            return;
+        content(from);
+        Item item = made(Item::Kind::Text);
+        item.text = {from, to - from};
+        parsed_.items.push_back(item);
+    }
+
+    void media(const Token& opening, Span inside) {
+        content(opening.start);
+        if (opening.name == Name::BareLink) {
+            Item item = made(Item::Kind::Text);
+            item.text = inside;
+            item.style.link = inside;
+            parsed_.items.push_back(item);
+            return;
+        }
+        Item item = made(Item::Kind::Placeholder);
+        item.media = mediaOf(opening.name);
+        if (opening.name != Name::Flash) {
+            item.text = inside;
+            parsed_.items.push_back(item);
+            return;
+        }
+        item.text = opening.value;
+        // "WIDTH=wHEIGHT=h", as the Flash dialog writes it.
+        const QStringView content = QStringView(post_).sliced(inside.start, inside.length);
+        const QLatin1StringView width("WIDTH="), height("HEIGHT=");
+        const qsizetype heightAt =
+            content.startsWith(width, Qt::CaseInsensitive)
+                ? content.indexOf(height, width.size(), Qt::CaseInsensitive)
+                : -1;
+        if (heightAt < 0) {
+            if (inside.length > 0)
+                item.extra = inside;
+        } else {
+            item.width = {inside.start + width.size(), heightAt - width.size()};
+            item.height = {inside.start + heightAt + height.size(),
+                           inside.length - heightAt - height.size()};
+        }
+        parsed_.items.push_back(item);
+    }
+
+    void opened(const Token& token) {
+        Style style = styles_.back();
+        switch (token.name) {
+        case Name::Bold:
+            style.bold = true;
+            break;
+        case Name::Italic:
+            style.italic = true;
+            break;
+        case Name::Underline:
+            style.underline = true;
+            break;
+        case Name::Strike:
+            style.strike = true;
+            break;
+        case Name::Colour:
+            style.coloured = true;
+            style.colour = token.colour;
+            break;
+        case Name::Size:
+            style.size = token.size;
+            break;
+        case Name::Link:
+            style.link = token.value;
+            break;
+        case Name::Quote:
+            blockBoundary(token.start);
+            parsed_.items.push_back(made(Item::Kind::QuoteStart));
+            break;
+        case Name::Centre:
+            blockBoundary(token.start);
+            ++centred_;
+            break;
+        default:
+            break;
+        }
+        styles_.push_back(style);
+    }
+
+    void closed(const Token& token) {
+        styles_.pop_back();
+        if (token.name == Name::Quote) {
+            blockBoundary(token.start);
+            parsed_.items.push_back(made(Item::Kind::QuoteEnd));
+        } else if (token.name == Name::Centre) {
+            blockBoundary(token.start);
+            --centred_;
+        }
+    }
+
+    // The quotation and the centred block are blocks of their own: a line break
+    // right after their tags would only add an empty line, so it goes with the tag.
+    static int swallowBreak(const std::vector<Token>& tokens, int k, qsizetype& at) {
+        if (k + 1 < int(tokens.size()) && tokens[k + 1].type == Token::Type::Break &&
+            tokens[k + 1].start == at) {
+            at = tokens[k + 1].end();
+            return k + 1;
+        }
+        return k;
+    }
+
+    // Paragraphs open when something is shown in them, so that a block's own
+    // boundary and a line break beside it make one boundary, not an empty line.
+    void content(qsizetype at) {
+        if (!paragraphOpen_)
+            openParagraph(at);
+    }
+
+    void lineBreak(qsizetype at) {
+        content(at);
+        closeParagraph(at);
+        owed_ = true;
+    }
+
+    void blockBoundary(qsizetype at) {
+        closeParagraph(at);
+        owed_ = false;
+    }
+
+    void openParagraph(qsizetype at) {
+        owed_ = false;
+        paragraphOpen_ = true;
+        paragraphItem_ = parsed_.items.size();
+        paragraphStart_ = at;
+        Item item = made(Item::Kind::Paragraph);
+        item.centred = centred_ > 0;
+        parsed_.items.push_back(item);
+    }
+
+    // The paragraph reads the way its text does, as in the post box: by its
+    // first strong letter outside markup, else the way the one before reads.
+    void closeParagraph(qsizetype at) {
+        if (!paragraphOpen_)
+            return;
+        paragraphOpen_ = false;
+        const QStringView own = QStringView(post_).sliced(paragraphStart_, at - paragraphStart_);
+        previous_ = reading::resolved(reading::ownDirection(own), previous_);
+        parsed_.items[paragraphItem_].direction = previous_;
+    }
+
+    Parsed& parsed_;
+    const QString& post_;
+    std::vector<Style> styles_;
+    int centred_ = 0;
+    bool paragraphOpen_ = false;
+    bool owed_ = false;
+    std::size_t paragraphItem_ = 0;
+    qsizetype paragraphStart_ = 0;
+    Direction previous_ = Direction::Neutral;
+};
+
+} // namespace
+
+Parsed parse(QStringView post) {
+    Parsed parsed;
+    parsed.post = post.toString();
+    std::vector<Token> tokens = tokenize(parsed.post);
+    pair(tokens);
+    for (const Token& token : tokens)
+        if (token.literal && !token.inside)
+            parsed.issues.push_back({token.problem, {token.start, token.length}});
+    Builder(parsed).run(tokens);
+    return parsed;
+}
+
+// ----------------------------------------------------------------- rendering
+
+namespace {
+
+constexpr QChar LeftToRightIsolate(0x2066);
+constexpr QChar FirstStrongIsolate(0x2068);
+constexpr QChar PopIsolate(0x2069);
+
+constexpr const char* pictureNames[] = {
+    // the smileys, in the order of Smiley
+    "angry", "wink", "surprised", "sad", "tongue", "grin", "question",
+    // the media, in the order of Media; both RealMedia tags come from one dialog
+    "picture-frame", "web-page", "flash-burst", "loudspeaker", "play-bubble", "play-bubble"};
+constexpr int PictureCount = int(std::size(pictureNames));
+
+int pictureOf(Smiley smiley) {
+    return int(smiley);
+}
+int pictureOf(Media media) {
+    return int(Smiley::Confused) + 1 + int(media);
+}
+
+// Decoded once for every document: QImage, unlike QPixmap, may be made and
+// shared by any thread, and these are only ever read.
+const QImage& pictureImage(int picture) {
+    static const std::array<QImage, PictureCount> images = [] {
+        std::array<QImage, PictureCount> decoded;
+        for (int i = 0; i < PictureCount; ++i)
+            decoded[i] = QImage(QStringLiteral(":/pictures/") +
+                                QLatin1StringView(pictureNames[i]) + QStringLiteral(".gif"));
+        return decoded;
+    }();
+    return images[picture];
+}
+
+QUrl pictureUrl(int picture) {
+    return QUrl(QStringLiteral("qirtaz-board:") + QLatin1StringView(pictureNames[picture]));
+}
+
+QStringView mediaLabel(Media media) {
+    switch (media) {
+    case Media::Image:
+        return u"صورة";
+    case Media::Web:
+        return u"صفحة";
+    case Media::Flash:
+        return u"فلاش";
+    case Media::Sound:
+        return u"صوت";
+    case Media::Video:
+        return u"مقطع مرئي";
+    case Media::Audio:
+        return u"مقطع صوتي";
+    }
+    return {};
+}
+
+QString problemName(Problem problem) {
+    switch (problem) {
+    case Problem::Unclosed:
+        return QStringLiteral("وسم غير مغلق");
+    case Problem::Unopened:
+        return QStringLiteral("وسم إغلاق بلا فتح");
+    case Problem::Crossed:
+        return QStringLiteral("وسم متداخل");
+    case Problem::Unknown:
+        return QStringLiteral("وسم غير معروف");
+    }
+    return {};
+}
+
+// HTML's font sizes 1 to 5 against its usual size 3.
+constexpr double sizeFactors[] = {0.625, 0.8125, 1.0, 1.125, 1.5};
+
+const QColor linkColour(0x1a, 0x0d, 0xab);
+const QColor markUnderline(0xd0, 0x10, 0x10);
+const QColor markBackground(0xfd, 0xe4, 0xe4);
+const QColor placeholderBackground(0xe8, 0xee, 0xf5);
+const QColor placeholderLabel(0x44, 0x55, 0x66);
+const QColor quoteBorder(0xb0, 0xb8, 0xc4);
+const QColor quoteBackground(0xf3, 0xf5, 0xf8);
+
+// Nested quotations deeper than this are drawn at this depth: each frame takes
+// width and the text layout lays frames out recursively.
+constexpr int DeepestQuoteFrame = 8;
+
+class Renderer {
+public:
+    Renderer(const Parsed& parsed, QTextDocument& document)
+        : parsed_(parsed), document_(document), cursor_(&document) {
+        const QFont font = document.defaultFont();
+        basePoints_ = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
+    }
+
+    void run() {
+        cursor_.beginEditBlock();
+        for (const Item& item : parsed_.items) {
+            switch (item.kind) {
+            case Item::Kind::Paragraph:
+                paragraph(item);
+                break;
+            case Item::Kind::QuoteStart:
+                quoteStart();
+                break;
+            case Item::Kind::QuoteEnd:
+                quoteEnd();
+                break;
+            case Item::Kind::Text:
+                postText(item.text, format(item.style));
+                break;
+            case Item::Kind::Marked:
+                marked(item);
+                break;
+            case Item::Kind::Smiley:
+                picture(pictureOf(item.smiley), format(item.style));
+                break;
+            case Item::Kind::Placeholder:
+                placeholder(item);
+                break;
+            }
+        }
+        cursor_.endEditBlock();
+    }
+
+private:
+    QTextCharFormat format(const Style& style) const {
+        QTextCharFormat format;
+        if (style.bold)
+            format.setFontWeight(QFont::Bold);
+        if (style.italic)
+            format.setFontItalic(true);
+        if (style.underline)
+            format.setFontUnderline(true);
+        if (style.strike)
+            format.setFontStrikeOut(true);
+        if (!style.link.none()) {
+            // Only shown: the preview opens nothing, so there is no anchor to follow.
+            format.setForeground(linkColour);
+            format.setFontUnderline(true);
+            const QStringView address = parsed_.text(style.link);
+            if (!address.isEmpty())
+                format.setToolTip(Qt::convertFromPlainText(address.toString()));
+        }
+        if (style.coloured)
+            format.setForeground(QColor(style.colour));
+        if (style.size > 0)
+            format.setFontPointSize(basePoints_ * sizeFactors[style.size - 1]);
+        return format;
+    }
+
+    // The post's own characters, every one of them. The two a text document
+    // keeps for its frames would split the paragraph, so they are shown as the
+    // replacement character; a post box never holds them.
+    void postText(Span span, const QTextCharFormat& format) {
+        if (span.length <= 0)
+            return;
+        QString text = parsed_.post.sliced(span.start, span.length);
+        for (QChar& c : text)
+            if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
+                c = QChar::ReplacementCharacter;
+        cursor_.insertText(text, format);
+    }
+
+    void added(const QString& text, QTextCharFormat format) {
+        format.setProperty(AddedTextProperty, true);
+        cursor_.insertText(text, format);
+    }
+
+    void picture(int picture, const QTextCharFormat& around) {
+        if (!resourceAdded_[picture]) {
+            document_.addResource(QTextDocument::ImageResource, pictureUrl(picture),
+                                  pictureImage(picture));
+            resourceAdded_[picture] = true;
+        }
+        QTextImageFormat image;
+        image.merge(around);
+        image.setObjectType(QTextFormat::ImageObject);
+        image.setName(pictureUrl(picture).toString());
+        image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        image.setProperty(AddedTextProperty, true);
+        cursor_.insertImage(image);
+    }
+
+    void marked(const Item& item) {
+        QTextCharFormat format = this->format(item.style);
+        format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        format.setUnderlineColor(markUnderline);
+        format.setBackground(markBackground);
+        format.setToolTip(problemName(item.problem));
+        // Read left to right, as typed, even in an Arabic paragraph.
+        added(QString(LeftToRightIsolate), format);
+        postText(item.text, format);
+        added(QString(PopIsolate), format);
+    }
+
+    static QString spaced(QStringView word) {
+        QString text(u' ');
+        text.append(word);
+        if (!word.isEmpty())
+            text.append(u' ');
+        return text;
+    }
+
+    void placeholder(const Item& item) {
+        QTextCharFormat box = format(item.style);
+        box.setBackground(placeholderBackground);
+        QTextCharFormat label = box;
+        label.setForeground(placeholderLabel);
+        label.setFontWeight(QFont::Bold);
+        picture(pictureOf(item.media), box);
+        added(spaced(mediaLabel(item.media)), label);
+        added(QString(LeftToRightIsolate), box);
+        postText(item.text, box);
+        added(QString(PopIsolate), box);
+        const auto value = [&](QStringView name, Span span) {
+            added(spaced(name), label);
+            added(QString(FirstStrongIsolate), box);
+            postText(span, box);
+            added(QString(PopIsolate), box);
+        };
+        if (!item.width.none()) {
+            value(u"العرض", item.width);
+            value(u"الارتفاع", item.height);
+        } else if (!item.extra.none()) {
+            value(u"", item.extra);
+        }
+        added(QStringLiteral(" "), box);
+    }
+
+    void paragraph(const Item& item) {
+        const bool rtl = item.direction == Direction::RightToLeft;
+        QTextBlockFormat block;
+        block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+        block.setAlignment(item.centred ? Qt::AlignHCenter
+                                        : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+        if (fresh_) {
+            cursor_.setBlockFormat(block);
+            cursor_.setBlockCharFormat(QTextCharFormat());
+            fresh_ = false;
+        } else {
+            cursor_.insertBlock(block, QTextCharFormat());
+        }
+    }
+
+    void quoteStart() {
+        if (frames_.size() >= DeepestQuoteFrame) {
+            frames_.push_back(nullptr);
+            return;
+        }
+        QTextFrameFormat frame;
+        frame.setBorder(1);
+        frame.setBorderBrush(quoteBorder);
+        frame.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        frame.setBackground(quoteBackground);
+        frame.setPadding(6);
+        frame.setTopMargin(4);
+        frame.setBottomMargin(4);
+        frame.setLeftMargin(12);
+        frame.setRightMargin(12);
+        frames_.push_back(cursor_.insertFrame(frame));
+        fresh_ = true;
+    }
+
+    void quoteEnd() {
+        QTextFrame* frame = frames_.back();
+        frames_.pop_back();
+        if (!frame)
+            return;
+        cursor_ = frame->lastCursorPosition();
+        cursor_.movePosition(QTextCursor::NextBlock);
+        fresh_ = true;
+    }
+
+    const Parsed& parsed_;
+    QTextDocument& document_;
+    QTextCursor cursor_;
+    double basePoints_ = 9.0;
+    bool fresh_ = true;
+    std::vector<QTextFrame*> frames_;
+    std::array<bool, PictureCount> resourceAdded_{};
+};
+
+} // namespace
+
+void render(const Parsed& parsed, QTextDocument& into) {
+    if (!into.isEmpty())
+        into.clear();
+    // A preview is never edited: recording each insertion for undo only costs.
+    into.setUndoRedoEnabled(false);
+    Renderer(parsed, into).run();
+}
+
+// ------------------------------------------------------------- the foot line
+
+namespace {
+
+// Arabic counts a noun in five ways: one, two, three to ten, eleven to
+// ninety-nine, and hundreds (100, 101, 102, 200 …).
+QString counted(Problem problem, qsizetype n) {
+    struct Forms {
+        const char16_t* one;
+        const char16_t* two;
+        const char16_t* few;
+        const char16_t* many;
+        const char16_t* hundreds;
+    };
+    static constexpr Forms forms[] = {
+        {u"وسم غير مغلق", u"وسمان غير مغلقين", u"وسوم غير مغلقة", u"وسمًا غير مغلق",
+         u"وسم غير مغلق"},
+        {u"وسم إغلاق بلا فتح", u"وسما إغلاق بلا فتح", u"وسوم إغلاق بلا فتح", u"وسم إغلاق بلا فتح",
+         u"وسم إغلاق بلا فتح"},
+        {u"وسم متداخل", u"وسمان متداخلان", u"وسوم متداخلة", u"وسمًا متداخلًا", u"وسم متداخل"},
+        {u"وسم غير معروف", u"وسمان غير معروفين", u"وسوم غير معروفة", u"وسمًا غير معروف",
+         u"وسم غير معروف"},
+    };
+    const Forms& form = forms[int(problem)];
+    if (n == 1)
+        return QString::fromUtf16(form.one);
+    if (n == 2)
+        return QString::fromUtf16(form.two);
+    const qsizetype rest = n % 100;
+    const char16_t* noun = rest >= 3 && rest <= 10    ? form.few
+                           : rest >= 11 && rest <= 99 ? form.many
+                                                      : form.hundreds;
+    return QString::number(n) + u' ' + QString::fromUtf16(noun);
+}
+
+constexpr int TagsShown = 3;
+constexpr qsizetype LongestTagShown = 40;
+
+QString shownTag(QStringView tag) {
+    QString shown;
+    if (tag.size() <= LongestTagShown) {
+        shown = tag.toString();
+    } else {
+        qsizetype cut = LongestTagShown - 10;
+        if (tag[cut - 1].isHighSurrogate())
+            --cut;
+        shown = tag.first(cut).toString() + QStringLiteral("…]");
+    }
+    return LeftToRightIsolate + shown + PopIsolate;
+}
+
+} // namespace
+
+QString problemsLine(const Parsed& parsed) {
+    QString line;
+    for (Problem problem :
+         {Problem::Unclosed, Problem::Unopened, Problem::Crossed, Problem::Unknown}) {
+        qsizetype count = 0;
+        QString tags;
+        for (const Issue& issue : parsed.issues) {
+            if (issue.problem != problem)
+                continue;
+            if (count < TagsShown)
+                tags += u' ' + shownTag(parsed.text(issue.tag));
+            else if (count == TagsShown)
+                tags += QStringLiteral(" …");
+            ++count;
+        }
+        if (count == 0)
+            continue;
+        if (!line.isEmpty())
+            line += QStringLiteral("؛ ");
+        line += counted(problem, count) + u':' + tags;
+    }
+    return line;
+}
+
+// ----------------------------------------------------------- the description
+
+namespace {
+
+void appendEscaped(QString& out, QStringView text) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
+        const QChar::Category category = c.category();
+        if (c == u'\\' || c == u'\'') {
+            out += u'\\';
+            out += c;
+        } else if (c.isSurrogate() || c.isNonCharacter() || category == QChar::Other_Control ||
+                   category == QChar::Other_Format || category == QChar::Separator_Line ||
+                   category == QChar::Separator_Paragraph) {
+            out += QStringLiteral("\\u{") + QString::number(c.unicode(), 16) + u'}';
+        } else {
+            out += c;
+        }
+    }
+}
+
+QString quoted(QStringView text) {
+    QString out = QStringLiteral("'");
+    appendEscaped(out, text);
+    return out + u'\'';
+}
+
+QString colourName(QRgb rgb) {
+    switch (rgb & 0xffffff) {
+    case 0xff0000:
+        return QStringLiteral("red");
+    case 0x008000:
+        return QStringLiteral("green");
+    case 0x0000ff:
+        return QStringLiteral("blue");
+    case 0x800080:
+        return QStringLiteral("purple");
+    case 0xffa500:
+        return QStringLiteral("orange");
+    default:
+        return QColor(rgb).name();
+    }
+}
+
+QString styleWords(const Parsed& parsed, const Style& style) {
+    QStringList words;
+    if (style.bold)
+        words << QStringLiteral("b");
+    if (style.italic)
+        words << QStringLiteral("i");
+    if (style.underline)
+        words << QStringLiteral("u");
+    if (style.strike)
+        words << QStringLiteral("s");
+    if (style.coloured)
+        words << colourName(style.colour);
+    if (style.size > 0)
+        words << QStringLiteral("size") + QString::number(style.size);
+    if (!style.link.none()) {
+        QString link = QStringLiteral("link(");
+        appendEscaped(link, parsed.text(style.link));
+        words << link + u')';
+    }
+    return words.isEmpty() ? QString() : words.join(u'+') + u':';
+}
+
+QLatin1StringView smileyName(Smiley smiley) {
+    constexpr const char* names[] = {"mad", "wink", "eek", "sad", "tongue", "grin", "confused"};
+    return QLatin1StringView(names[int(smiley)]);
+}
+
+QLatin1StringView mediaName(Media media) {
+    constexpr const char* names[] = {"image", "web", "flash", "sound", "video", "audio"};
+    return QLatin1StringView(names[int(media)]);
+}
+
+} // namespace
+
+QString describe(const Parsed& parsed) {
+    QString out;
+    bool inParagraph = false;
+    bool first = true; // nothing yet in the current braces
+    const auto separate = [&] {
+        if (!first)
+            out += u' ';
+        first = false;
+    };
+    const auto endParagraph = [&] {
+        if (inParagraph)
+            out += u'}';
+        inParagraph = false;
+    };
+    for (const Item& item : parsed.items) {
+        switch (item.kind) {
+        case Item::Kind::Paragraph:
+            endParagraph();
+            separate();
+            out += item.direction == Direction::LeftToRight ? QStringLiteral("ltr")
+                                                            : QStringLiteral("rtl");
+            if (item.centred)
+                out += QStringLiteral("-center");
+            out += u'{';
+            inParagraph = true;
+            first = true;
+            break;
+        case Item::Kind::QuoteStart:
+            endParagraph();
+            separate();
+            out += QStringLiteral("quote{");
+            first = true;
+            break;
+        case Item::Kind::QuoteEnd:
+            endParagraph();
+            out += u'}';
+            first = false;
+            break;
+        case Item::Kind::Text:
+            separate();
+            out += styleWords(parsed, item.style) + quoted(parsed.text(item.text));
+            break;
+        case Item::Kind::Marked:
+            separate();
+            out += styleWords(parsed, item.style) + u'!' + quoted(parsed.text(item.text));
+            break;
+        case Item::Kind::Smiley:
+            separate();
+            out += styleWords(parsed, item.style) + u'(' + smileyName(item.smiley) + u')';
+            break;
+        case Item::Kind::Placeholder:
+            separate();
+            out += styleWords(parsed, item.style) + mediaName(item.media) + u'<';
+            appendEscaped(out, parsed.text(item.text));
+            if (!item.width.none())
+                out += QStringLiteral(" w=") + quoted(parsed.text(item.width)) +
+                       QStringLiteral(" h=") + quoted(parsed.text(item.height));
+            else if (!item.extra.none())
+                out += u' ' + quoted(parsed.text(item.extra));
+            out += u'>';
+            break;
+        }
+    }
+    endParagraph();
+    return out;
+}
+
+} // namespace qirtaz::board

@@ -1,0 +1,117 @@
+#pragma once
+// How a forum board shows a post, for the preview: parse() reads the post's
+// text into a flat list of what is shown (paragraphs, quotations, runs of text
+// with their style, smileys, placeholders for media, and tags shown as typed
+// because the board would not take them), render() builds a QTextDocument from
+// it, and problemsLine() says in one line what the board will not take.
+//
+// parse() is a pure function of the text and render() touches no widget or
+// pixmap, so both may run in a worker thread on a copy of the post. Both run in
+// time linear in the post's length, without recursion, and drop no character:
+// every code unit of the post is either shown as text or part of a tag or smiley
+// code that the board takes.
+
+#include "composer/reading.h"
+
+#include <QRgb>
+#include <QString>
+#include <QStringView>
+#include <QTextFormat>
+
+#include <vector>
+
+class QTextDocument;
+
+namespace qirtaz::board {
+
+// A stretch of the parsed post; start is -1 for none.
+struct Span {
+    qsizetype start = -1;
+    qsizetype length = 0;
+    bool none() const { return start < 0; }
+    friend bool operator==(const Span&, const Span&) = default;
+};
+
+enum class Smiley : unsigned char { Mad, Wink, Eek, Sad, Tongue, Grin, Confused };
+enum class Media : unsigned char { Image, Web, Flash, Sound, Video, Audio };
+
+struct Style {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    bool coloured = false;
+    QRgb colour = 0;
+    unsigned char size = 0; // 0 for the board's usual size, else 1 … 5 from [size=N]
+    Span link;              // the address of the link the text lies in
+    friend bool operator==(const Style&, const Style&) = default;
+};
+
+enum class Problem : unsigned char {
+    Unclosed, // an opening tag without its closing tag
+    Unopened, // a closing tag without its opening tag
+    Crossed,  // a pair that crosses another: "[b][i]x[/b][/i]" gives [i] and [/i]
+    Unknown,  // a tag the board does not know, or a known one with a value it does not take
+};
+
+struct Item {
+    enum class Kind : unsigned char {
+        Paragraph,   // starts a paragraph: direction, centred
+        QuoteStart,  // what follows up to the matching QuoteEnd is quoted
+        QuoteEnd,    //
+        Text,        // text: the post's characters shown, with style
+        Marked,      // text: a tag shown as typed and marked, with style and problem
+        Smiley,      // smiley, with style
+        Placeholder, // media, text (the address), width and height or extra, with style
+    };
+    Kind kind = Kind::Text;
+    reading::Direction direction = reading::Direction::RightToLeft;
+    bool centred = false;
+    Smiley smiley = Smiley::Sad;
+    Media media = Media::Image;
+    Problem problem = Problem::Unknown;
+    Span text;
+    // A Flash movie's sizes when its content reads "WIDTH=wHEIGHT=h"; otherwise
+    // the content as it stands is in extra.
+    Span width;
+    Span height;
+    Span extra;
+    Style style;
+};
+
+struct Issue {
+    Problem problem = Problem::Unknown;
+    Span tag;
+};
+
+struct Parsed {
+    QString post;
+    std::vector<Item> items;
+    std::vector<Issue> issues; // in the order of the post
+    QStringView text(Span span) const {
+        return span.none() ? QStringView() : QStringView(post).sliced(span.start, span.length);
+    }
+};
+
+Parsed parse(QStringView post);
+
+// Fills the document, which should be empty, with the parsed post; sizes follow
+// the document's default font, so set that first. Safe in a worker thread:
+// pictures go in as the document's own image resources.
+void render(const Parsed& parsed, QTextDocument& into);
+
+// Characters render() adds that are not the post's own (labels of placeholders,
+// isolation marks) carry this property set to true.
+inline constexpr int AddedTextProperty = QTextFormat::UserProperty + 1;
+
+// The foot line of the preview: how many tags of each problem and the first of
+// them, e.g. "وسم غير مغلق: [QUOTE]"; empty when there is none. Each tag is
+// isolated left to right so that "[/b]" does not read "[b/]" in Arabic. Plain
+// text: show it with Qt::PlainText.
+QString problemsLine(const Parsed& parsed);
+
+// A compact text form for tests and debugging, e.g.
+// "rtl{b:'مرحبا' ' ' link(http://x):'P' (sad)} quote{ltr{!'[foo]'}}".
+QString describe(const Parsed& parsed);
+
+} // namespace qirtaz::board

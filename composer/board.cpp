@@ -4,9 +4,9 @@
 #include <QImage>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTextFrame>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -221,8 +221,14 @@ bool isBreak(QChar c) {
 // the post box takes for one, so that both read the post alike; one holding a
 // carriage return is none, since the return breaks the line.
 std::vector<Token> tokenize(QStringView post) {
-    std::vector<Token> tokens;
     const qsizetype n = post.size();
+    // Room for every token at once: growing a vector of a mebibyte's tokens
+    // step by step costs more than reading the post.
+    qsizetype most = 0;
+    for (QChar c : post)
+        most += c == u'[' || c == u':' || c == u';' || isBreak(c);
+    std::vector<Token> tokens;
+    tokens.reserve(std::size_t(most));
     qsizetype i = 0;
     while (i < n) {
         const QChar c = post[i];
@@ -355,7 +361,9 @@ void pair(std::vector<Token>& tokens) {
 
 class Builder {
 public:
-    Builder(Parsed& parsed) : parsed_(parsed), post_(parsed.post) {}
+    Builder(Parsed& parsed)
+        : parsed_(parsed)
+        , post_(parsed.post) {}
 
     void run(const std::vector<Token>& tokens) {
         styles_.push_back(Style{});
@@ -450,10 +458,9 @@ private:
         // "WIDTH=wHEIGHT=h", as the Flash dialog writes it.
         const QStringView content = QStringView(post_).sliced(inside.start, inside.length);
         const QLatin1StringView width("WIDTH="), height("HEIGHT=");
-        const qsizetype heightAt =
-            content.startsWith(width, Qt::CaseInsensitive)
-                ? content.indexOf(height, width.size(), Qt::CaseInsensitive)
-                : -1;
+        const qsizetype heightAt = content.startsWith(width, Qt::CaseInsensitive)
+                                       ? content.indexOf(height, width.size(), Qt::CaseInsensitive)
+                                       : -1;
         if (heightAt < 0) {
             if (inside.length > 0)
                 item.extra = inside;
@@ -586,6 +593,9 @@ Parsed parse(QStringView post) {
     for (const Token& token : tokens)
         if (token.literal && !token.inside)
             parsed.issues.push_back({token.problem, {token.start, token.length}});
+    // A token gives at most one item and the text before it two (the text and
+    // its paragraph).
+    parsed.items.reserve(3 * tokens.size() + 2);
     Builder(parsed).run(tokens);
     return parsed;
 }
@@ -618,8 +628,8 @@ const QImage& pictureImage(int picture) {
     static const std::array<QImage, PictureCount> images = [] {
         std::array<QImage, PictureCount> decoded;
         for (int i = 0; i < PictureCount; ++i)
-            decoded[i] = QImage(QStringLiteral(":/pictures/") +
-                                QLatin1StringView(pictureNames[i]) + QStringLiteral(".gif"));
+            decoded[i] = QImage(QStringLiteral(":/pictures/") + QLatin1StringView(pictureNames[i]) +
+                                QStringLiteral(".gif"));
         return decoded;
     }();
     return images[picture];
@@ -669,17 +679,19 @@ const QColor markUnderline(0xd0, 0x10, 0x10);
 const QColor markBackground(0xfd, 0xe4, 0xe4);
 const QColor placeholderBackground(0xe8, 0xee, 0xf5);
 const QColor placeholderLabel(0x44, 0x55, 0x66);
-const QColor quoteBorder(0xb0, 0xb8, 0xc4);
-const QColor quoteBackground(0xf3, 0xf5, 0xf8);
-
-// Nested quotations deeper than this are drawn at this depth: each frame takes
-// width and the text layout lays frames out recursively.
-constexpr int DeepestQuoteFrame = 8;
+const QColor quoteBackgrounds[] = {{0xf1, 0xf4, 0xf8}, {0xe3, 0xe9, 0xf1}, {0xd5, 0xde, 0xea}};
+constexpr int QuoteIndent = 14;
+constexpr int QuoteGap = 4;
+// Quotations nested deeper than this are drawn at this depth, so that the text
+// keeps its width.
+constexpr int DeepestQuoteShown = 8;
 
 class Renderer {
 public:
     Renderer(const Parsed& parsed, QTextDocument& document)
-        : parsed_(parsed), document_(document), cursor_(&document) {
+        : parsed_(parsed)
+        , document_(document)
+        , cursor_(&document) {
         const QFont font = document.defaultFont();
         basePoints_ = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
     }
@@ -823,52 +835,55 @@ private:
         const bool rtl = item.direction == Direction::RightToLeft;
         QTextBlockFormat block;
         block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-        block.setAlignment(item.centred ? Qt::AlignHCenter
-                                        : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
-        if (fresh_) {
+        block.setAlignment(item.centred
+                               ? Qt::AlignHCenter
+                               : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        if (depth > 0) {
+            block.setLeftMargin(depth * QuoteIndent);
+            block.setRightMargin(depth * QuoteIndent);
+            block.setBackground(quoteBackgrounds[(depth - 1) % std::size(quoteBackgrounds)]);
+            if (depthChanged_)
+                block.setTopMargin(QuoteGap);
+        }
+        depthChanged_ = false;
+        blockDepth_ = depth;
+        if (first_) {
             cursor_.setBlockFormat(block);
-            cursor_.setBlockCharFormat(QTextCharFormat());
-            fresh_ = false;
+            first_ = false;
         } else {
             cursor_.insertBlock(block, QTextCharFormat());
         }
     }
 
+    // A quotation is its paragraphs indented from both sides on a tinted
+    // ground, deeper and darker as quotations nest. Not text frames: a
+    // document finds a position's frame by walking its frames, so thousands of
+    // them take time that grows with the square of their number, and their
+    // layout recurses once per level.
     void quoteStart() {
-        if (frames_.size() >= DeepestQuoteFrame) {
-            frames_.push_back(nullptr);
-            return;
-        }
-        QTextFrameFormat frame;
-        frame.setBorder(1);
-        frame.setBorderBrush(quoteBorder);
-        frame.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        frame.setBackground(quoteBackground);
-        frame.setPadding(6);
-        frame.setTopMargin(4);
-        frame.setBottomMargin(4);
-        frame.setLeftMargin(12);
-        frame.setRightMargin(12);
-        frames_.push_back(cursor_.insertFrame(frame));
-        fresh_ = true;
+        ++quoteDepth_;
+        depthChanged_ = true;
     }
 
     void quoteEnd() {
-        QTextFrame* frame = frames_.back();
-        frames_.pop_back();
-        if (!frame)
-            return;
-        cursor_ = frame->lastCursorPosition();
-        cursor_.movePosition(QTextCursor::NextBlock);
-        fresh_ = true;
+        if (!first_ && blockDepth_ == std::min(quoteDepth_, DeepestQuoteShown)) {
+            QTextBlockFormat gap;
+            gap.setBottomMargin(QuoteGap);
+            cursor_.mergeBlockFormat(gap);
+        }
+        --quoteDepth_;
+        depthChanged_ = true;
     }
 
     const Parsed& parsed_;
     QTextDocument& document_;
     QTextCursor cursor_;
     double basePoints_ = 9.0;
-    bool fresh_ = true;
-    std::vector<QTextFrame*> frames_;
+    bool first_ = true; // the document's first block is still to be used
+    int quoteDepth_ = 0;
+    int blockDepth_ = 0;
+    bool depthChanged_ = false;
     std::array<bool, PictureCount> resourceAdded_{};
 };
 
@@ -1053,8 +1068,10 @@ QString describe(const Parsed& parsed) {
         first = false;
     };
     const auto endParagraph = [&] {
-        if (inParagraph)
+        if (inParagraph) {
             out += u'}';
+            first = false;
+        }
         inParagraph = false;
     };
     for (const Item& item : parsed.items) {

@@ -1,33 +1,687 @@
+// What the board makes of a post: post → what is shown, the foot line of
+// problems, the document built from it, and posts written to hurt.
+
 #include "composer/board.h"
 #include "composer/markup.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
 
 using namespace qirtaz;
+namespace mk = qirtaz::markup;
+
+namespace {
+
+// As the foot line shows a tag: isolated left to right.
+QString shown(const QString& tag) {
+    return QChar(0x2066) + tag + QChar(0x2069);
+}
+
+QString repeated(QStringView piece, int times) {
+    QString text;
+    text.reserve(piece.size() * times);
+    for (int i = 0; i < times; ++i)
+        text.append(piece);
+    return text;
+}
+
+// The document's own text, block after block, without what the renderer adds
+// (labels, isolation marks, pictures) and without the block boundaries.
+QString postCharacters(const QTextDocument& document) {
+    QString text;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (!fragment.fragment().charFormat().boolProperty(board::AddedTextProperty))
+                text += fragment.fragment().text();
+    return text;
+}
+
+// What the items show of the post, in order, as the renderer should write it.
+QString shownCharacters(const board::Parsed& parsed) {
+    QString text;
+    const auto add = [&](board::Span span) {
+        for (QChar c : parsed.text(span))
+            text += c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1
+                        ? QChar(QChar::ReplacementCharacter)
+                        : c;
+    };
+    for (const board::Item& item : parsed.items) {
+        add(item.text);
+        add(item.width);
+        add(item.height);
+        add(item.extra);
+    }
+    return text;
+}
+
+// Every code unit of the post is shown exactly once, or lies in a stretch that
+// is wholly markup: a line break, a tag, a smiley code, or the WIDTH= and
+// HEIGHT= of a Flash tag. Returns an empty string, or what went wrong.
+QString droppedOrDoubled(const board::Parsed& parsed) {
+    const QString& post = parsed.post;
+    std::vector<int> shownTimes(std::size_t(post.size()), 0);
+    for (const board::Item& item : parsed.items)
+        for (board::Span span : {item.text, item.width, item.height, item.extra})
+            for (qsizetype i = 0; !span.none() && i < span.length; ++i)
+                ++shownTimes[std::size_t(span.start + i)];
+    const auto markupAt = [&](qsizetype i) -> qsizetype {
+        const QStringView rest = QStringView(post).sliced(i);
+        if (rest.startsWith(u"\r\n"))
+            return 2;
+        if (rest[0] == u'\n' || rest[0] == u'\r' || rest[0] == QChar::ParagraphSeparator)
+            return 1;
+        for (QLatin1StringView word : {QLatin1StringView("WIDTH="), QLatin1StringView("HEIGHT=")})
+            if (rest.startsWith(word, Qt::CaseInsensitive))
+                return word.size();
+        if (const qsizetype tag = reading::tagAt(rest))
+            return tag;
+        return reading::smileyAt(rest);
+    };
+    for (qsizetype i = 0; i < post.size();) {
+        if (shownTimes[std::size_t(i)] > 1)
+            return QStringLiteral("shown twice at %1").arg(i);
+        if (shownTimes[std::size_t(i)] == 1) {
+            ++i;
+            continue;
+        }
+        const qsizetype length = markupAt(i);
+        if (length == 0)
+            return QStringLiteral("dropped at %1: %2").arg(i).arg(post.mid(i, 12));
+        // A Flash tag's address is shown from inside the tag.
+        for (qsizetype j = i; j < i + length; ++j)
+            if (shownTimes[std::size_t(j)] > 1)
+                return QStringLiteral("shown twice at %1").arg(j);
+        i += length;
+    }
+    return {};
+}
+
+QTextCharFormat formatOf(const QTextDocument& document, const QString& text) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (fragment.fragment().text() == text)
+                return fragment.fragment().charFormat();
+    return {};
+}
+
+QTextBlock blockOf(const QTextDocument& document, const QString& text) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (block.text().contains(text))
+            return block;
+    return {};
+}
+
+// The best of a few runs, to ride out a busy machine.
+double millisecondsFor(const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < 3; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return *std::min_element(times.begin(), times.end());
+}
+
+QString mixedPost(qsizetype size) {
+    const QString lines[] = {
+        mk::colourTag(mk::Red, u"مرحبا") + QStringLiteral(" بكم في منتدانا :D"),
+        QStringLiteral("Hello [b]world[/b] ") + mk::linkTag(u"http://example.com", u"موقعنا"),
+        mk::quoteTag(u"نص [i]مقتبس[/i] من موضوع سابق") + mk::Wink.toString(),
+        mk::sizeTag(mk::Size4, u"عنوان") + mk::imageTag(u"http://example.com/a.png"),
+        QStringLiteral("سطر عادي من الكلام العربي بلا وسوم، فيه أرقام 123 وعلامات؟"),
+        QStringLiteral("[QUOTE]غير مغلق [foo] [/b]"),
+    };
+    QString post;
+    for (int i = 0; post.size() < size; ++i)
+        post += lines[i % std::size(lines)] + u'\n';
+    return post;
+}
+
+} // namespace
 
 class BoardTest : public QObject {
     Q_OBJECT
+
 private slots:
-    void scratch();
+    void shows_data();
+    void shows();
+    void footLine_data();
+    void footLine();
+    void rendersFormats();
+    void rendersInAWorkerThread();
+    void deepNesting_data();
+    void deepNesting();
+    void linearTime();
+    void wellFormedPostsShowTheirWords();
+    void noCharacterDropped();
 };
 
-void BoardTest::scratch() {
-    const QStringList posts = {
-        QStringLiteral("[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D"),
-        QStringLiteral("[QUOTE]a[QUOTE]b[/QUOTE]c[/QUOTE]\nd"),
-        QStringLiteral("[b][i]x[/b][/i] [foo] [/b] [u]"),
-        QStringLiteral("[img]http://x/a.png[/img][FLASH=http://f]WIDTH=400HEIGHT=350[/FLASH][url=http://u]P[url/] [url]http://v[/url]"),
+void BoardTest::shows_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<QString>("description");
+
+    const QString nul(QChar(0)), lone(QChar(0xD800)), rlo(QChar(0x202E)), lsep(QChar(0x2028));
+    const QString colours[] = {u"red"_qs, u"green"_qs, u"blue"_qs, u"purple"_qs, u"orange"_qs};
+    const QStringView colourTags[] = {mk::Red, mk::Green, mk::Blue, mk::Purple, mk::Orange};
+    const QStringView sizeTags[] = {mk::Size1, mk::Size2, mk::Size3, mk::Size4, mk::Size5};
+    // clang-format off
+    // Every fragment the dialogs write.
+    QTest::newRow("image")             << mk::imageTag(u"http://x/a.png")          << "ltr{image<http://x/a.png>}";
+    QTest::newRow("image untouched")   << mk::imageTag(u"http://")                 << "ltr{image<http://>}";
+    QTest::newRow("image empty")       << mk::imageTag(u"")                        << "rtl{image<>}";
+    QTest::newRow("link")              << mk::linkTag(u"http://x", u"موقعنا")      << "rtl{link(http://x):'موقعنا'}";
+    QTest::newRow("link empty")        << mk::linkTag(u"", u"")                    << "";
+    QTest::newRow("web")               << mk::webTag(u"http://w")                  << "ltr{web<http://w>}";
+    QTest::newRow("flash")             << mk::flashTag(u"http://f.swf", u"400", u"350") << "ltr{flash<http://f.swf w='400' h='350'>}";
+    QTest::newRow("flash odd width")   << mk::flashTag(u"http://", u"abc", u"")    << "ltr{flash<http:// w='abc' h=''>}";
+    QTest::newRow("sound")             << mk::soundTag(u"http://s.wav")            << "ltr{sound<http://s.wav>}";
+    QTest::newRow("video")             << mk::videoTag(u"http://v.ram")            << "ltr{video<http://v.ram>}";
+    QTest::newRow("audio")             << mk::audioTag(u"http://a.ram")            << "ltr{audio<http://a.ram>}";
+    QTest::newRow("quote")             << mk::quoteTag(u"نص مقتبس")                << "quote{rtl{'نص مقتبس'}}";
+    QTest::newRow("quote blanks")      << mk::quoteTag(u" abc ")                   << "quote{ltr{' abc '}}";
+    for (int i = 0; i < 5; ++i) {
+        QTest::addRow("colour %d", i)  << mk::colourTag(colourTags[i], u"كلمة")    << "rtl{" + colours[i] + ":'كلمة'}";
+        QTest::addRow("size %d", i + 1) << mk::sizeTag(sizeTags[i], u"كلمة")       << "rtl{size" + QString::number(i + 1) + ":'كلمة'}";
+    }
+    QTest::newRow("whole post red")    << mk::join({mk::Red, u"abc", mk::ColourClose}) << "ltr{red:'abc'}";
+    QTest::newRow("smileys")           << mk::join({u"مرحبا", mk::Mad, mk::Wink, mk::Eek, mk::Sad, mk::Tongue, mk::Grin, mk::Confused})
+                                       << "rtl{'مرحبا' (mad) (wink) (eek) (sad) (tongue) (grin) (confused)}";
+    QTest::newRow("smiley alone")      << mk::Mad.toString()                        << "rtl{(mad)}";
+    QTest::newRow("no smiley")         << ":P ;( :d : ;"                           << "ltr{':P ;( :d : ;'}";
+    // The common forms people type and paste.
+    QTest::newRow("link slash first")  << "[url=http://x]P[/url]"                  << "ltr{link(http://x):'P'}";
+    QTest::newRow("bare link")         << "[url]http://v[/url]"                    << "ltr{link(http://v):'http://v'}";
+    QTest::newRow("bare link slash")   << "[url]http://v[url/]"                    << "ltr{link(http://v):'http://v'}";
+    QTest::newRow("styled link")       << "[url=http://x][b]P[/b] :D[url/]"        << "ltr{b+link(http://x):'P' link(http://x):' ' link(http://x):(grin)}";
+    QTest::newRow("by hand")           << "[b]b[/b][i]i[/i][u]u[/u][s]s[/s]"       << "ltr{b:'b' i:'i' u:'u' s:'s'}";
+    QTest::newRow("centre")            << "a[center]b[/center]c"                   << "ltr{'a'} ltr-center{'b'} ltr{'c'}";
+    QTest::newRow("colour by name")    << "[color=yellow]x[/color]"                << "ltr{#ffff00:'x'}";
+    QTest::newRow("colour #rgb")       << "[color=#0a0]x[/color][color=#AbC123]y[/color]" << "ltr{#00aa00:'x' #abc123:'y'}";
+    // Tag names in any case.
+    QTest::newRow("case b")            << "[B]x[/b]"                               << "ltr{b:'x'}";
+    QTest::newRow("case quote")        << "[quote]a[/QuOtE]"                       << "quote{ltr{'a'}}";
+    QTest::newRow("case colour")       << "[COLOR=RED]x[/Color]"                   << "ltr{red:'x'}";
+    QTest::newRow("case url")          << "[Url=X]y[URL/]"                         << "ltr{link(X):'y'}";
+    QTest::newRow("case media")        << "[IMG]a[/img][flash=f]WIDTH=1height=2[/Flash][Ram2]r[/RAM2]" << "ltr{image<a> flash<f w='1' h='2'> audio<r>}";
+    // Nesting.
+    QTest::newRow("nested styles")     << "[b][i]x[/i][/b]"                        << "ltr{b+i:'x'}";
+    QTest::newRow("nested colours")    << "[color=red]a[color=blue]b[/color]c[/color]" << "ltr{red:'a' blue:'b' red:'c'}";
+    QTest::newRow("size and bold")     << "[size=5][b]x[/b][/size]"                << "ltr{b+size5:'x'}";
+    QTest::newRow("nested quotes")     << "[QUOTE]a[QUOTE]b[/QUOTE]c[/QUOTE]"      << "quote{ltr{'a'} quote{ltr{'b'}} ltr{'c'}}";
+    QTest::newRow("style over quote")  << "[b]a[QUOTE]b[/QUOTE]c[/b]"              << "ltr{b:'a'} quote{ltr{b:'b'}} ltr{b:'c'}";
+    QTest::newRow("quote lines")       << "قال:\n[QUOTE]\nنص\n[/QUOTE]\nشكرا"      << "rtl{'قال:'} quote{rtl{'نص'}} rtl{'شكرا'}";
+    QTest::newRow("quote own lines")   << "[QUOTE]a[/QUOTE]\n\nb"                  << "quote{ltr{'a'}} ltr{} ltr{'b'}";
+    // Tags the board does not take: shown as typed, marked.
+    QTest::newRow("crossed")           << "[b][i]x[/b][/i]"                        << "ltr{b:!'[i]' b:'x' !'[/i]'}";
+    QTest::newRow("crossed quote")     << "[QUOTE]a[b]b[/QUOTE]c[/b]"              << "quote{ltr{'a' !'[b]' 'b'}} ltr{'c' !'[/b]'}";
+    QTest::newRow("unclosed")          << "[b]x"                                   << "ltr{!'[b]' 'x'}";
+    QTest::newRow("unclosed quote")    << "[QUOTE]نص"                              << "rtl{!'[QUOTE]' 'نص'}";
+    QTest::newRow("unclosed link")     << "[url=http://x]P"                        << "ltr{!'[url=http://x]' 'P'}";
+    QTest::newRow("second unclosed")   << "[b][b]x[/b]"                            << "ltr{!'[b]' b:'x'}";
+    QTest::newRow("orphan close")      << "x[/b]"                                  << "ltr{'x' !'[/b]'}";
+    QTest::newRow("orphan media close") << "[/img]"                                << "rtl{!'[/img]'}";
+    QTest::newRow("media across lines") << "[img]a\n[/img]"                        << "ltr{!'[img]' 'a'} ltr{!'[/img]'}";
+    QTest::newRow("unknown")           << "[foo]x[/foo]"                           << "ltr{!'[foo]' 'x' !'[/foo]'}";
+    QTest::newRow("value not taken")   << "[b=1]x[/b]"                             << "ltr{!'[b=1]' 'x' !'[/b]'}";
+    QTest::newRow("size 6")            << "[size=6]x[/size]"                       << "ltr{!'[size=6]' 'x' !'[/size]'}";
+    QTest::newRow("colour no colour")  << "[color=transparent]x[/color][color=#12]y[/color]" << "ltr{!'[color=transparent]' 'x' !'[/color]' !'[color=#12]' 'y' !'[/color]'}";
+    QTest::newRow("flash no address")  << "[FLASH]x[/FLASH]"                       << "ltr{!'[FLASH]' 'x' !'[/FLASH]'}";
+    QTest::newRow("flash not sized")   << "[FLASH=a]xyz[/FLASH]"                   << "ltr{flash<a 'xyz'>}";
+    // Content taken as it stands.
+    QTest::newRow("address as is")     << "[img]http://x:p[b][/img]"               << "ltr{image<http://x:p[b]>}";
+    // Brackets that are no tags, and text that looks like HTML.
+    QTest::newRow("no tags")           << "[1] [ملاحظة] a]b [ [] [ b] [b"          << "rtl{'[1] [ملاحظة] a]b [ [] [ b] [b'}";
+    QTest::newRow("html")              << "<b>&amp;</b>"                           << "ltr{'<b>&amp;</b>'}";
+    // Each paragraph in its own direction.
+    QTest::newRow("directions")        << "English\nعربي\n123\nabc"                << "ltr{'English'} rtl{'عربي'} rtl{'123'} ltr{'abc'}";
+    QTest::newRow("first neutral")     << "123\nabc"                               << "rtl{'123'} ltr{'abc'}";
+    QTest::newRow("tag first")         << "[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D"
+                                       << "rtl{red:'مرحبا' ' بكم'} ltr{'Hello ' b:'world' ' ' (grin)}";
+    QTest::newRow("line breaks")       << "a\r\nb\rc" + QString(QChar::ParagraphSeparator) + "d\n"
+                                       << "ltr{'a'} ltr{'b'} ltr{'c'} ltr{'d'} ltr{}";
+    QTest::newRow("empty lines")       << "\n"                                     << "rtl{} rtl{}";
+    QTest::newRow("empty")             << ""                                       << "";
+    // Characters that pass through as text.
+    QTest::newRow("odd characters")    << "a" + nul + lone + rlo + lsep + "b"      << "ltr{'a\\u{0}\\u{d800}\\u{202e}\\u{2028}b'}";
+    QTest::newRow("carriage return tag") << "[b\r]"                                << "ltr{'[b'} ltr{']'}";
+    QTest::newRow("quotes and slashes") << "it's a\\b"                            << "ltr{'it\\'s a\\\\b'}";
+    // clang-format on
+}
+
+void BoardTest::shows() {
+    QFETCH(QString, post);
+    QFETCH(QString, description);
+    const board::Parsed parsed = board::parse(post);
+    QCOMPARE(board::describe(parsed), description);
+    QCOMPARE(droppedOrDoubled(parsed), QString());
+}
+
+void BoardTest::footLine_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<QString>("line");
+
+    const QString b = shown(u"[b]"_qs);
+    // clang-format off
+    QTest::newRow("none")          << mk::quoteTag(u"x") + "[1]"        << "";
+    QTest::newRow("one")           << "[QUOTE]نص"                       << "وسم غير مغلق: " + shown(u"[QUOTE]"_qs);
+    QTest::newRow("two")           << "[b][i]"                          << "وسمان غير مغلقين: " + b + " " + shown(u"[i]"_qs);
+    QTest::newRow("three")         << "[b][i][u]"                       << "3 وسوم غير مغلقة: " + b + " " + shown(u"[i]"_qs) + " " + shown(u"[u]"_qs);
+    QTest::newRow("four")          << "[b][b][b][b]"                    << "4 وسوم غير مغلقة: " + b + " " + b + " " + b + " …";
+    QTest::newRow("eleven")        << repeated(u"[b]", 11)              << "11 وسمًا غير مغلق: " + b + " " + b + " " + b + " …";
+    QTest::newRow("a hundred")     << repeated(u"[b]", 100)             << "100 وسم غير مغلق: " + b + " " + b + " " + b + " …";
+    QTest::newRow("each kind")     << "[QUOTE][/b][foo][s][u]x[/s][/u]"
+                                   << "وسم غير مغلق: " + shown(u"[QUOTE]"_qs) + "؛ وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs)
+                                      + "؛ وسمان متداخلان: " + shown(u"[u]"_qs) + " " + shown(u"[/u]"_qs)
+                                      + "؛ وسم غير معروف: " + shown(u"[foo]"_qs);
+    QTest::newRow("two orphans")   << "[/b][/i]"                        << "وسما إغلاق بلا فتح: " + shown(u"[/b]"_qs) + " " + shown(u"[/i]"_qs);
+    QTest::newRow("long tag")      << "[url=" + repeated(u"a", 100) + "]"
+                                   << "وسم غير مغلق: " + shown("[url=" + repeated(u"a", 25) + "…]");
+    // clang-format on
+}
+
+void BoardTest::footLine() {
+    QFETCH(QString, post);
+    QFETCH(QString, line);
+    QCOMPARE(board::problemsLine(board::parse(post)), line);
+}
+
+void BoardTest::rendersFormats() {
+    const QString post =
+        "[color=red]أحمر[/color] [size=1]s1[/size][size=2]s2[/size][size=3]s3[/size]"
+        "[size=4]s4[/size][size=5]s5[/size] :( [url=http://x/<img src=a>]رابط[url/]"
+        " [foo]\nHello [QUOTE]مقتبس[/QUOTE]" +
+        mk::imageTag(u"http://x/a.png");
+    QTextDocument document;
+    QFont font = document.defaultFont();
+    font.setPointSizeF(10);
+    document.setDefaultFont(font);
+    board::render(board::parse(post), document);
+
+    QCOMPARE(formatOf(document, "أحمر").foreground().color(), QColor(255, 0, 0));
+
+    double previous = 0;
+    for (int size = 1; size <= 5; ++size) {
+        const double points = formatOf(document, "s" + QString::number(size)).fontPointSize();
+        QVERIFY2(points > previous, qPrintable(QString::number(size)));
+        previous = points;
+    }
+    QCOMPARE(formatOf(document, "s3").fontPointSize(), 10.0);
+
+    // The address on hover, escaped: a tooltip is rich text when it looks like it.
+    const QTextCharFormat link = formatOf(document, "رابط");
+    QCOMPARE(link.toolTip(), Qt::convertFromPlainText("http://x/<img src=a>"));
+    QVERIFY(link.toolTip().contains("&lt;img"));
+    QVERIFY(link.fontUnderline());
+    QVERIFY(!link.isAnchor());
+    QVERIFY(link.anchorHref().isEmpty());
+
+    QCOMPARE(formatOf(document, "[foo]").underlineStyle(), QTextCharFormat::WaveUnderline);
+
+    int smileys = 0, icons = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QString name = format.toImageFormat().name();
+            const QImage image =
+                document.resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
+            QVERIFY2(!image.isNull(), qPrintable(name));
+            if (name.endsWith("sad")) {
+                QCOMPARE(image.size(), QSize(15, 15));
+                ++smileys;
+            } else if (name.endsWith("picture-frame")) {
+                ++icons;
+            }
+        }
+    QCOMPARE(smileys, 1);
+    QCOMPARE(icons, 1);
+    QVERIFY(document.toPlainText().contains(QStringLiteral("صورة")));
+
+    const QTextBlock arabic = blockOf(document, "أحمر");
+    QCOMPARE(arabic.blockFormat().layoutDirection(), Qt::RightToLeft);
+    QCOMPARE(arabic.blockFormat().alignment(), Qt::AlignRight | Qt::AlignAbsolute);
+    const QTextBlock hello = blockOf(document, "Hello");
+    QCOMPARE(hello.blockFormat().layoutDirection(), Qt::LeftToRight);
+    QCOMPARE(hello.blockFormat().alignment(), Qt::AlignLeft | Qt::AlignAbsolute);
+
+    // A quotation: its own paragraph, indented on a tinted ground; what
+    // follows it is in a paragraph of its own again, neither.
+    const QTextBlock quoted = blockOf(document, "مقتبس");
+    QVERIFY(quoted.isValid() && quoted.text() == "مقتبس");
+    QVERIFY(quoted.blockFormat().leftMargin() > 0);
+    QVERIFY(quoted.blockFormat().background().style() != Qt::NoBrush);
+    const QTextBlock after = blockOf(document, "http://x/a.png");
+    QCOMPARE(after.previous(), quoted);
+    QCOMPARE(after.blockFormat().leftMargin(), 0.0);
+    QCOMPARE(after.blockFormat().background().style(), Qt::NoBrush);
+
+    // Nested quotations indent further.
+    QTextDocument nested;
+    board::render(board::parse(u"[QUOTE]a[QUOTE]b[/QUOTE][/QUOTE]"), nested);
+    QVERIFY(blockOf(nested, "b").blockFormat().leftMargin() >
+            blockOf(nested, "a").blockFormat().leftMargin());
+}
+
+// The preview builds its document away from the window; Qt warns when a
+// pixmap or a widget is touched outside the GUI thread.
+void BoardTest::rendersInAWorkerThread() {
+    QTest::failOnWarning(QRegularExpression(".*"));
+    const QString post = mixedPost(16 * 1024);
+    auto document = std::make_unique<QTextDocument>();
+    document->moveToThread(nullptr);
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        document->moveToThread(QThread::currentThread());
+        board::render(board::parse(post), *document);
+        document->moveToThread(QCoreApplication::instance()->thread());
+    }));
+    worker->start();
+    QVERIFY(worker->wait(60000));
+    QCOMPARE(document->thread(), QThread::currentThread());
+    QVERIFY(document->documentLayout()->documentSize().height() > 0);
+    QVERIFY(document->blockCount() > 100);
+    QVERIFY(document->toPlainText().contains(QStringLiteral("موقعنا")));
+}
+
+void BoardTest::deepNesting_data() {
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QString>("closing");
+    QTest::addColumn<QString>("innermost");
+    QTest::newRow("bold") << "[b]"
+                          << "[/b]"
+                          << "ltr{b:'x'}";
+    QTest::newRow("quote") << "[QUOTE]"
+                           << "[/QUOTE]"
+                           << "quote{ltr{'x'}}";
+    QTest::newRow("colour") << "[color=red]"
+                            << "[/color]"
+                            << "ltr{red:'x'}";
+}
+
+// Ten thousand nested tags: no recursion to run out of stack, in the parser or
+// in the document's layout.
+void BoardTest::deepNesting() {
+    QFETCH(QString, opening);
+    QFETCH(QString, closing);
+    QFETCH(QString, innermost);
+    constexpr int depth = 10000;
+    const QString post = repeated(opening, depth) + "x" + repeated(closing, depth);
+    const board::Parsed parsed = board::parse(post);
+    const QString description = board::describe(parsed);
+    QVERIFY(description.contains(innermost));
+    QCOMPARE(parsed.issues.size(), std::size_t(0));
+    QCOMPARE(droppedOrDoubled(parsed), QString());
+    QTextDocument document;
+    board::render(parsed, document);
+    QVERIFY(document.documentLayout()->documentSize().height() > 0);
+    QCOMPARE(postCharacters(document), QString("x"));
+
+    // And the same left open: every one of them is shown and counted.
+    const board::Parsed unclosed = board::parse(repeated(opening, depth) + "x");
+    QCOMPARE(unclosed.issues.size(), std::size_t(depth));
+    QVERIFY(board::problemsLine(unclosed).startsWith("10000 وسم غير مغلق: "));
+    QCOMPARE(droppedOrDoubled(unclosed), QString());
+}
+
+// A quarter of the post should take about a quarter of the time: a quadratic
+// step would take sixteen times as long on four times the text.
+void BoardTest::linearTime() {
+    const QString hostile[] = {
+        mixedPost(1 << 20),
+        repeated(u"[img]", 1 << 17) + "\n" + repeated(u"[/img]", 1 << 16),
+        repeated(u"[b][i]", 1 << 16) + repeated(u"[/b][/i]", 1 << 16),
+        repeated(u"[url=", 1 << 18),
+        repeated(u"[aaaaaaa", 1 << 17),
     };
-    for (const QString& post : posts) {
+    for (const QString& post : hostile) {
+        const QString quarter = post.first(post.size() / 4);
+        const double whole = millisecondsFor([&] { (void)board::parse(post); });
+        const double part = millisecondsFor([&] { (void)board::parse(quarter); });
+        qInfo("parse: %lld code units %.1f ms, a quarter %.1f ms", qlonglong(post.size()), whole,
+              part);
+        QVERIFY2(whole < 5000, "a mebibyte in five seconds, even in a debug build");
+        QVERIFY2(whole < 10 * part + 30, "linear time");
+    }
+    const QString post = mixedPost(1 << 20);
+    const board::Parsed whole = board::parse(post),
+                        quarter = board::parse(post.first(post.size() / 4));
+    const auto build = [](const board::Parsed& parsed) {
+        return millisecondsFor([&] {
+            QTextDocument document;
+            board::render(parsed, document);
+        });
+    };
+    const double all = build(whole), part = build(quarter);
+    qInfo("render: %lld code units %.1f ms, a quarter %.1f ms", qlonglong(post.size()), all, part);
+    QVERIFY2(all < 10 * part + 50, "linear time");
+}
+
+namespace {
+
+template <class List> const auto& pickFrom(QRandomGenerator& random, const List& list) {
+    return list[random.bounded(int(std::size(list)))];
+}
+
+// Builds a post the board takes whole, from pieces, and what it shows of it.
+class WellFormed {
+public:
+    explicit WellFormed(quint32 seed)
+        : random_(seed) {}
+
+    void grow(int depth) {
+        const int pieces = int(random_.bounded(1, 6));
+        for (int i = 0; i < pieces; ++i) {
+            switch (random_.bounded(depth > 0 ? 8 : 5)) {
+            case 0:
+            case 1:
+                word();
+                break;
+            case 2:
+                add(pickFrom(random_, breaks), false);
+                break;
+            case 3:
+                add(pickFrom(random_, smileys), false);
+                break;
+            case 4:
+                media();
+                break;
+            default:
+                pair(depth - 1);
+                break;
+            }
+        }
+    }
+
+    QString post;
+    QString shown; // what the board shows of the post's own text, line breaks left out
+
+private:
+    void add(QStringView text, bool isShown) {
+        post.append(text);
+        if (isShown)
+            shown.append(text);
+    }
+
+    void word() {
+        static const QString words[] = {
+            u"مرحبا"_qs,
+            u"بكم"_qs,
+            u"Hello"_qs,
+            u"123"_qs,
+            u" "_qs,
+            u"<b>&amp;"_qs,
+            u"[1]"_qs,
+            u"[ملاحظة]"_qs,
+            u"[ b]"_qs,
+            u"a]b"_qs,
+            QString(QChar(0)),
+            QString(QChar(0xDC00)),
+            QString(QChar(0x202B)),
+            QString(QChar(0x2069)),
+            QString(QChar(0x2028)),
+            QString(QChar(0xFEFF)),
+            u"😀"_qs,
+        };
+        add(pickFrom(random_, words), true);
+    }
+
+    void media() {
+        static const QString addresses[] = {u"http://x/a.png"_qs, u""_qs, u"http://مثال/ص"_qs,
+                                            u"a b:p"_qs};
+        const QString address = pickFrom(random_, addresses);
+        switch (random_.bounded(7)) {
+        case 0:
+            add(mk::ImageOpen, false), add(address, true), add(mk::ImageClose, false);
+            break;
+        case 1:
+            add(mk::WebOpen, false), add(address, true), add(mk::WebClose, false);
+            break;
+        case 2:
+            add(mk::SoundOpen, false), add(address, true), add(mk::SoundClose, false);
+            break;
+        case 3:
+            add(mk::VideoOpen, false), add(address, true), add(mk::VideoClose, false);
+            break;
+        case 4:
+            add(mk::AudioOpen, false), add(address, true), add(mk::AudioClose, false);
+            break;
+        case 5:
+            add(mk::FlashOpen, false), add(address, true), add(mk::CloseBracket, false);
+            add(mk::FlashWidth, false), add(u"400", true), add(mk::FlashHeight, false);
+            add(u"350", true), add(mk::FlashClose, false);
+            break;
+        default:
+            add(u"[url]", false), add(address, true), add(u"[/url]", false);
+            break;
+        }
+    }
+
+    void pair(int depth) {
+        static const std::pair<QString, QString> pairs[] = {
+            {u"[b]"_qs, u"[/b]"_qs},
+            {u"[I]"_qs, u"[/i]"_qs},
+            {u"[u]"_qs, u"[/U]"_qs},
+            {u"[s]"_qs, u"[/s]"_qs},
+            {u"[center]"_qs, u"[/center]"_qs},
+            {mk::QuoteOpen.toString(), mk::QuoteClose.toString()},
+            {mk::Red.toString(), mk::ColourClose.toString()},
+            {mk::Purple.toString(), mk::ColourClose.toString()},
+            {u"[color=#123456]"_qs, mk::ColourClose.toString()},
+            {mk::Size2.toString(), mk::SizeClose.toString()},
+            {mk::Size5.toString(), mk::SizeClose.toString()},
+            {u"[url=http://x]"_qs, mk::LinkClose.toString()},
+            {u"[url=http://مثال]"_qs, u"[/url]"_qs},
+        };
+        const auto& [opening, closing] = pickFrom(random_, pairs);
+        add(opening, false);
+        grow(depth);
+        add(closing, false);
+    }
+
+    static constexpr QStringView breaks[] = {u"\n", u"\r\n", u"\r", u"\u2029"};
+    static constexpr QStringView smileys[] = {mk::Mad,    mk::Wink, mk::Eek,     mk::Sad,
+                                              mk::Tongue, mk::Grin, mk::Confused};
+    QRandomGenerator random_;
+};
+
+QString withoutBreaks(QString text) {
+    text.remove(u'\n');
+    text.remove(u'\r');
+    text.remove(QChar::ParagraphSeparator);
+    return text;
+}
+
+} // namespace
+
+void BoardTest::wellFormedPostsShowTheirWords() {
+    const quint32 first = QRandomGenerator::global()->generate();
+    for (quint32 seed = first; seed < first + 300; ++seed) {
+        WellFormed built(seed);
+        built.grow(4);
+        const board::Parsed parsed = board::parse(built.post);
+        const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(built.post);
+        QVERIFY2(parsed.issues.empty(), qPrintable(where));
+        QVERIFY2(board::problemsLine(parsed).isEmpty(), qPrintable(where));
+        QTextDocument document;
+        board::render(parsed, document);
+        QCOMPARE(withoutBreaks(postCharacters(document)), withoutBreaks(built.shown));
+    }
+}
+
+// Posts of random pieces, tags and their halves among them: whatever the
+// board makes of them, every character is shown or is markup, and the
+// document shows exactly what the parse says.
+void BoardTest::noCharacterDropped() {
+    static const QString pieces[] = {
+        u"[b]"_qs,
+        u"[/b]"_qs,
+        u"[I]"_qs,
+        u"[/i]"_qs,
+        u"[QUOTE]"_qs,
+        u"[/quote]"_qs,
+        u"[center]"_qs,
+        u"[/center]"_qs,
+        u"[url=x]"_qs,
+        u"[url/]"_qs,
+        u"[/url]"_qs,
+        u"[url]"_qs,
+        u"[img]"_qs,
+        u"[/img]"_qs,
+        u"[FLASH=f]"_qs,
+        u"WIDTH="_qs,
+        u"HEIGHT="_qs,
+        u"[/FLASH]"_qs,
+        u"[color=red]"_qs,
+        u"[/color]"_qs,
+        u"[size=9]"_qs,
+        u"[foo]"_qs,
+        u"[b"_qs,
+        u"]"_qs,
+        u"["_qs,
+        u":"_qs,
+        u"("_qs,
+        u":D"_qs,
+        u"mad:"_qs,
+        u"\n"_qs,
+        u"\r"_qs,
+        u"مرحبا"_qs,
+        u"Hello"_qs,
+        u" "_qs,
+        u"="_qs,
+        QString(QChar(0)),
+        QString(QChar(0xD800)),
+        QString(QChar(0x202E)),
+        QString(QChar::ParagraphSeparator),
+        QString(QChar(0xFDD0)),
+        QString(QChar(0xFFFC)),
+    };
+    const quint32 first = QRandomGenerator::global()->generate();
+    for (quint32 seed = first; seed < first + 300; ++seed) {
+        QRandomGenerator random(seed);
+        QString post;
+        const int count = int(random.bounded(1, 60));
+        for (int i = 0; i < count; ++i)
+            post += pieces[random.bounded(int(std::size(pieces)))];
         const board::Parsed parsed = board::parse(post);
-        qDebug().noquote() << board::describe(parsed) << "|" << board::problemsLine(parsed);
-        QTextDocument doc;
-        board::render(parsed, doc);
-        QString raw = doc.toRawText();
-        for (QChar& c : raw)
-            if (c.unicode() >= 0x2066 && c.unicode() <= 0x2069) c = u'|';
-        qDebug().noquote() << doc.blockCount() << raw.replace(QChar(0x2029), u'¶').replace(QChar(0xfdd0), u'«').replace(QChar(0xfdd1), u'»');
+        const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(board::describe(parsed));
+        QVERIFY2(droppedOrDoubled(parsed).isEmpty(),
+                 qPrintable(droppedOrDoubled(parsed) + " " + where));
+        QTextDocument document;
+        board::render(parsed, document);
+        QCOMPARE(postCharacters(document), shownCharacters(parsed));
+        QCOMPARE(parsed.issues.empty(), board::problemsLine(parsed).isEmpty());
     }
 }
 

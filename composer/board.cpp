@@ -605,6 +605,7 @@ Parsed parse(QStringView post) {
 namespace {
 
 constexpr QChar LeftToRightIsolate(0x2066);
+constexpr QChar RightToLeftIsolate(0x2067);
 constexpr QChar FirstStrongIsolate(0x2068);
 constexpr QChar PopIsolate(0x2069);
 
@@ -811,6 +812,9 @@ private:
         QTextCharFormat label = box;
         label.setForeground(placeholderLabel);
         label.setFontWeight(QFont::Bold);
+        // One unit with an Arabic label, which the text around it cannot pull
+        // apart: an Arabic word beside it would otherwise join the label.
+        added(QString(RightToLeftIsolate), box);
         picture(pictureOf(item.media), box);
         added(spaced(mediaLabel(item.media)), label);
         added(QString(LeftToRightIsolate), box);
@@ -828,7 +832,7 @@ private:
         } else if (!item.extra.none()) {
             value(u"", item.extra);
         }
-        added(QStringLiteral(" "), box);
+        added(QStringLiteral(" ") + PopIsolate, box);
     }
 
     void paragraph(const Item& item) {

@@ -348,7 +348,13 @@ void BoardTest::rendersFormats() {
         }
     QCOMPARE(smileys, 1);
     QCOMPARE(icons, 1);
-    QVERIFY(document.toPlainText().contains(QStringLiteral("صورة")));
+    // A placeholder is one unit of its own direction, its address and each
+    // tag shown as typed read left to right: Arabic beside them cannot pull
+    // them apart or turn "[/b]" into "[b/]".
+    const QChar rli(0x2067), lri(0x2066), pdi(0x2069), object(QChar::ObjectReplacementCharacter);
+    QVERIFY(document.toPlainText().contains(QString(rli) + object + " صورة " + lri +
+                                            "http://x/a.png" + pdi + " " + pdi));
+    QVERIFY(document.toPlainText().contains(QString(lri) + "[foo]" + pdi));
 
     const QTextBlock arabic = blockOf(document, "أحمر");
     QCOMPARE(arabic.blockFormat().layoutDirection(), Qt::RightToLeft);

@@ -1,0 +1,80 @@
+// Prints what the preview's reading of a post costs: parsing it, building the
+// document (both in the preview's worker thread) and laying the document out
+// (in the window's thread), on posts of mixed Arabic lines and tags. Not a
+// test: it passes or fails nothing. Build it in a Release tree for figures:
+//   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+//   cmake --build build-release --target board_bench
+//   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
+
+#include "composer/board.h"
+#include "composer/markup.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace qirtaz;
+
+namespace {
+
+QString mixedPost(qsizetype size) {
+    namespace mk = qirtaz::markup;
+    const QString lines[] = {
+        mk::colourTag(mk::Red, u"مرحبا") + QStringLiteral(" بكم في منتدانا :D"),
+        QStringLiteral("Hello [b]world[/b] ") + mk::linkTag(u"http://example.com", u"موقعنا"),
+        mk::quoteTag(u"نص [i]مقتبس[/i] من موضوع سابق") + mk::Wink.toString(),
+        mk::sizeTag(mk::Size4, u"عنوان") + mk::imageTag(u"http://example.com/a.png"),
+        QStringLiteral("سطر عادي من الكلام العربي بلا وسوم، فيه أرقام 123 وعلامات؟"),
+        QStringLiteral("[QUOTE]غير مغلق [foo] [/b]"),
+    };
+    QString post;
+    for (int i = 0; post.size() < size; ++i)
+        post += lines[i % std::size(lines)] + u'\n';
+    return post.first(size);
+}
+
+double bestOf(int runs, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    std::printf("%-10s %10s %10s %10s %12s\n", "post", "parse", "render", "together",
+                "layout (GUI)");
+    for (qsizetype size : {qsizetype(64) << 10, qsizetype(256) << 10, qsizetype(1) << 20}) {
+        const QString post = mixedPost(size);
+        board::Parsed parsed;
+        const double parse = bestOf(5, [&] { parsed = board::parse(post); });
+        const double render = bestOf(5, [&] {
+            QTextDocument document;
+            board::render(parsed, document);
+        });
+        const double both = bestOf(5, [&] {
+            QTextDocument document;
+            board::render(board::parse(post), document);
+        });
+        const double layout = bestOf(3, [&] {
+            QTextDocument document;
+            board::render(parsed, document);
+            document.setTextWidth(600);
+            (void)document.documentLayout()->documentSize();
+        });
+        std::printf("%6lld KiB %7.1f ms %7.1f ms %7.1f ms %9.1f ms\n",
+                    static_cast<long long>(size >> 10), parse, render, both, layout - render);
+    }
+    return 0;
+}

@@ -1,5 +1,7 @@
 #include "composer/board.h"
 
+#include "composer/markup.h"
+
 #include <QColor>
 #include <QImage>
 #include <QTextCursor>
@@ -8,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 
 namespace qirtaz::board {
 namespace {
@@ -146,13 +147,13 @@ struct Token {
 };
 
 constexpr std::array<std::pair<QStringView, Smiley>, 7> smileyCodes{{
-    {u":mad:", Smiley::Mad},
-    {u";)", Smiley::Wink},
-    {u":eek:", Smiley::Eek},
-    {u":(", Smiley::Sad},
-    {u":p", Smiley::Tongue},
-    {u":D", Smiley::Grin},
-    {u":confused:", Smiley::Confused},
+    {markup::Mad, Smiley::Mad},
+    {markup::Wink, Smiley::Wink},
+    {markup::Eek, Smiley::Eek},
+    {markup::Sad, Smiley::Sad},
+    {markup::Tongue, Smiley::Tongue},
+    {markup::Grin, Smiley::Grin},
+    {markup::Confused, Smiley::Confused},
 }};
 
 // What the tag between "[" and "]" at start is; fills type, name and values.
@@ -163,7 +164,7 @@ void classify(QStringView post, Token& token) {
         const Name name = nameOf(inner.sliced(1));
         if (name != Name::None) {
             token.type = Token::Type::Close;
-            token.name = name == Name::BareLink ? Name::Link : name;
+            token.name = name;
         } else if (inner.sliced(1).compare(QLatin1StringView("url"), Qt::CaseInsensitive) == 0) {
             token.type = Token::Type::Close;
             token.name = Name::Link;

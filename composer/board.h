@@ -95,9 +95,13 @@ struct Parsed {
 
 Parsed parse(QStringView post);
 
-// Fills the document, which should be empty, with the parsed post; sizes follow
-// the document's default font, so set that first. Safe in a worker thread:
-// pictures go in as the document's own image resources.
+// Fills the document with the parsed post, clearing it first if need be and
+// turning its undo history off (a preview is not edited). Sizes follow the
+// document's default font, so set that first. Safe in a worker thread: pictures
+// go in as the document's own image resources, and nothing is laid out, so the
+// layout is made by the thread that first asks for it (move the document to the
+// window's thread before showing it). Links are shown, with their address as
+// tooltip, but carry no anchor: nothing in the preview can be opened.
 void render(const Parsed& parsed, QTextDocument& into);
 
 // Characters render() adds that are not the post's own (labels of placeholders,

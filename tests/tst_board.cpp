@@ -441,8 +441,9 @@ void BoardTest::deepNesting() {
     QCOMPARE(droppedOrDoubled(unclosed), QString());
 }
 
-// A quarter of the post should take about a quarter of the time: a quadratic
-// step would take sixteen times as long on four times the text.
+// An eighth of the post should take about an eighth of the time: a quadratic
+// step would take sixty-four times as long on eight times the text. The bound
+// leaves room for a machine busy with other work.
 void BoardTest::linearTime() {
     const QString hostile[] = {
         mixedPost(1 << 20),
@@ -452,26 +453,26 @@ void BoardTest::linearTime() {
         repeated(u"[aaaaaaa", 1 << 17),
     };
     for (const QString& post : hostile) {
-        const QString quarter = post.first(post.size() / 4);
+        const QString eighth = post.first(post.size() / 8);
         const double whole = millisecondsFor([&] { (void)board::parse(post); });
-        const double part = millisecondsFor([&] { (void)board::parse(quarter); });
-        qInfo("parse: %lld code units %.1f ms, a quarter %.1f ms", qlonglong(post.size()), whole,
+        const double part = millisecondsFor([&] { (void)board::parse(eighth); });
+        qInfo("parse: %lld code units %.1f ms, an eighth %.1f ms", qlonglong(post.size()), whole,
               part);
         QVERIFY2(whole < 5000, "a mebibyte in five seconds, even in a debug build");
-        QVERIFY2(whole < 10 * part + 30, "linear time");
+        QVERIFY2(whole < 24 * part + 30, "linear time");
     }
     const QString post = mixedPost(1 << 20);
     const board::Parsed whole = board::parse(post),
-                        quarter = board::parse(post.first(post.size() / 4));
+                        eighth = board::parse(post.first(post.size() / 8));
     const auto build = [](const board::Parsed& parsed) {
         return millisecondsFor([&] {
             QTextDocument document;
             board::render(parsed, document);
         });
     };
-    const double all = build(whole), part = build(quarter);
-    qInfo("render: %lld code units %.1f ms, a quarter %.1f ms", qlonglong(post.size()), all, part);
-    QVERIFY2(all < 10 * part + 50, "linear time");
+    const double all = build(whole), part = build(eighth);
+    qInfo("render: %lld code units %.1f ms, an eighth %.1f ms", qlonglong(post.size()), all, part);
+    QVERIFY2(all < 24 * part + 50, "linear time");
 }
 
 namespace {

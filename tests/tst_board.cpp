@@ -388,14 +388,18 @@ void BoardTest::rendersInAWorkerThread() {
     const QString post = mixedPost(16 * 1024);
     auto document = std::make_unique<QTextDocument>();
     document->moveToThread(nullptr);
+    bool laidOutInWorker = true;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         document->moveToThread(QThread::currentThread());
         board::render(board::parse(post), *document);
+        // No layout made here: its timers would belong to this thread.
+        laidOutInWorker = !document->findChildren<QAbstractTextDocumentLayout*>().isEmpty();
         document->moveToThread(QCoreApplication::instance()->thread());
     }));
     worker->start();
     QVERIFY(worker->wait(60000));
     QCOMPARE(document->thread(), QThread::currentThread());
+    QVERIFY(!laidOutInWorker);
     QVERIFY(document->documentLayout()->documentSize().height() > 0);
     QVERIFY(document->blockCount() > 100);
     QVERIFY(document->toPlainText().contains(QStringLiteral("موقعنا")));

@@ -192,7 +192,9 @@ void classify(QStringView post, Token& token) {
         return;
     }
     const Name name = nameOf(word);
-    if (name == Name::None || hasValue(name) != (equals >= 0))
+    // A quotation may name whom it quotes, "[QUOTE=name]", as boards write it
+    // when quoting a post.
+    if (name == Name::None || (name != Name::Quote && hasValue(name) != (equals >= 0)))
         return;
     switch (name) {
     case Name::Colour:
@@ -205,7 +207,9 @@ void classify(QStringView post, Token& token) {
         token.size = static_cast<unsigned char>(value[0].unicode() - u'0');
         break;
     case Name::Flash:
-        token.value = {valueStart, value.size()};
+    case Name::Quote:
+        if (equals >= 0)
+            token.value = {valueStart, value.size()};
         break;
     default:
         break;
@@ -498,10 +502,13 @@ private:
         case Name::Link:
             style.link = token.value;
             break;
-        case Name::Quote:
+        case Name::Quote: {
             blockBoundary(token.start);
-            parsed_.items.push_back(made(Item::Kind::QuoteStart));
+            Item item = made(Item::Kind::QuoteStart);
+            item.text = token.value;
+            parsed_.items.push_back(item);
             break;
+        }
         case Name::Centre:
             blockBoundary(token.start);
             ++centred_;
@@ -706,7 +713,7 @@ public:
                 paragraph(item);
                 break;
             case Item::Kind::QuoteStart:
-                quoteStart();
+                quoteStart(item);
                 break;
             case Item::Kind::QuoteEnd:
                 quoteEnd();
@@ -837,12 +844,14 @@ private:
     }
 
     void paragraph(const Item& item) {
-        const bool rtl = item.direction == Direction::RightToLeft;
+        startBlock(item.direction == Direction::RightToLeft, item.centred);
+    }
+
+    void startBlock(bool rtl, bool centred) {
         QTextBlockFormat block;
         block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-        block.setAlignment(item.centred
-                               ? Qt::AlignHCenter
-                               : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+        block.setAlignment(centred ? Qt::AlignHCenter
+                                   : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
         const int depth = std::min(quoteDepth_, DeepestQuoteShown);
         if (depth > 0) {
             block.setLeftMargin(depth * QuoteIndent);
@@ -866,9 +875,19 @@ private:
     // document finds a position's frame by walking its frames, so thousands of
     // them take time that grows with the square of their number, and their
     // layout recurses once per level.
-    void quoteStart() {
+    void quoteStart(const Item& item) {
         ++quoteDepth_;
         depthChanged_ = true;
+        if (item.text.length <= 0)
+            return;
+        // Whom it quotes heads the quotation, on a line of its own.
+        startBlock(true, false);
+        QTextCharFormat header;
+        header.setFontWeight(QFont::Bold);
+        header.setForeground(placeholderLabel);
+        added(QStringLiteral("اقتباس من ") + FirstStrongIsolate, header);
+        postText(item.text, header);
+        added(PopIsolate + QStringLiteral(":"), header);
     }
 
     void quoteEnd() {
@@ -1095,7 +1114,13 @@ QString describe(const Parsed& parsed) {
         case Item::Kind::QuoteStart:
             endParagraph();
             separate();
-            out += QStringLiteral("quote{");
+            out += QStringLiteral("quote");
+            if (item.text.length > 0) {
+                out += u'(';
+                appendEscaped(out, parsed.text(item.text));
+                out += u')';
+            }
+            out += u'{';
             first = true;
             break;
         case Item::Kind::QuoteEnd:

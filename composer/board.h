@@ -57,7 +57,7 @@ enum class Problem : unsigned char {
 struct Item {
     enum class Kind : unsigned char {
         Paragraph,   // starts a paragraph: direction, centred
-        QuoteStart,  // what follows up to the matching QuoteEnd is quoted
+        QuoteStart,  // what follows up to the matching QuoteEnd is quoted; text: whom it quotes
         QuoteEnd,    //
         Text,        // text: the post's characters shown, with style
         Marked,      // text: a tag shown as typed and marked, with style and problem

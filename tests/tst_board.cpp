@@ -190,6 +190,7 @@ void BoardTest::shows_data() {
     QTest::newRow("video")             << mk::videoTag(u"http://v.ram")            << "ltr{video<http://v.ram>}";
     QTest::newRow("audio")             << mk::audioTag(u"http://a.ram")            << "ltr{audio<http://a.ram>}";
     QTest::newRow("quote")             << mk::quoteTag(u"نص مقتبس")                << "quote{rtl{'نص مقتبس'}}";
+    QTest::newRow("quote naming")      << "[QUOTE=أحمد]نص[/QUOTE][quote=Ahmad]x[/QUOTE][QUOTE=]y[/QUOTE]" << "quote(أحمد){rtl{'نص'}} quote(Ahmad){ltr{'x'}} quote{ltr{'y'}}";
     QTest::newRow("quote blanks")      << mk::quoteTag(u" abc ")                   << "quote{ltr{' abc '}}";
     for (int i = 0; i < 5; ++i) {
         QTest::addRow("colour %d", i)  << mk::colourTag(colourTags[i], u"كلمة")    << "rtl{" + colours[i] + ":'كلمة'}";
@@ -587,6 +588,7 @@ private:
             {u"[s]"_qs, u"[/s]"_qs},
             {u"[center]"_qs, u"[/center]"_qs},
             {mk::QuoteOpen.toString(), mk::QuoteClose.toString()},
+            {u"[QUOTE=أحمد]"_qs, mk::QuoteClose.toString()},
             {mk::Red.toString(), mk::ColourClose.toString()},
             {mk::Purple.toString(), mk::ColourClose.toString()},
             {u"[color=#123456]"_qs, mk::ColourClose.toString()},
@@ -596,7 +598,12 @@ private:
             {u"[url=http://مثال]"_qs, u"[/url]"_qs},
         };
         const auto& [opening, closing] = pickFrom(random_, pairs);
-        add(opening, false);
+        if (opening.startsWith(u"[QUOTE=")) {
+            // Whom a quotation quotes is shown.
+            add(u"[QUOTE=", false), add(opening.sliced(7).chopped(1), true), add(u"]", false);
+        } else {
+            add(opening, false);
+        }
         grow(depth);
         add(closing, false);
     }
@@ -638,6 +645,7 @@ void BoardTest::noCharacterDropped() {
     static const QString pieces[] = {
         u"[b]"_qs,
         u"[/b]"_qs,
+        u"[quote=x]"_qs,
         u"[I]"_qs,
         u"[/i]"_qs,
         u"[QUOTE]"_qs,

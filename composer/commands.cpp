@@ -3,10 +3,12 @@
 #include "composer/markup.h"
 #include "composer/post.h"
 #include "composer/post_layout.h"
+#include "composer/preview.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 #include "shell/startup.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -37,17 +39,21 @@ constexpr Opener openers[] = {
     {u"Image1", u"Form2"},    {u"Image3", u"Form3"},  {u"Image2", u"Form4"},
     {u"Image7", u"Form5"},    {u"Image6", u"Form8"},  {u"Label11", u"Form18"},
     {u"Image4", u"Form19"},   {u"Image5", u"Form20"}, {u"Image17", u"Form9"},
-    {u"Command1", u"Form17"}, {u"aaa", u"Form6"},
+    {u"Command1", u"Form17"}, {u"aaa", u"Form6"},     {u"preview", u"Preview"},
 };
 
 } // namespace
 
 void bindMainWindow(Registry& registry) {
-    registry.setLoadStep(MainWindow, [](ScreenInstance& mainWindow) {
+    addPreview(registry);
+    registry.setLoadStep(MainWindow, [&registry](ScreenInstance& mainWindow) {
         auto& box = mainWindow.control<screens::MultiLineBox>(u"Text1");
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
+        mainWindow.control<QAction>(u"preview").setShortcut(QKeySequence(Qt::Key_F5));
+        if (PostPreview* preview = openPreview(registry))
+            preview->follow(box.document());
     });
 
     for (const Smiley& smiley : smileys) {

@@ -3,13 +3,19 @@
 // README; run it offscreen:
 //   QT_QPA_PLATFORM=offscreen build/tools/screenshots screenshots
 // With --scale N each PNG is also saved N times larger, pixel for pixel, as
-// <screen>-xN.png, to judge the small pictures.
+// <screen>-xN.png, to judge the small pictures. Last come the main window with a
+// post of Arabic, English and tags (Form1-post.png) and the preview of that post
+// (Preview.png).
 
+#include "composer/post.h"
+#include "composer/preview.h"
+#include "screens/controls.h"
 #include "shell/registry.h"
 #include "shell/startup.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTextStream>
 
@@ -36,25 +42,46 @@ int main(int argc, char* argv[]) {
     qirtaz::Registry registry;
     qirtaz::bindAll(registry);
     QTextStream out(stdout);
-    for (const auto& screen : qirtaz::screens::allScreens()) {
-        const QString name = QString::fromLatin1(screen.name);
-        auto& instance = registry.instance(name);
-        instance.show();
+    const auto save = [&](QWidget* window, const QString& name) {
         QApplication::processEvents();
-        const QImage shot = instance.window()->grab().toImage();
+        const QImage shot = window->grab().toImage();
         const QString path = folder.filePath(name + QStringLiteral(".png"));
         if (!shot.save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            return 1;
+            return false;
         }
         if (scale > 1)
             shot.scaled(shot.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                 .save(folder.filePath(name + QStringLiteral("-x%1.png").arg(scale)));
         out << path << ' ' << shot.width() << 'x' << shot.height() << '\n';
+        return true;
+    };
+    for (const auto& screen : qirtaz::screens::allScreens()) {
+        const QString name = QString::fromLatin1(screen.name);
+        auto& instance = registry.instance(name);
+        instance.show();
+        if (!save(instance.window(), name))
+            return 1;
         // The main window stays: the run ends when its last screen goes.
         if (&screen != &qirtaz::screens::allScreens().front())
             instance.unload();
     }
+
+    qirtaz::PostBuffer post(registry);
+    post.append(QStringLiteral("[color=red]مرحبا[/color] بكم في منتدانا :D\n"
+                               "Hello [b]world[/b], from [url=http://example.org]our board[url/]\n"
+                               "[QUOTE]اقتباس من [i]موضوع[/i] سابق[/QUOTE]\n"
+                               "[size=4]شكرا[/size] لكم ;) [b]غير مغلق"));
+    post.box().moveCursor(QTextCursor::Start);
+    registry.instance(u"Preview").show();
+    qirtaz::PostPreview* preview = qirtaz::openPreview(registry);
+    QElapsedTimer waited;
+    waited.start();
+    while (preview->isBehind() && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!save(registry.instance(u"Form1").window(), QStringLiteral("Form1-post")) ||
+        !save(preview->window(), QStringLiteral("Preview")))
+        return 1;
     registry.end();
     return 0;
 }

@@ -1,0 +1,178 @@
+// The preview window: opened from the main window's menu or its key, one window
+// however often, following the post as it changes, and gone with Esc.
+
+#include "composer/post.h"
+#include "composer/preview.h"
+#include "screens/controls.h"
+#include "support.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace qirtaz;
+using namespace qirtaz::testing;
+
+namespace {
+
+PostPreview* waitForPreview(Registry& registry) {
+    PostPreview* preview = nullptr;
+    if (!QTest::qWaitFor([&] { return (preview = openPreview(registry)) != nullptr; }))
+        return nullptr;
+    if (!QTest::qWaitFor([preview] { return !preview->isBehind(); }))
+        return nullptr;
+    return preview;
+}
+
+// What the preview shows once it has caught up with the post, without the
+// marks that keep a tag shown as typed in one piece inside Arabic.
+QString shown(PostPreview& preview) {
+    if (!QTest::qWaitFor([&preview] { return !preview.isBehind(); }))
+        return QStringLiteral("(still behind)");
+    QString text = preview.view()->toPlainText();
+    text.remove(QChar(0x2066)).remove(QChar(0x2069));
+    return text;
+}
+
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensFromMenuAndKey();
+    void followsThePost();
+    void keepsItsScrollPosition();
+    void mainWindowClosedAndBack();
+};
+
+void PreviewTest::opensFromMenuAndKey() {
+    Program program;
+    Registry& registry = program.registry;
+    QVERIFY(exposed(registry, u"Form1"));
+    screens::ScreenWindow* main = windowOf(registry, u"Form1");
+
+    // The new menu stands beside the help menu, which keeps its one item.
+    const auto menus = main->menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("تعليمات"));
+    QCOMPARE(menus[0]->menu()->actions().size(), 1);
+    QCOMPARE(menus[1]->text(), QStringLiteral("عرض"));
+    QAction* item = menus[1]->menu()->actions().value(0);
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("معاينة الموضوع"));
+    QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F5));
+
+    item->trigger();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    QWidget* window = preview->window();
+    QCOMPARE(window->windowTitle(), QStringLiteral("معاينة الموضوع"));
+    QVERIFY(window->isVisible());
+    QVERIFY(!window->parentWidget()); // no owner
+    QVERIFY(!window->isModal());
+    QVERIFY(window->minimumSize() != window->maximumSize()); // resizable
+
+    // Chosen again, from the key this time: the same window.
+    main->activateWindow();
+    QTest::keyClick(main, Qt::Key_F5);
+    QCOMPARE(openPreview(registry), preview);
+    QCOMPARE(registry.state(u"Preview"), ScreenState::Shown);
+
+    // Esc closes it, and the program runs on.
+    QTest::keyClick(preview->view(), Qt::Key_Escape);
+    QCOMPARE(registry.state(u"Preview"), ScreenState::Created);
+    QVERIFY(!program.finished);
+    flushDeletes();
+    item->trigger();
+    QVERIFY(waitForPreview(registry));
+}
+
+void PreviewTest::followsThePost() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    post.append(u"[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D");
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    QString text = shown(*preview);
+    QVERIFY2(text.contains(QStringLiteral("مرحبا بكم")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Hello world")), qPrintable(text));
+    QVERIFY2(!text.contains(u'['), qPrintable(text));
+    QVERIFY(preview->foot()->isHidden());
+
+    // Typing, a command and undo each show up.
+    auto& box = post.box();
+    box.setFocus();
+    box.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&box, QStringLiteral(" typed"));
+    QVERIFY(shown(*preview).contains(QStringLiteral("typed")));
+    post.append(u"[QUOTE]مقتبس");
+    text = shown(*preview);
+    QVERIFY2(text.contains(QStringLiteral("[QUOTE]مقتبس")), qPrintable(text)); // as typed
+    QVERIFY(preview->foot()->isVisible());
+    QVERIFY2(preview->foot()->text().contains(QStringLiteral("[QUOTE]")),
+             qPrintable(preview->foot()->text()));
+    box.document()->undo();
+    QVERIFY(!shown(*preview).contains(QStringLiteral("مقتبس")));
+    QVERIFY(preview->foot()->isHidden());
+    post.clear();
+    QCOMPARE(shown(*preview).trimmed(), QString());
+
+    // What the user typed is shown as typed, never as markup of the window.
+    post.append(u"<b>&amp;</b>");
+    QCOMPARE(shown(*preview).trimmed(), QStringLiteral("<b>&amp;</b>"));
+    // and the post itself is as it was.
+    QCOMPARE(post.text(), QStringLiteral("<b>&amp;</b>"));
+}
+
+void PreviewTest::keepsItsScrollPosition() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    QString lines;
+    for (int i = 0; i < 400; ++i)
+        lines += QStringLiteral("سطر %1 [b]من[/b] الموضوع\n").arg(i);
+    post.append(lines);
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    QScrollBar* bar = preview->view()->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() > 1000);
+    bar->setValue(bar->maximum() / 2);
+    const int where = bar->value();
+    post.append(u":D");
+    QVERIFY(preview->isBehind());
+    shown(*preview);
+    QCOMPARE(bar->value(), where);
+}
+
+void PreviewTest::mainWindowClosedAndBack() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer(registry).append(u"first post");
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    QVERIFY(shown(*preview).contains(QStringLiteral("first post")));
+
+    // The post goes with the main window; the preview stays, and shows it gone.
+    windowOf(registry, u"Form1")->close();
+    flushDeletes();
+    QVERIFY(!program.finished);
+    QTRY_COMPARE(shown(*preview).trimmed(), QString());
+
+    // An insertion from a dialog brings a new main window, which the preview follows.
+    registry.instance(u"Form2").show();
+    click(registry, u"Form2", u"Image1");
+    QTRY_VERIFY(shown(*preview).contains(QStringLiteral("http://")));
+}
+
+QTEST_MAIN(PreviewTest)
+#include "tst_preview.moc"

@@ -12,7 +12,7 @@ preset=${2:-dev}
 packages="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-kacst fonts-dejavu-core"
 if [ "$what" = test ]; then
     # The end-to-end test drives the real program on a virtual X display.
-    packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3"
+    packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil fonts-urw-base35"
 fi

@@ -22,7 +22,7 @@ import sys
 import tempfile
 import time
 
-TOOLS = ("Xvfb", "openbox", "xdotool", "xclip", "xprop", "xwininfo", "setxkbmap")
+TOOLS = ("Xvfb", "openbox", "xdotool", "xclip", "xprop", "xwininfo", "setxkbmap", "import")
 SKIP = 77
 
 # Captions, exactly as the windows carry them.
@@ -39,6 +39,7 @@ COLOURS = "قائمة الالوان"
 COLOUR = "ادراج لون"
 SIZE = "تكبير النص"
 ABOUT = "حووول البرنامج"
+PREVIEW = "معاينة الموضوع"
 
 MAIN_CLIENT = (501, 388)  # pixels; the menu bar lies above it
 ABOUT_CLIENT = (268, 200)
@@ -220,6 +221,21 @@ class Desktop:
         return (int(re.search(r"Width: (\d+)", info).group(1)),
                 int(re.search(r"Height: (\d+)", info).group(1)))
 
+    def origin(self, wid):
+        info = self.x("xwininfo", "-id", wid)
+        return (int(re.search(r"Absolute upper-left X:\s+(-?\d+)", info).group(1)),
+                int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", info).group(1)))
+
+    def pixels(self, wid):
+        """The window as the screen shows it: rows of (r, g, b)."""
+        ppm = subprocess.run(["import", "-window", wid, "-depth", "8", "ppm:-"], env=self.env,
+                             capture_output=True, timeout=20, check=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        width, height = int(header.group(1)), int(header.group(2))
+        body = ppm[header.end():]
+        return [[tuple(body[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+                for y in range(height)]
+
     def popup_under_pointer(self):
         """Whether a window of the program that the window manager leaves alone,
         such as an open menu, lies under the pointer."""
@@ -375,6 +391,106 @@ def wait(condition, what, timeout=10.0, describe=None, accept_empty=False):
         time.sleep(0.05)
 
 
+def ink_rows(pixels, box):
+    """The rows of text in a part of a window: for each band of rows holding
+    ink, its leftmost and rightmost inked column and its darkest pixel in each
+    tenth of the box's width, all relative to the box."""
+    left, top, width, height = box
+    bands = []
+    current = None
+    for y in range(top, top + height):
+        inked = [x - left for x in range(left, left + width) if sum(pixels[y][x]) < 600]
+        if inked and current is None:
+            current = {"top": y - top, "left": inked[0], "right": inked[-1], "rows": [y]}
+            bands.append(current)
+        elif inked:
+            current["left"] = min(current["left"], inked[0])
+            current["right"] = max(current["right"], inked[-1])
+            current["rows"].append(y)
+        else:
+            current = None
+    return bands
+
+
+def darkest(pixels, rows, left, right):
+    return min(sum(pixels[y][x]) for y in rows for x in range(left, right + 1))
+
+
+def reading(d, app):
+    """Arabic that reads right: each paragraph from its own edge, tags muted,
+    and the preview beside the main window following the post."""
+    long_line = "هذا سطر طويل جدا في منتدانا " * 6
+    post = ("[color=red]مرحبا[/color] بكم في منتدانا\n"
+            "Hello [b]world[/b] :D\n" + long_line)
+    app.on_main("Text1")
+    app.d.own_clipboard(post)
+    d.keys("ctrl+v", "ctrl+Home")
+    got = app.post()
+    if got != post:
+        raise Failure(f"the pasted post is\n    {got!r}\n  expected\n    {post!r}")
+    app.on_main("Text1")  # the copy button keeps the focus; the caret stays at the start
+    time.sleep(0.5)
+
+    # The box's inside, in the window's pixels: its rectangle less a frame and
+    # a scroll bar, which the text never reaches.
+    left, top, width, height = (v // 15 for v in ON_MAIN["Text1"])
+    inside = (left + 3, top + app.menu_bar + 3, width - 6 - 18, height - 6 - 18)
+    pixels = d.pixels(app.main)
+    bands = ink_rows(pixels, inside)
+    if len(bands) != 3:
+        raise Failure(f"expected three lines of text in the post box, found {len(bands)}: {bands}")
+    view = inside[2]
+    first, hello, long_band = bands
+    if not (first["right"] > view * 0.9 and first["left"] > view * 0.2):
+        raise Failure(f"the first Arabic line does not lie whole in the right part of the box: {first}")
+    if not hello["left"] < view * 0.05:
+        raise Failure(f"'Hello' does not start at the left edge of the box: {hello}")
+    if not (long_band["right"] > view * 0.9 and long_band["left"] < view * 0.05):
+        raise Failure(f"the long Arabic line does not start at the right edge and run over: {long_band}")
+    # The tag at the start of the first line, at its right end, is drawn lighter
+    # than the word beside it.
+    tag = darkest(pixels, first["rows"], inside[0] + first["right"] - 40, inside[0] + first["right"])
+    word = darkest(pixels, first["rows"], inside[0] + first["right"] - 110, inside[0] + first["right"] - 70)
+    if not tag > word + 60:
+        raise Failure(f"the opening tag is not drawn lighter than the word after it ({tag} vs {word})")
+    print("ok - each line starts at its own edge, in view; the tags are drawn lighter", flush=True)
+
+    # The preview, from its key, stands beside the main window.
+    d.keys("F5")
+    preview = d.window(PREVIEW)
+    main_left, _ = d.origin(app.main)
+    preview_left, _ = d.origin(preview)
+    if preview_left < main_left + MAIN_CLIENT[0]:
+        raise Failure(f"the preview at x={preview_left} is not beside the main window at x={main_left}")
+
+    def previewed():
+        d.bring_forward(preview, PREVIEW)
+        marker = "qirtaz e2e preview marker"
+        owner = d.own_clipboard(marker)
+        d.keys("ctrl+a", "ctrl+c")
+        wait(lambda: owner.poll() is not None, "the preview to take the clipboard")
+        text = wait(lambda: d.clipboard(), "the previewed text")
+        return text.replace("\u2066", "").replace("\u2069", "")
+
+    shown = previewed()
+    for words in ("مرحبا بكم في منتدانا", "Hello world", long_line.strip()):
+        if words not in shown:
+            raise Failure(f"the preview does not show {words!r}: {shown!r}")
+    if "[" in shown:
+        raise Failure(f"the preview shows a tag: {shown!r}")
+
+    app.type_in_post("key:ctrl+End", " [QUOTE]xyz")
+    wait(lambda: "[QUOTE]xyz" in previewed(), "the preview to show the unclosed tag as typed")
+    post += " [QUOTE]xyz"
+    if app.post() != post:
+        raise Failure("the copy button no longer gives the post as it is")
+    d.bring_forward(preview, PREVIEW)
+    d.keys("Escape")
+    d.gone(preview, PREVIEW)
+    print("ok - the preview shows the words without tags, follows the post, "
+          "shows an unclosed tag as typed, and goes with Esc", flush=True)
+
+
 def scenario(d):
     app = Qirtaz(d)
     steps = 0
@@ -389,6 +505,10 @@ def scenario(d):
         print(f"ok {steps} - {step}", flush=True)
 
     check("the post starts empty")
+
+    reading(d, app)
+    app.on_main("Image19")
+    check("the post read, previewed and cleared")
 
     for control, code in SMILEYS:
         app.on_main(control)

@@ -9,12 +9,14 @@ cd "$(dirname "$0")"
 what=${1:-run}
 preset=${2:-dev}
 
-packages="cmake ninja-build g++ qt6-base-dev qt6-qpa-plugins fonts-kacst fonts-dejavu-core"
+# fonts-urw-base35 holds Z003, the lettering of the program's name, which the
+# pictures' drawings need on a display of more pixels per inch.
+packages="cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-kacst fonts-dejavu-core fonts-urw-base35"
 if [ "$what" = test ]; then
     # The end-to-end test drives the real program on a virtual X display.
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
     # Redrawing the pictures from their drawings, to check the committed files.
-    packages="$packages librsvg2-bin python3-pil fonts-urw-base35"
+    packages="$packages librsvg2-bin python3-pil"
 fi
 
 missing=""

@@ -95,7 +95,7 @@ QWidget* makePicture(const Control& row, QWidget* parent) {
         picture->setLineWidth(2);
     }
     if (*row.picture)
-        picture->setPicture(screens::picture(QString::fromLatin1(row.picture)));
+        picture->setPicture(QString::fromLatin1(row.picture));
     return picture;
 }
 
@@ -177,7 +177,7 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
         setColour(client, QPalette::Window, screen.backColour);
     }
     if (*screen.background)
-        client->setBackground(picture(QString::fromLatin1(screen.background)));
+        client->setBackground(QString::fromLatin1(screen.background));
     window->move(area.topLeft());
 
     for (const Menu& entry : screen.menus) {

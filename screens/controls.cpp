@@ -1,5 +1,7 @@
 #include "screens/controls.h"
 
+#include "screens/pictures.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
@@ -16,16 +18,16 @@ namespace qirtaz::screens {
 ClientArea::ClientArea(QWidget* parent)
     : QWidget(parent) {}
 
-void ClientArea::setBackground(const QPixmap& picture) {
+void ClientArea::setBackground(const QString& picture) {
     background_ = picture;
     update();
 }
 
 void ClientArea::paintEvent(QPaintEvent* /*event*/) {
-    if (background_.isNull())
+    if (background_.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawPixmap(QPoint(0, 0), background_);
+    painter.drawPixmap(QPoint(0, 0), screens::picture(background_, devicePixelRatioF()));
 }
 
 ScreenWindow::ScreenWindow(QWidget* parent)
@@ -69,18 +71,18 @@ bool Clickable::handleRelease(QMouseEvent* event, const QWidget& self) {
 PictureControl::PictureControl(QWidget* parent)
     : QFrame(parent) {}
 
-void PictureControl::setPicture(const QPixmap& picture) {
+void PictureControl::setPicture(const QString& picture) {
     picture_ = picture;
     update();
 }
 
 void PictureControl::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (picture_.isNull())
+    if (picture_.isEmpty())
         return;
     QPainter painter(this);
     // Unscaled, from the top-left corner inside the border.
-    painter.drawPixmap(contentsRect().topLeft(), picture_);
+    painter.drawPixmap(contentsRect().topLeft(), screens::picture(picture_, devicePixelRatioF()));
 }
 
 void PictureControl::mousePressEvent(QMouseEvent* event) {

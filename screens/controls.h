@@ -13,20 +13,21 @@ class QMenuBar;
 
 namespace qirtaz::screens {
 
-// A screen's client area: its background picture drawn unscaled from the
-// top-left corner and cut at the edge, over the background colour.
+// A screen's client area: its background picture (named as among the
+// pictures) drawn unscaled from the top-left corner and cut at the edge, over
+// the background colour; on a display of more pixels per inch, at its pixels.
 class ClientArea : public QWidget {
     Q_OBJECT
 public:
     explicit ClientArea(QWidget* parent = nullptr);
 
-    void setBackground(const QPixmap& picture);
+    void setBackground(const QString& picture);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPixmap background_;
+    QString background_;
 };
 
 // One screen's window: a client area of fixed size, under a menu bar where
@@ -67,8 +68,8 @@ class PictureControl : public QFrame {
 public:
     explicit PictureControl(QWidget* parent = nullptr);
 
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return picture_; }
+    // A picture by its name among the pictures, drawn at the display's pixels.
+    void setPicture(const QString& picture);
 
 signals:
     void clicked();
@@ -79,7 +80,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QPixmap picture_;
+    QString picture_;
     Clickable click_;
 };
 

@@ -1,10 +1,18 @@
 #include "screens/pictures.h"
 
+#include <QFile>
+#include <QIconEngine>
 #include <QImageReader>
+#include <QPainter>
 #include <QPixmapCache>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 #include <array>
+#include <cmath>
 #include <stdexcept>
+#include <vector>
 
 namespace qirtaz::screens {
 namespace {
@@ -71,6 +79,214 @@ QImage decode(const Picture& picture) {
                              " does not decode to its size");
 }
 
+// ------------------------------------------------------------------ drawings
+//
+// Qt's SVG renderer draws a shape that carries a blur filter as if it had none:
+// a glow becomes a hard disc and a soft shadow a second sharp word. The drawings
+// use that one filter, on shapes that stand directly in the document. So the
+// document is rendered in layers, runs of its top-level shapes in order, each
+// blurred shape a layer of its own that is blurred here, and the layers are laid
+// over each other as the document orders them.
+
+struct Layer {
+    QByteArray document; // the whole drawing with every shape outside the layer hidden
+    qreal blur = 0;      // the filter's standard deviation, in the drawing's pixels
+};
+
+bool isShape(QStringView element) {
+    return element != u"defs" && element != u"title" && element != u"desc" &&
+           element != u"metadata" && element != u"style";
+}
+
+// Filter id -> standard deviation, for filters that are one Gaussian blur.
+QHash<QString, qreal> blurFilters(const QByteArray& document) {
+    QHash<QString, qreal> blurs;
+    QXmlStreamReader reader(document);
+    QString filter;
+    int steps = 0;
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+        if (reader.isStartElement() && reader.name() == u"filter") {
+            filter = reader.attributes().value(QStringLiteral("id")).toString();
+            steps = 0;
+        } else if (reader.isStartElement() && !filter.isEmpty()) {
+            ++steps;
+            if (reader.name() == u"feGaussianBlur")
+                blurs.insert(filter,
+                             reader.attributes().value(QStringLiteral("stdDeviation")).toDouble());
+        } else if (reader.isEndElement() && reader.name() == u"filter") {
+            if (steps != 1)
+                blurs.remove(filter); // more than a blur: drawn unfiltered
+            filter.clear();
+        }
+    }
+    return blurs;
+}
+
+qreal blurOf(const QXmlStreamAttributes& attributes, const QHash<QString, qreal>& blurs) {
+    const QStringView reference = attributes.value(QStringLiteral("filter"));
+    if (!reference.startsWith(u"url(#") || !reference.endsWith(u')'))
+        return 0;
+    return blurs.value(reference.mid(5, reference.size() - 6).toString(), 0);
+}
+
+// The drawing with only the top-level shapes from..to (indices among them) shown.
+QByteArray showingOnly(const QByteArray& document, int from, int to) {
+    QByteArray out;
+    QXmlStreamReader reader(document);
+    QXmlStreamWriter writer(&out);
+    int depth = 0;
+    int shape = -1;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.hasError())
+            break;
+        if (reader.isStartDocument() || reader.isDTD())
+            continue;
+        writer.writeCurrentToken(reader);
+        if (reader.isStartElement()) {
+            if (depth == 1 && isShape(reader.name())) {
+                ++shape;
+                if (shape < from || shape > to)
+                    writer.writeAttribute(QStringLiteral("display"), QStringLiteral("none"));
+            }
+            ++depth;
+        } else if (reader.isEndElement()) {
+            --depth;
+        }
+    }
+    return out;
+}
+
+std::vector<Layer> layersOf(const QByteArray& document) {
+    const QHash<QString, qreal> blurs = blurFilters(document);
+    if (blurs.isEmpty())
+        return {{document, 0}};
+
+    std::vector<qreal> shapes; // each top-level shape's blur, 0 for none
+    QXmlStreamReader reader(document);
+    int depth = 0;
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd()) {
+        if (reader.isStartElement()) {
+            if (depth == 1 && isShape(reader.name()))
+                shapes.push_back(blurOf(reader.attributes(), blurs));
+            ++depth;
+        } else if (reader.isEndElement()) {
+            --depth;
+        }
+    }
+
+    std::vector<Layer> layers;
+    for (int first = 0; first < int(shapes.size());) {
+        int last = first;
+        if (shapes[std::size_t(first)] == 0)
+            while (last + 1 < int(shapes.size()) && shapes[std::size_t(last + 1)] == 0)
+                ++last;
+        layers.push_back({showingOnly(document, first, last), shapes[std::size_t(first)]});
+        first = last + 1;
+    }
+    return layers;
+}
+
+// One box blur along rows (or columns) of a premultiplied image; what lies
+// beyond the edge counts as clear, as beyond a filter's region.
+void boxBlur(QImage& image, int radius, bool alongRows) {
+    const int lines = alongRows ? image.height() : image.width();
+    const int length = alongRows ? image.width() : image.height();
+    const int window = 2 * radius + 1;
+    std::vector<QRgb> line(static_cast<std::size_t>(length));
+    for (int l = 0; l < lines; ++l) {
+        auto at = [&](int i) -> QRgb& {
+            return alongRows ? reinterpret_cast<QRgb*>(image.scanLine(l))[i]
+                             : reinterpret_cast<QRgb*>(image.scanLine(i))[l];
+        };
+        for (int i = 0; i < length; ++i)
+            line[std::size_t(i)] = at(i);
+        int sum[4] = {0, 0, 0, 0};
+        auto add = [&](int i, int sign) {
+            if (i < 0 || i >= length)
+                return;
+            const QRgb p = line[std::size_t(i)];
+            sum[0] += sign * qAlpha(p);
+            sum[1] += sign * qRed(p);
+            sum[2] += sign * qGreen(p);
+            sum[3] += sign * qBlue(p);
+        };
+        for (int i = -radius; i < radius; ++i)
+            add(i, 1);
+        for (int i = 0; i < length; ++i) {
+            add(i + radius, 1);
+            auto mean = [&](int total) { return (total + window / 2) / window; };
+            at(i) = qRgba(mean(sum[1]), mean(sum[2]), mean(sum[3]), mean(sum[0]));
+            add(i - radius, -1);
+        }
+    }
+}
+
+// Three box blurs each way come within a few per cent of a Gaussian; the box
+// width is the one SVG gives for that approximation.
+void gaussianBlur(QImage& image, qreal deviation) {
+    const int width = int(std::floor(deviation * 3 * std::sqrt(2 * M_PI) / 4 + 0.5));
+    const int radius = width / 2;
+    if (radius < 1)
+        return;
+    for (bool alongRows : {true, false})
+        for (int pass = 0; pass < 3; ++pass)
+            boxBlur(image, radius, alongRows);
+}
+
+QImage drawnAt(const Picture& entry, qreal ratio) {
+    QImage image = renderDrawing(drawingPath(entry), ratio, entry.format == Jpeg);
+    if (image.isNull())
+        throw std::runtime_error("picture " + std::string(entry.name) + " has no drawing");
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+// The window icon: the file's own images where a display wants exactly their
+// pixel sizes, the drawings (the small one up to 24 pixels) everywhere else.
+class WindowIconEngine : public QIconEngine {
+public:
+    QIconEngine* clone() const override { return new WindowIconEngine(*this); }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = qMin(size.width(), size.height());
+        return {side, side};
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1);
+    }
+
+    // QIcon asks with the size already in device pixels.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override {
+        const int pixels = qMin(size.width(), size.height());
+        if (pixels <= 0)
+            return {};
+        const Picture& entry = named(u"window");
+        QImage image;
+        for (const QImage& own : decodeAll(entry))
+            if (own.width() == pixels)
+                image = own;
+        if (image.isNull()) {
+            const bool small = pixels <= 24;
+            image = renderDrawing(drawingPath(entry, small), pixels / (small ? 16.0 : 32.0));
+        }
+        QPixmap pixmap = QPixmap::fromImage(image);
+        pixmap.setDevicePixelRatio(scale);
+        return pixmap;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+        painter->drawPixmap(rect, scaledPixmap(rect.size() * scale, mode, state, scale));
+    }
+};
+
 } // namespace
 
 std::span<const Picture> allPictures() {
@@ -103,11 +319,62 @@ QPixmap picture(QStringView name) {
     return pixmap;
 }
 
+QPixmap picture(QStringView name, qreal devicePixelRatio) {
+    if (devicePixelRatio <= 1)
+        return picture(name);
+    const Picture& entry = named(name);
+    const QString key =
+        QStringLiteral("qirtaz:%1@%2").arg(QLatin1StringView(entry.name)).arg(devicePixelRatio);
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap)) {
+        // A background drawn at three times its size is some 8 MB, over the
+        // cache's usual 10 MB: room for every picture at a few ratios, so that
+        // no paint has to render a drawing again.
+        if (QPixmapCache::cacheLimit() < 96 * 1024)
+            QPixmapCache::setCacheLimit(96 * 1024);
+        pixmap = QPixmap::fromImage(drawnAt(entry, devicePixelRatio));
+        QPixmapCache::insert(key, pixmap);
+    }
+    return pixmap;
+}
+
+QString drawingPath(const Picture& picture, bool small) {
+    const QString path = QStringLiteral(":/drawings/") + QLatin1StringView(picture.name) +
+                         (small ? QStringLiteral("-16.svg") : QStringLiteral(".svg"));
+    return small && !QFile::exists(path) ? drawingPath(picture, false) : path;
+}
+
+QImage renderDrawing(const QString& drawing, qreal scale, bool opaque) {
+    QFile file(drawing);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray document = file.readAll();
+    const QSizeF size = QSvgRenderer(document).defaultSize();
+    if (size.isEmpty())
+        return {};
+    // The drawing at exactly its scale; a last column or row it covers only in
+    // part is part of the image, so that nothing of it is lost or stretched.
+    const QRectF target(QPointF(), size * scale);
+    const QSize pixels(int(std::ceil(target.width() - 1e-6)),
+                       int(std::ceil(target.height() - 1e-6)));
+    QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(opaque ? Qt::white : Qt::transparent);
+    QPainter onto(&image);
+    for (const Layer& layer : layersOf(document)) {
+        QImage part(pixels, QImage::Format_ARGB32_Premultiplied);
+        part.fill(Qt::transparent);
+        QPainter painter(&part);
+        QSvgRenderer(layer.document).render(&painter, target);
+        painter.end();
+        if (layer.blur > 0)
+            gaussianBlur(part, layer.blur * scale);
+        onto.drawImage(0, 0, part);
+    }
+    return image;
+}
+
 QIcon windowIcon() {
-    QIcon icon;
-    for (const QImage& image : decodeAll(named(u"window")))
-        icon.addPixmap(QPixmap::fromImage(image));
-    return icon;
+    return QIcon(new WindowIconEngine);
 }
 
 } // namespace qirtaz::screens

@@ -33,7 +33,25 @@ QString resourcePath(const Picture& picture);
 // Throws std::invalid_argument for a name that is no picture.
 QPixmap picture(QStringView name);
 
-// The icon every screen's window carries, with both of its images.
+// The picture as a device of that pixel ratio shows it. At 1, the file itself,
+// pixel for pixel. Above 1 a file's pixels would have to be blown up, so the
+// picture's drawing is rendered at the device's own pixel size instead: the
+// result covers the picture's size in device-independent pixels and carries
+// the ratio. Throws std::invalid_argument for a name that is no picture.
+QPixmap picture(QStringView name, qreal devicePixelRatio);
+
+// Where a picture's drawing lives among the program's resources; an icon's
+// 16 x 16 image may have a simpler drawing of its own (small = true).
+// Empty where there is no such drawing.
+QString drawingPath(const Picture& picture, bool small = false);
+
+// The drawing at `scale` device pixels to one of the picture's pixels, in an
+// image just large enough to hold it. JPEG pictures are opaque: what the drawing
+// leaves open is white, as in their files.
+QImage renderDrawing(const QString& drawing, qreal scale, bool opaque = false);
+
+// The icon every screen's window carries: its two catalogued images at 16 x 16
+// and 32 x 32 on an ordinary display, its drawings at every other pixel size.
 QIcon windowIcon();
 
 } // namespace qirtaz::screens

@@ -178,7 +178,6 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
     }
     if (*screen.background)
         client->setBackground(QString::fromLatin1(screen.background));
-    window->move(area.topLeft());
 
     for (const Menu& entry : screen.menus) {
         QMenuBar* bar = window->addMenuBar();

@@ -1,5 +1,7 @@
 #include "shell/registry.h"
 
+#include "screens/placement.h"
+
 #include <QApplication>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -47,6 +49,14 @@ void ScreenInstance::show() {
         return;
     if (!window_)
         load();
+    // Opening, not merely coming forward: a screen of the catalogue opens at its
+    // place beside the main window; one built outside it places itself.
+    const screens::Screen* entry = screens::findScreen(name_);
+    if (entry && !window_->isVisible()) {
+        const ScreenInstance* main = registry_.instances_.front().get();
+        const bool mainShown = main && main != this && main->isShown();
+        screens::placeWindow(*window_, *entry, mainShown ? main->window() : nullptr);
+    }
     window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();

@@ -17,6 +17,8 @@ if [ "$what" = test ]; then
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil"
+    # Checking an install as a desktop reads it, and making the Debian package.
+    packages="$packages desktop-file-utils appstream dpkg-dev file"
 fi
 
 missing=""

@@ -7,6 +7,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    // Ties the windows to the menu entry the package installs.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Qirtaz"));
     // The screens carry it themselves; this gives it to the goodbye message too.
     QApplication::setWindowIcon(qirtaz::screens::windowIcon());
     // The run lasts while any screen is loaded, shown or not; the registry says when it is over.

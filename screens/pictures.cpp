@@ -234,6 +234,48 @@ void gaussianBlur(QImage& image, qreal deviation) {
             boxBlur(image, radius, alongRows);
 }
 
+// A drawing that says its edges lie on the pixel grid (crisp edges for the
+// whole drawing) is pixel art: each shape a run of whole pixels.
+bool onPixelGrid(const QByteArray& document) {
+    QXmlStreamReader reader(document);
+    while (reader.readNext() != QXmlStreamReader::Invalid && !reader.atEnd())
+        if (reader.isStartElement())
+            return reader.attributes().value(QStringLiteral("shape-rendering")) == u"crispEdges";
+    return false;
+}
+
+// Scale2x (EPX): every pixel becomes four; a quarter takes the colour of its two
+// outer neighbours where those agree and the others do not, so a staircase of
+// whole pixels becomes a diagonal while flat areas and straight edges stay as
+// they are.
+QImage scale2x(const QImage& source) {
+    const int width = source.width();
+    const int height = source.height();
+    QImage out(2 * width, 2 * height, source.format());
+    auto at = [&](int x, int y) {
+        x = qBound(0, x, width - 1);
+        y = qBound(0, y, height - 1);
+        return reinterpret_cast<const QRgb*>(source.constScanLine(y))[x];
+    };
+    for (int y = 0; y < height; ++y) {
+        QRgb* upper = reinterpret_cast<QRgb*>(out.scanLine(2 * y));
+        QRgb* lower = reinterpret_cast<QRgb*>(out.scanLine(2 * y + 1));
+        for (int x = 0; x < width; ++x) {
+            const QRgb p = at(x, y);
+            const QRgb above = at(x, y - 1);
+            const QRgb right = at(x + 1, y);
+            const QRgb left = at(x - 1, y);
+            const QRgb below = at(x, y + 1);
+            const bool corners = above != below && left != right;
+            upper[2 * x] = corners && left == above ? left : p;
+            upper[2 * x + 1] = corners && above == right ? right : p;
+            lower[2 * x] = corners && left == below ? left : p;
+            lower[2 * x + 1] = corners && below == right ? right : p;
+        }
+    }
+    return out;
+}
+
 QImage drawnAt(const Picture& entry, qreal ratio) {
     QImage image = renderDrawing(drawingPath(entry), ratio, entry.format == Jpeg);
     if (image.isNull())
@@ -360,6 +402,27 @@ QImage renderDrawing(const QString& drawing, qreal scale, bool opaque) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(opaque ? Qt::white : Qt::transparent);
     QPainter onto(&image);
+
+    if (scale > 1 && onPixelGrid(document)) {
+        // Rendered larger, a drawing made of whole pixels is only its pixels
+        // blown up: the same staircases, in blocks. Its own pixels, enlarged by
+        // a pixel-art scaler that turns staircases into diagonals, are what a
+        // finer display can show of it.
+        QImage grid(size.toSize(), QImage::Format_ARGB32_Premultiplied);
+        grid.fill(Qt::transparent);
+        QPainter painter(&grid);
+        QSvgRenderer(document).render(&painter, QRectF(QPointF(), size));
+        painter.end();
+        qreal reached = 1;
+        while (reached < scale - 1e-6) {
+            grid = scale2x(grid);
+            reached *= 2;
+        }
+        onto.setRenderHint(QPainter::SmoothPixmapTransform, reached != scale);
+        onto.drawImage(QRectF(QPointF(), size * scale), grid);
+        return image;
+    }
+
     for (const Layer& layer : layersOf(document)) {
         QImage part(pixels, QImage::Format_ARGB32_Premultiplied);
         part.fill(Qt::transparent);

@@ -5,7 +5,9 @@
 // With --scale N each PNG is also saved N times larger, pixel for pixel, as
 // <screen>-xN.png, to judge the small pictures. Last come the main window with a
 // post of Arabic, English and tags (Form1-post.png) and the preview of that post
-// (Preview.png).
+// (Preview.png). To see the screens as a finer display shows them, drawn at its
+// pixels, give the scale to Qt itself:
+//   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 build/tools/screenshots shots2
 
 #include "composer/post.h"
 #include "composer/preview.h"

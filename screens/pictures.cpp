@@ -290,8 +290,10 @@ class WindowIconEngine : public QIconEngine {
 public:
     QIconEngine* clone() const override { return new WindowIconEngine(*this); }
 
+    // What a window hands its frame and task bar. Any other size can be asked
+    // for; these are the ones sent along with every window, so no large ones.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
-        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}};
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {

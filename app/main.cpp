@@ -1,12 +1,13 @@
+#include "app/wiring.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
-#include "shell/startup.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    qirtaz::speakArabic();
     // Ties the windows to the menu entry the package installs.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Qirtaz"));
     // The screens carry it themselves; this gives it to the goodbye message too.

@@ -1,9 +1,9 @@
 // Prints what each change of the post costs on a one-mebibyte post of short
 // lines, in the real main window. Not a test: it passes or fails nothing.
 
+#include "app/wiring.h"
 #include "composer/post.h"
 #include "screens/controls.h"
-#include "shell/startup.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

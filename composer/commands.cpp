@@ -6,43 +6,74 @@
 #include "composer/preview.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
-#include "shell/startup.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeySequence>
 
 namespace qirtaz {
 namespace {
 
 constexpr char16_t MainWindow[] = u"Form1";
 
+// Every command has a key, so that the whole window works from the keyboard.
+// None is one of the post box's own editing keys (Ctrl with a letter, Ctrl+Shift+Z,
+// Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt and their
+// place, counted from the top of the right-hand column; what inserts a tag is
+// Ctrl+Shift and a letter of the tag's name. The README lists them all.
 struct Smiley {
     const char16_t* control;
     QStringView code;
+    const char* key;
 };
 
 // Image13 and Image15 look different and give the same code. Image8 is bound on
 // its own, as it also right-aligns the post box.
 constexpr Smiley smileys[] = {
-    {u"Image10", markup::Mad},     {u"Image11", markup::Wink},   {u"Image12", markup::Eek},
-    {u"Image13", markup::Sad},     {u"Image14", markup::Tongue}, {u"Image15", markup::Sad},
-    {u"Image9", markup::Confused},
+    {u"Image9", markup::Confused, "Alt+2"}, {u"Image11", markup::Wink, "Alt+3"},
+    {u"Image12", markup::Eek, "Alt+4"},     {u"Image13", markup::Sad, "Alt+5"},
+    {u"Image10", markup::Mad, "Alt+6"},     {u"Image14", markup::Tongue, "Alt+7"},
+    {u"Image15", markup::Sad, "Alt+8"},
 };
+constexpr const char* GrinKey = "Alt+1";
 
 struct Opener {
     const char16_t* control;
     const char16_t* screen;
+    const char* key;
 };
 
 constexpr Opener openers[] = {
-    {u"Image1", u"Form2"},    {u"Image3", u"Form3"},  {u"Image2", u"Form4"},
-    {u"Image7", u"Form5"},    {u"Image6", u"Form8"},  {u"Label11", u"Form18"},
-    {u"Image4", u"Form19"},   {u"Image5", u"Form20"}, {u"Image17", u"Form9"},
-    {u"Command1", u"Form17"}, {u"aaa", u"Form6"},     {u"preview", u"Preview"},
+    {u"Image1", u"Form2", "Ctrl+Shift+I"},    // img
+    {u"Image3", u"Form3", "Ctrl+Shift+L"},    // link
+    {u"Image2", u"Form4", "Ctrl+Shift+W"},    // web
+    {u"Image6", u"Form8", "Ctrl+Shift+F"},    // FLASH
+    {u"Image4", u"Form19", "Ctrl+Shift+S"},   // SOUND
+    {u"Image5", u"Form20", "Ctrl+Shift+R"},   // RAM
+    {u"Label11", u"Form18", "Ctrl+Shift+Q"},  // QUOTE
+    {u"Image7", u"Form5", "Ctrl+Alt+Q"},      // the other quote dialog
+    {u"Image17", u"Form9", "Ctrl+Shift+C"},   // color
+    {u"Command1", u"Form17", "Ctrl+Shift+T"}, // text size
+    {u"aaa", u"Form6", "F1"},
+    {u"preview", u"Preview", "F5"},
 };
 
+void bindKey(Registry& registry, QStringView control, const char* key) {
+    registry.bindKey(MainWindow, QKeySequence(QString::fromLatin1(key)), control);
+}
+
 } // namespace
+
+QString exitMessage() {
+    return QStringLiteral("للأي اقتراح او استفسار .. المراسله على ") +
+           QStringLiteral("qirtaz@example.org");
+}
+
+void exitSequence(Registry& registry) {
+    registry.messageBox(exitMessage());
+    registry.end();
+}
 
 void bindMainWindow(Registry& registry) {
     addPreview(registry);
@@ -51,7 +82,6 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
-        mainWindow.control<QAction>(u"preview").setShortcut(QKeySequence(Qt::Key_F5));
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());
     });
@@ -59,26 +89,37 @@ void bindMainWindow(Registry& registry) {
     for (const Smiley& smiley : smileys) {
         registry.bind(MainWindow, smiley.control,
                       [&registry, code = smiley.code] { PostBuffer(registry).append(code); });
+        bindKey(registry, smiley.control, smiley.key);
     }
     registry.bind(MainWindow, u"Image8", [&registry] {
         PostBuffer post(registry);
         post.append(markup::Grin);
         post.box().setTextAlignment(Qt::AlignRight);
     });
+    bindKey(registry, u"Image8", GrinKey);
 
     for (const Opener& opener : openers) {
         registry.bind(MainWindow, opener.control,
                       [&registry, screen = opener.screen] { registry.instance(screen).show(); });
+        bindKey(registry, opener.control, opener.key);
     }
 
     registry.bind(MainWindow, u"Image19", [&registry] { PostBuffer(registry).clear(); });
+    bindKey(registry, u"Image19", "Ctrl+Shift+Del");
 
-    // Its caption promises a copy of the post, ready to paste into the board.
+    // Its caption promises a copy of the post, ready to paste into the board. The
+    // caret goes back into the post, so that editing (and Ctrl+Z) goes on there.
     registry.bind(MainWindow, u"Command5", [&registry] {
-        QGuiApplication::clipboard()->setText(PostBuffer(registry).text());
+        PostBuffer post(registry);
+        QGuiApplication::clipboard()->setText(post.text());
+        post.box().setFocus(Qt::OtherFocusReason);
+        screens::tellDone(&registry.instance(MainWindow).control<QWidget>(u"Command5"),
+                          QStringLiteral("نُسخ النص كله، الصقه في المنتدى"));
     });
+    bindKey(registry, u"Command5", "Ctrl+Shift+P");
 
     registry.bind(MainWindow, u"Command4", [&registry] { exitSequence(registry); });
+    bindKey(registry, u"Command4", "Ctrl+Q");
 }
 
 } // namespace qirtaz

@@ -1,7 +1,15 @@
 #pragma once
 
+#include <QString>
+
 namespace qirtaz {
 class Registry;
+
+// The message the program says goodbye with.
+QString exitMessage();
+
+// Shows the goodbye message and, once the user has dismissed it, ends the run.
+void exitSequence(Registry& registry);
 
 // The main window's commands: smileys, clear, copy, the openers of every
 // dialog, exit, and the about item of the menu; and its load step.

@@ -59,11 +59,13 @@ void bindColourPicker(Registry& registry) {
             self.unload();
             registry.instance(u"Form1").show();
         });
+        registry.bindEnter(swatch.dialog, u"Text1", u"Image1");
         // Back to a fresh colour list: it closed when this dialog opened.
         registry.bind(swatch.dialog, u"Image2", [&registry, dialog = swatch.dialog] {
             registry.instance(ColourList).show();
             registry.instance(dialog).unload();
         });
+        dialogs::bindEscape(registry, swatch.dialog, u"Image2");
     }
 }
 

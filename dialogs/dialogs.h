@@ -18,7 +18,10 @@ namespace dialogs {
 // The whole current text of one of a dialog's single-line boxes.
 QString boxText(ScreenInstance& dialog, QStringView box);
 // The close-without-inserting command: the dialog goes, the post stays as it is.
+// Esc does the same.
 void bindClose(Registry& registry, QStringView dialog, QStringView control);
+// Esc in the dialog clicks its cancel command.
+void bindEscape(Registry& registry, QStringView dialog, QStringView cancel);
 } // namespace dialogs
 
 } // namespace qirtaz

@@ -3,8 +3,11 @@
 #include "dialogs/dialogs.h"
 #include "shell/registry.h"
 
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QRadioButton>
+
+#include <initializer_list>
 
 namespace qirtaz {
 namespace dialogs {
@@ -16,6 +19,11 @@ QString boxText(ScreenInstance& dialog, QStringView box) {
 void bindClose(Registry& registry, QStringView dialog, QStringView control) {
     registry.bind(dialog, control,
                   [&registry, name = dialog.toString()] { registry.instance(name).unload(); });
+    bindEscape(registry, dialog, control);
+}
+
+void bindEscape(Registry& registry, QStringView dialog, QStringView cancel) {
+    registry.bindKey(dialog, QKeySequence(Qt::Key_Escape), cancel);
 }
 
 } // namespace dialogs
@@ -26,6 +34,8 @@ using dialogs::boxText;
 
 struct LinkDialog {
     const char16_t* screen;
+    // Enter in any of them inserts, as the OK picture does.
+    std::initializer_list<const char16_t*> boxes;
     QString (*fragment)(ScreenInstance& dialog);
     // The image and link dialogs bring the main window back to the front; the
     // others only close, and whatever lay behind them comes forward.
@@ -33,24 +43,36 @@ struct LinkDialog {
 };
 
 const LinkDialog linkDialogs[] = {
-    {u"Form2", [](ScreenInstance& d) { return markup::imageTag(boxText(d, u"Text1")); }, true},
+    {u"Form2",
+     {u"Text1"},
+     [](ScreenInstance& d) { return markup::imageTag(boxText(d, u"Text1")); },
+     true},
     {u"Form3",
+     {u"Text1", u"Text2"},
      [](ScreenInstance& d) {
          const QString phrase = boxText(d, u"Text1");
          return markup::linkTag(boxText(d, u"Text2"), phrase);
      },
      true},
-    {u"Form4", [](ScreenInstance& d) { return markup::webTag(boxText(d, u"Text1")); }, false},
+    {u"Form4",
+     {u"Text1"},
+     [](ScreenInstance& d) { return markup::webTag(boxText(d, u"Text1")); },
+     false},
     {u"Form8",
+     {u"Text1", u"Text3", u"Text2"},
      [](ScreenInstance& d) {
          const QString address = boxText(d, u"Text1");
          const QString width = boxText(d, u"Text3");
          return markup::flashTag(address, width, boxText(d, u"Text2"));
      },
      false},
-    {u"Form19", [](ScreenInstance& d) { return markup::soundTag(boxText(d, u"Text1")); }, false},
+    {u"Form19",
+     {u"Text1"},
+     [](ScreenInstance& d) { return markup::soundTag(boxText(d, u"Text1")); },
+     false},
     // Only the video button is asked; the sound-only button means the same as none.
     {u"Form20",
+     {u"Text1"},
      [](ScreenInstance& d) {
          const bool video = d.control<QRadioButton>(u"Option2").isChecked();
          const QString address = boxText(d, u"Text1");
@@ -71,6 +93,8 @@ void bindLinkDialogs(Registry& registry) {
                 registry.instance(u"Form1").show();
             self.unload();
         });
+        for (const char16_t* box : dialog.boxes)
+            registry.bindEnter(dialog.screen, box, u"Image1");
         dialogs::bindClose(registry, dialog.screen, u"Image2");
     }
 }

@@ -14,6 +14,7 @@ void bindQuoteDialogs(Registry& registry) {
             post.append(markup::quoteTag(dialogs::boxText(self, u"Text1")));
             self.unload();
         });
+        registry.bindEnter(screen, u"Text1", u"Image1");
         // Form5's cancel picture closes it too, as every other cancel picture does.
         dialogs::bindClose(registry, screen, u"Image2");
     }

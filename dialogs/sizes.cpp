@@ -39,6 +39,8 @@ void bindSizePicker(Registry& registry) {
             post.append(markup::sizeTag(row.opening, dialogs::boxText(self, row.box)));
             self.unload();
         });
+        // Enter in a row's box is that row's OK, and no other.
+        registry.bindEnter(SizeDialog, row.box, row.ok);
     }
     dialogs::bindClose(registry, SizeDialog, u"Image1");
 }

@@ -109,7 +109,7 @@ QWidget* makeControl(const Control& row, QWidget* parent) {
         widget = makeTextBox(row, parent);
         break;
     case Kind::CommandButton:
-        widget = new QPushButton(utf8(row.text), parent);
+        widget = new CommandButton(utf8(row.text), parent);
         break;
     case Kind::OptionButton:
         widget = new OptionButton(utf8(row.text), parent);
@@ -138,6 +138,28 @@ Qt::WindowFlags frameFor(const Screen& screen) {
     return flags;
 }
 
+// What assistive technology calls each control: the name its layout gives it,
+// else its tooltip; a box takes the caption of its prompt. Buttons with a
+// caption and no name of their own are called by their caption, as Qt does.
+void nameForAssistiveTechnology(const Screen& screen, const Control& row, QWidget* widget) {
+    const QString tooltip = utf8(row.tooltip);
+    const QString spoken = utf8(row.spoken);
+    QString name = spoken;
+    if (!tooltip.isEmpty() &&
+        (row.kind == Kind::Picture || row.kind == Kind::Label || row.kind == Kind::TextBox)) {
+        name = tooltip;
+        if (!spoken.isEmpty())
+            widget->setAccessibleDescription(spoken);
+    }
+    if (row.kind == Kind::TextBox && spoken.isEmpty()) {
+        for (const Control& prompt : screen.controls)
+            if (QLatin1StringView(prompt.prompts) == QLatin1StringView(row.name))
+                name = utf8(prompt.text);
+    }
+    if (!name.isEmpty())
+        widget->setAccessibleName(name);
+}
+
 // A screen's option buttons form one group: choosing one clears the others.
 // Kept by hand rather than by Qt's own exclusive groups, which let Tab stop at
 // one button of the group only; here Tab stops at every one of them.
@@ -157,8 +179,12 @@ void groupOptionButtons(QWidget* client) {
 
 } // namespace
 
-std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
+std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
+                                          const std::function<bool(QStringView)>& takesClicks) {
+    installAccessibility();
     auto window = std::make_unique<ScreenWindow>();
+    window->setDialog(QLatin1StringView(screen.name) !=
+                      QLatin1StringView(allScreens().front().name));
     window->setObjectName(QLatin1StringView(screen.name));
     window->setWindowTitle(utf8(screen.caption));
     window->setWindowFlags(frameFor(screen));
@@ -196,6 +222,10 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen) {
             if (takesFocus(row->kind) != windowed)
                 continue;
             QWidget* widget = makeControl(*row, client);
+            if ((row->kind == Kind::Picture || row->kind == Kind::Label) && takesClicks &&
+                takesClicks(QString::fromLatin1(row->name)))
+                Clicks::of(widget);
+            nameForAssistiveTechnology(screen, *row, widget);
             if (windowed)
                 focusable.emplace_back(row->tab, widget);
         }

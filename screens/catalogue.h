@@ -55,6 +55,11 @@ struct Control {
     int backColour = DefaultColour; // 0xRRGGBB
     Face face = Face::Default;
     const char* picture = ""; // name of the picture shown; empty: none
+    // What assistive technology calls the control where neither its tooltip nor
+    // its caption says what it does (UTF-8); with a tooltip, what it adds to it.
+    const char* spoken = "";
+    // For a prompt: the name of the box it asks for, which takes its caption as name.
+    const char* prompts = "";
 };
 
 struct Menu {

@@ -3,6 +3,7 @@
 #include "screens/pictures.h"
 
 #include <QAbstractButton>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,7 +12,11 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
+#include <QToolTip>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace qirtaz::screens {
 
@@ -54,18 +59,78 @@ void ScreenWindow::closeEvent(QCloseEvent* event) {
     emit closedThroughFrame();
 }
 
-bool Clickable::handlePress(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return false;
-    pressedOnMe = true;
-    return true;
+void ScreenWindow::keyPressEvent(QKeyEvent* event) {
+    if (dialog_ && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
-bool Clickable::handleRelease(QMouseEvent* event, const QWidget& self) {
-    if (event->button() != Qt::LeftButton || !pressedOnMe)
+Clicks::Clicks(QWidget* control)
+    : QObject(control)
+    , control_(control) {
+    control->installEventFilter(this);
+}
+
+Clicks& Clicks::of(QWidget* control) {
+    if (Clicks* attached = find(control))
+        return *attached;
+    return *new Clicks(control);
+}
+
+Clicks* Clicks::find(const QObject* control) {
+    return control ? control->findChild<Clicks*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void Clicks::click() {
+    if (control_->isEnabled())
+        emit clicked();
+}
+
+void Clicks::setShortcut(const QKeySequence& keys) {
+    if (!shortcut_) {
+        shortcut_ = new QShortcut(control_);
+        shortcut_->setContext(Qt::WindowShortcut);
+        connect(shortcut_, &QShortcut::activated, this, &Clicks::click);
+    }
+    shortcut_->setKey(keys);
+}
+
+QKeySequence Clicks::shortcut() const {
+    return shortcut_ ? shortcut_->key() : QKeySequence();
+}
+
+bool Clicks::eventFilter(QObject* /*watched*/, QEvent* event) {
+    // Events still reach a filter on a disabled control; they go no further.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a double click
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+            return false;
+        pressed_ = control_->isEnabled();
+        return true;
+    case QEvent::MouseButtonRelease: {
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (release->button() != Qt::LeftButton)
+            return false;
+        const bool clicked = std::exchange(pressed_, false) &&
+                             control_->rect().contains(release->position().toPoint());
+        if (clicked)
+            click();
+        return true;
+    }
+    default:
         return false;
-    pressedOnMe = false;
-    return self.rect().contains(event->position().toPoint());
+    }
+}
+
+bool CommandButton::event(QEvent* event) {
+    if (event->type() == QEvent::Shortcut) {
+        click();
+        return true;
+    }
+    return QPushButton::event(event);
 }
 
 PictureControl::PictureControl(QWidget* parent)
@@ -83,33 +148,6 @@ void PictureControl::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     // Unscaled, from the top-left corner inside the border.
     painter.drawPixmap(contentsRect().topLeft(), screens::picture(picture_, devicePixelRatioF()));
-}
-
-void PictureControl::mousePressEvent(QMouseEvent* event) {
-    if (!click_.handlePress(event))
-        QFrame::mousePressEvent(event);
-}
-
-void PictureControl::mouseReleaseEvent(QMouseEvent* event) {
-    if (click_.handleRelease(event, *this))
-        emit clicked();
-    else
-        QFrame::mouseReleaseEvent(event);
-}
-
-ClickableLabel::ClickableLabel(QWidget* parent)
-    : QLabel(parent) {}
-
-void ClickableLabel::mousePressEvent(QMouseEvent* event) {
-    if (!click_.handlePress(event))
-        QLabel::mousePressEvent(event);
-}
-
-void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
-    if (click_.handleRelease(event, *this))
-        emit clicked();
-    else
-        QLabel::mouseReleaseEvent(event);
 }
 
 MultiLineBox::MultiLineBox(QWidget* parent)
@@ -145,16 +183,146 @@ Qt::Alignment MultiLineBox::textAlignment() const {
 bool onClick(QObject* control, QObject* context, std::function<void()> handler) {
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         QObject::connect(button, &QAbstractButton::clicked, context, [handler] { handler(); });
-    } else if (auto* picture = qobject_cast<PictureControl*>(control)) {
-        QObject::connect(picture, &PictureControl::clicked, context, std::move(handler));
-    } else if (auto* label = qobject_cast<ClickableLabel*>(control)) {
-        QObject::connect(label, &ClickableLabel::clicked, context, std::move(handler));
+    } else if (Clicks* clicks = Clicks::find(control)) {
+        QObject::connect(clicks, &Clicks::clicked, context, std::move(handler));
     } else if (auto* action = qobject_cast<QAction*>(control)) {
         QObject::connect(action, &QAction::triggered, context, [handler] { handler(); });
     } else {
         return false;
     }
     return true;
+}
+
+bool click(QObject* control) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->click();
+    else if (auto* action = qobject_cast<QAction*>(control))
+        action->trigger();
+    else if (Clicks* clicks = Clicks::find(control))
+        clicks->click();
+    else
+        return false;
+    return true;
+}
+
+bool setShortcut(QObject* control, const QKeySequence& keys) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setShortcut(keys);
+    else if (auto* action = qobject_cast<QAction*>(control))
+        action->setShortcut(keys);
+    else if (Clicks* clicks = Clicks::find(control))
+        clicks->setShortcut(keys);
+    else
+        return false;
+    return true;
+}
+
+void tellDone(QWidget* control, const QString& note) {
+    QToolTip::showText(control->mapToGlobal(QPoint(0, 0)), note, control);
+    // A screen reader speaks a change of the description of the control it is
+    // on; the note stays the control's description until the next one.
+    control->setAccessibleDescription(note);
+}
+
+namespace {
+
+// A window: the main window is a window, every other screen a dialog.
+class WindowAccessible : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(ScreenWindow* window)
+        : QAccessibleWidget(window, QAccessible::Window) {}
+
+    QAccessible::Role role() const override {
+        return static_cast<ScreenWindow*>(widget())->isDialog() ? QAccessible::Dialog
+                                                                : QAccessible::Window;
+    }
+};
+
+// An option button of a group kept by hand (see the builder): a radio button,
+// whatever Qt would say of a button without its own exclusive group.
+class OptionAccessible : public QAccessibleWidget {
+public:
+    explicit OptionAccessible(OptionButton* button)
+        : QAccessibleWidget(button, QAccessible::RadioButton) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return button()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        state.checked = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    OptionButton* button() const { return static_cast<OptionButton*>(widget()); }
+};
+
+// A picture or a label that takes clicks: a push button named by its tooltip
+// or what the screen's layout gives it to say, pressed as a click presses it.
+class ClickableAccessible : public QAccessibleWidget {
+public:
+    explicit ClickableAccessible(QWidget* control)
+        : QAccessibleWidget(control, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            if (!widget()->accessibleName().isEmpty())
+                return widget()->accessibleName();
+            if (!widget()->toolTip().isEmpty())
+                return widget()->toolTip();
+            if (auto* label = qobject_cast<QLabel*>(widget()))
+                return label->text();
+            return {};
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction())
+            if (Clicks* clicks = Clicks::find(widget()))
+                clicks->click();
+    }
+    QStringList keyBindingsForAction(const QString& action) const override {
+        const Clicks* clicks = Clicks::find(widget());
+        if (action != pressAction() || !clicks || clicks->shortcut().isEmpty())
+            return {};
+        return {clicks->shortcut().toString()};
+    }
+};
+
+QAccessibleInterface* accessibleControl(const QString& className, QObject* object) {
+    const auto is = [&className](const QMetaObject& kind) {
+        return className == QLatin1StringView(kind.className());
+    };
+    if (is(ScreenWindow::staticMetaObject))
+        return new WindowAccessible(static_cast<ScreenWindow*>(object));
+    if (is(OptionButton::staticMetaObject))
+        return new OptionAccessible(static_cast<OptionButton*>(object));
+    if ((is(PictureControl::staticMetaObject) || is(ClickableLabel::staticMetaObject)) &&
+        Clicks::find(object))
+        return new ClickableAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibility() {
+    static bool installed = false;
+    if (!std::exchange(installed, true))
+        QAccessible::installFactory(accessibleControl);
 }
 
 } // namespace qirtaz::screens

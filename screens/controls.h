@@ -3,13 +3,16 @@
 // push button and radio button.
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
 
 #include <functional>
 
 class QMenuBar;
+class QShortcut;
 
 namespace qirtaz::screens {
 
@@ -32,6 +35,8 @@ private:
 
 // One screen's window: a client area of fixed size, under a menu bar where
 // the screen has one. Closing it through its frame is reported, never refused.
+// Every screen but the main window is a dialog: Esc closes it as its frame's
+// close box does, unless a key of its own (its cancel command) takes Esc first.
 class ScreenWindow : public QWidget {
     Q_OBJECT
 public:
@@ -41,28 +46,62 @@ public:
     QMenuBar* menuBar() const { return menuBar_; }
     QMenuBar* addMenuBar();
 
+    void setDialog(bool dialog) { dialog_ = dialog; }
+    bool isDialog() const { return dialog_; }
+
 signals:
     void closedThroughFrame();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     ClientArea* client_;
     QMenuBar* menuBar_ = nullptr;
+    bool dialog_ = false;
 };
 
-// Something that reports a click: a press and a release of the left button
-// on the same control, as a push button does.
-class Clickable {
+// How a picture or a label takes a click: a press and a release of the left
+// button on it, as a push button does, a press through assistive technology,
+// or its key. Attached to the pictures and labels a command is bound to; it
+// is what makes them buttons to assistive technology too (see
+// installAccessibility).
+class Clicks : public QObject {
+    Q_OBJECT
 public:
-    bool pressedOnMe = false;
-    bool handlePress(QMouseEvent* event);
-    bool handleRelease(QMouseEvent* event, const QWidget& self);
+    // The control's click mechanism, attached on first use.
+    static Clicks& of(QWidget* control);
+    // nullptr for a control that takes no clicks.
+    static Clicks* find(const QObject* control);
+
+    QWidget* control() const { return control_; }
+
+    // Does what a click does, unless the control is disabled: the controls of a
+    // screen that has gone take no more clicks.
+    void click();
+
+    // A key that clicks the control wherever the focus is in its window.
+    void setShortcut(const QKeySequence& keys);
+    QKeySequence shortcut() const;
+
+signals:
+    void clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit Clicks(QWidget* control);
+
+    QWidget* control_;
+    QShortcut* shortcut_ = nullptr;
+    bool pressed_ = false;
 };
 
 // A picture, optionally framed by a sunken border two pixels wide. Without a
-// picture it draws only its border, but still takes clicks over its whole rectangle.
+// picture it draws only its border; with a command bound it takes clicks over
+// its whole rectangle.
 class PictureControl : public QFrame {
     Q_OBJECT
 public:
@@ -71,34 +110,30 @@ public:
     // A picture by its name among the pictures, drawn at the display's pixels.
     void setPicture(const QString& picture);
 
-signals:
-    void clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QString picture_;
-    Clickable click_;
 };
 
-// A label that reports clicks; transparent ones let what lies behind show through.
+// A label of a screen: static text, or with a command bound, a control that takes
+// clicks; transparent ones let what lies behind show through.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit ClickableLabel(QWidget* parent = nullptr);
+    using QLabel::QLabel;
+};
 
-signals:
-    void clicked();
+// A command button whose key clicks it at once and leaves the keyboard focus
+// where it was: a key of the main window must not take the caret from the post.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    Clickable click_;
+    bool event(QEvent* event) override;
 };
 
 // An option button of a screen's one group. Clicking a chosen button leaves it
@@ -129,5 +164,23 @@ public:
 // Connects a control's click, whatever its kind, to a handler that lives as long
 // as context does. Returns false for a control that cannot be clicked.
 bool onClick(QObject* control, QObject* context, std::function<void()> handler);
+
+// Clicks the control as the user would. Returns false for a control that cannot be clicked.
+bool click(QObject* control);
+
+// Gives the control a key that clicks it wherever the focus is in its window;
+// assistive technology reports the key as the control's key binding. Returns
+// false for a control that cannot be clicked.
+bool setShortcut(QObject* control, const QKeySequence& keys);
+
+// Shows the user, and tells a screen reader, that a command has done its work,
+// in a short note beside the control.
+void tellDone(QWidget* control, const QString& note);
+
+// Makes the screens' own kinds of control known to assistive technology: windows
+// as windows (dialogs for every screen but the main one), option buttons as radio
+// buttons, and the pictures and labels that take clicks as push buttons with a
+// name, a press action and their key. Called by the builder; once is enough.
+void installAccessibility();
 
 } // namespace qirtaz::screens

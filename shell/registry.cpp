@@ -3,8 +3,11 @@
 #include "screens/placement.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace qirtaz {
 
@@ -18,11 +21,11 @@ QString ScreenInstance::name() const {
 }
 
 bool ScreenInstance::isShown() const {
-    return window_ && window_->isVisible();
+    return isLoaded() && window_->isVisible();
 }
 
 ScreenState ScreenInstance::state() const {
-    if (!window_)
+    if (!isLoaded())
         return ScreenState::Created;
     return window_->isVisible() ? ScreenState::Shown : ScreenState::LoadedHidden;
 }
@@ -32,7 +35,17 @@ void ScreenInstance::load() {
     window_->setObjectName(name_);
     QObject::connect(window_.get(), &screens::ScreenWindow::closedThroughFrame, window_.get(),
                      [this] { unload(); });
-    registry_.loaded(*this);
+    // Half a screen is no screen: if a command cannot be bound or the load step
+    // fails, the window goes again and the screen stays unloaded.
+    loading_ = true;
+    try {
+        registry_.loaded(*this);
+    } catch (...) {
+        loading_ = false;
+        registry_.retire(std::move(window_));
+        throw;
+    }
+    loading_ = false;
 }
 
 QObject& ScreenInstance::control(QStringView controlName) {
@@ -110,8 +123,12 @@ ScreenInstance& Registry::instance(QStringView screen) {
     const auto all = screens::allScreens();
     if (std::size_t(index) < all.size()) {
         const screens::Screen& entry = all[std::size_t(index)];
-        slot.reset(new ScreenInstance(*this, QLatin1StringView(entry.name),
-                                      [&entry] { return screens::buildWindow(entry); }));
+        const QString name = QLatin1StringView(entry.name);
+        // The pictures and labels a command is bound to are built to take clicks.
+        slot.reset(new ScreenInstance(*this, name, [this, &entry, name] {
+            return screens::buildWindow(
+                entry, [this, name](QStringView control) { return isBound(name, control); });
+        }));
     } else {
         const auto& [name, build] = added_[std::size_t(index) - all.size()];
         slot.reset(new ScreenInstance(*this, name, build));
@@ -133,16 +150,61 @@ bool Registry::anyLoaded() const {
     return false;
 }
 
-void Registry::bind(QStringView screen, QStringView control, Handler handler) {
+const screens::Screen& Registry::entryOf(QStringView screen) const {
     const screens::Screen* found = screens::findScreen(screen);
     if (!found) // a screen built outside the catalogue brings its own behaviour
         throw std::invalid_argument("no catalogued screen " + screen.toString().toStdString());
-    const screens::Screen& entry = *found;
+    return *found;
+}
+
+namespace {
+
+std::invalid_argument refused(QStringView screen, QStringView control, const char* why) {
+    return std::invalid_argument(screen.toString().toStdString() + "." +
+                                 control.toString().toStdString() + ": " + why);
+}
+
+} // namespace
+
+void Registry::bind(QStringView screen, QStringView control, Handler handler) {
+    const screens::Screen& entry = entryOf(screen);
     const bool isMenuItem = screens::findMenuItem(entry, control) != nullptr;
-    if (!isMenuItem && !screens::findControl(entry, control))
-        throw std::invalid_argument("screen " + screen.toString().toStdString() +
-                                    " has no control " + control.toString().toStdString());
+    const screens::Control* row = screens::findControl(entry, control);
+    if (!isMenuItem && !row)
+        throw refused(screen, control, "no such control");
+    if (row && row->kind == screens::Kind::TextBox)
+        throw refused(screen, control, "a text box takes no click");
     bindings_.push_back({screen.toString(), control.toString(), std::move(handler)});
+}
+
+bool Registry::isBound(QStringView screen, QStringView control) const {
+    return std::any_of(bindings_.begin(), bindings_.end(), [&](const Binding& binding) {
+        return binding.screen == screen && binding.control == control;
+    });
+}
+
+void Registry::bindKey(QStringView screen, const QKeySequence& key, QStringView control) {
+    entryOf(screen);
+    if (!isBound(screen, control))
+        throw refused(screen, control, "a key needs a bound command");
+    keys_.push_back({screen.toString(), key, control.toString()});
+}
+
+void Registry::bindEnter(QStringView screen, QStringView box, QStringView control) {
+    const screens::Control* row = screens::findControl(entryOf(screen), box);
+    if (!row || row->kind != screens::Kind::TextBox || (row->look & screens::MultiLine))
+        throw refused(screen, box, "Enter is bound in single-line boxes only");
+    if (!isBound(screen, control))
+        throw refused(screen, control, "Enter needs a bound command");
+    enters_.push_back({screen.toString(), box.toString(), control.toString()});
+}
+
+QStringList Registry::boundControls(QStringView screen) const {
+    QStringList controls;
+    for (const Binding& binding : bindings_)
+        if (binding.screen == screen && !controls.contains(binding.control))
+            controls << binding.control;
+    return controls;
 }
 
 void Registry::setLoadStep(QStringView screen, LoadStep step) {
@@ -162,6 +224,18 @@ void Registry::loaded(ScreenInstance& instance) {
             !screens::onClick(control, window, [this, handler = binding.handler] { run(handler); }))
             throw std::logic_error("cannot bind a click to " + binding.control.toStdString());
     }
+    for (const KeyBinding& key : keys_) {
+        if (key.screen == name)
+            screens::setShortcut(window->findChild<QObject*>(key.control), key.key);
+    }
+    for (const EnterBinding& enter : enters_) {
+        if (enter.screen != name)
+            continue;
+        auto* box = window->findChild<QLineEdit*>(enter.box);
+        QObject* control = window->findChild<QObject*>(enter.control);
+        QObject::connect(box, &QLineEdit::returnPressed, window,
+                         [control] { screens::click(control); });
+    }
     for (const auto& [screen, step] : loadSteps_)
         if (screen == name)
             step(instance);
@@ -169,6 +243,10 @@ void Registry::loaded(ScreenInstance& instance) {
 
 void Registry::retire(std::unique_ptr<screens::ScreenWindow> window) {
     window->hide();
+    // The rest of a double click may still be on its way to the window: its
+    // controls take no more clicks, or a handler would run again, on a fresh
+    // copy of the screen it has just closed.
+    window->setEnabled(false);
     // The handler that unloads a screen is usually running inside a signal of one
     // of that screen's own controls; the window goes once the handler is done.
     std::erase_if(retired_, [](const QPointer<QWidget>& gone) { return gone.isNull(); });
@@ -187,6 +265,8 @@ void Registry::messageBox(const QString& prompt) {
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), prompt,
                     QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
+    // Every word in it is Arabic, its button's too: it reads from the right.
+    box.setLayoutDirection(Qt::RightToLeft);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

@@ -5,9 +5,11 @@
 
 #include "screens/builder.h"
 
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -23,7 +25,8 @@ class Registry;
 class ScreenInstance {
 public:
     QString name() const;
-    bool isLoaded() const { return window_ != nullptr; }
+    // Loaded once its window is built, its commands bound and its load step run.
+    bool isLoaded() const { return window_ != nullptr && !loading_; }
     bool isShown() const;
     ScreenState state() const;
 
@@ -59,6 +62,7 @@ private:
     QString name_;
     Builder build_;
     std::unique_ptr<screens::ScreenWindow> window_;
+    bool loading_ = false;
 };
 
 class Registry : public QObject {
@@ -86,8 +90,18 @@ public:
     bool anyLoaded() const;
 
     // Runs handler on every click of that control, on every load of the screen.
-    // Throws std::invalid_argument for a control the catalogue does not have.
+    // Throws std::invalid_argument for a control the catalogue does not have or
+    // one that cannot take a click (a text box).
     void bind(QStringView screen, QStringView control, Handler handler);
+    // The key clicks the bound control wherever the focus is in the screen;
+    // assistive technology reports it as the control's key binding. Throws
+    // std::invalid_argument for a control that is not bound.
+    void bindKey(QStringView screen, const QKeySequence& key, QStringView control);
+    // Enter in the box clicks the bound control. Throws std::invalid_argument
+    // for a box that is no single-line text box or a control that is not bound.
+    void bindEnter(QStringView screen, QStringView box, QStringView control);
+    // The controls of the screen a command is bound to, in the order bound.
+    QStringList boundControls(QStringView screen) const;
     // Runs after the screen's controls are built, on every load.
     void setLoadStep(QStringView screen, LoadStep step);
 
@@ -114,7 +128,19 @@ private:
         QString control;
         Handler handler;
     };
+    struct KeyBinding {
+        QString screen;
+        QKeySequence key;
+        QString control;
+    };
+    struct EnterBinding {
+        QString screen;
+        QString box;
+        QString control;
+    };
     int indexOf(QStringView screen) const;
+    const screens::Screen& entryOf(QStringView screen) const;
+    bool isBound(QStringView screen, QStringView control) const;
     void loaded(ScreenInstance& instance);
     void retire(std::unique_ptr<screens::ScreenWindow> window);
     void unloaded();
@@ -122,6 +148,8 @@ private:
     std::vector<std::unique_ptr<ScreenInstance>> instances_; // catalogue order, then added
     std::vector<std::pair<QString, Builder>> added_;
     std::vector<Binding> bindings_;
+    std::vector<KeyBinding> keys_;
+    std::vector<EnterBinding> enters_;
     std::vector<std::pair<QString, LoadStep>> loadSteps_;
     std::vector<QPointer<QWidget>> retired_; // unloaded windows waiting to be deleted
     bool ended_ = false;

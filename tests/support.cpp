@@ -1,8 +1,8 @@
 #include "support.h"
 
+#include "app/wiring.h"
 #include "composer/post.h"
 #include "screens/catalogue.h"
-#include "shell/startup.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,6 +15,7 @@ namespace qirtaz::testing {
 
 Program::Program() {
     QObject::connect(&registry, &Registry::finished, &registry, [this] { finished = true; });
+    speakArabic();
     bindAll(registry);
     start(registry);
 }

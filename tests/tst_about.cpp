@@ -1,5 +1,5 @@
 // The about window: opened from the main window's menu, one window however often
-// it is chosen, closed only through its frame, and touching nothing else.
+// it is chosen, closed through its frame or with Esc, and touching nothing else.
 
 #include "composer/post.h"
 #include "screens/pictures.h"
@@ -67,6 +67,7 @@ class AboutTest : public QObject {
 private slots:
     void choosingItTwiceLeavesOneWindow();
     void clicksAndKeysInsideChangeNothing();
+    void closingLeavesTheProgramAsItWas_data();
     void closingLeavesTheProgramAsItWas();
 };
 
@@ -103,13 +104,19 @@ void AboutTest::clicksAndKeysInsideChangeNothing() {
     for (const QPoint twips : {QPoint(0, 0), QPoint(2010, 1500), QPoint(4005, 2985)})
         clickAtTwips(program.registry, About, twips);
     auto* window = windowOf(program.registry, About);
-    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A})
         QTest::keyClick(window, key);
     QCoreApplication::processEvents();
 
     QCOMPARE(program.registry.state(About), ScreenState::Shown);
     QVERIFY(Snapshot::of(program.registry) == before);
     QVERIFY(!program.finished);
+}
+
+void AboutTest::closingLeavesTheProgramAsItWas_data() {
+    QTest::addColumn<bool>("withEscape");
+    QTest::newRow("frame") << false;
+    QTest::newRow("Esc") << true;
 }
 
 void AboutTest::closingLeavesTheProgramAsItWas() {
@@ -121,7 +128,11 @@ void AboutTest::closingLeavesTheProgramAsItWas() {
     QPointer<screens::ScreenWindow> first = windowOf(program.registry, About);
     const Snapshot before = Snapshot::of(program.registry);
 
-    first->close(); // through its frame
+    QFETCH(bool, withEscape);
+    if (withEscape)
+        QTest::keyClick(first, Qt::Key_Escape);
+    else
+        first->close(); // through its frame
     flushDeletes();
     QVERIFY(first.isNull());
     QVERIFY(!program.registry.instance(About).isLoaded());

@@ -1,9 +1,10 @@
 // Screens come, go and come back as the registry promises, and the run ends
 // when it should and not before.
 
+#include "app/wiring.h"
+#include "composer/commands.h"
 #include "composer/post.h"
 #include "screens/controls.h"
-#include "shell/startup.h"
 #include "support.h"
 
 #include <QApplication>

@@ -9,11 +9,11 @@
 // pixels, give the scale to Qt itself:
 //   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 build/tools/screenshots shots2
 
+#include "app/wiring.h"
 #include "composer/post.h"
 #include "composer/preview.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
-#include "shell/startup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    qirtaz::speakArabic();
     qirtaz::Registry registry;
     qirtaz::bindAll(registry);
     QTextStream out(stdout);

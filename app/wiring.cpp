@@ -1,0 +1,42 @@
+#include "app/wiring.h"
+
+#include "composer/commands.h"
+#include "dialogs/dialogs.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTranslator>
+
+#include <memory>
+
+namespace qirtaz {
+
+void bindAll(Registry& registry) {
+    bindMainWindow(registry);
+    bindLinkDialogs(registry);
+    bindQuoteDialogs(registry);
+    bindColourPicker(registry);
+    bindSizePicker(registry);
+}
+
+void speakArabic() {
+    static QPointer<QTranslator> arabic;
+    if (!arabic) {
+        // Built into the program from Qt's own translation, so that it speaks
+        // Arabic wherever it runs.
+        auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+        if (translator->load(QStringLiteral(":/translations/qtbase_ar.qm")))
+            QCoreApplication::installTranslator(arabic = translator.release());
+    }
+    // The translation also declares the whole application right to left, which
+    // would mirror every control's position on every screen. The screens were
+    // drawn left to right; each sets its own reading order where it needs one.
+    QGuiApplication::setLayoutDirection(Qt::LeftToRight);
+}
+
+void start(Registry& registry) {
+    registry.instance(QString::fromLatin1(screens::allScreens().front().name)).show();
+}
+
+} // namespace qirtaz

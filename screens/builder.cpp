@@ -51,8 +51,13 @@ void setColour(QWidget* widget, QPalette::ColorRole role, int colour) {
     widget->setPalette(palette);
 }
 
-QWidget* makeLabel(const Control& row, QWidget* parent) {
+// A control's kind to assistive technology is settled when it is first asked
+// for, which may be as early as its first text: a control that takes clicks
+// says so before anything else is set.
+QWidget* makeLabel(const Control& row, QWidget* parent, bool takesClicks) {
     auto* label = new ClickableLabel(parent);
+    if (takesClicks)
+        Clicks::of(label);
     label->setText(utf8(row.text));
     label->setWordWrap(true);
     label->setAlignment(((row.look & Centred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
@@ -88,8 +93,10 @@ QWidget* makeTextBox(const Control& row, QWidget* parent) {
     return box;
 }
 
-QWidget* makePicture(const Control& row, QWidget* parent) {
+QWidget* makePicture(const Control& row, QWidget* parent, bool takesClicks) {
     auto* picture = new PictureControl(parent);
+    if (takesClicks)
+        Clicks::of(picture);
     if (row.look & Sunken) {
         picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         picture->setLineWidth(2);
@@ -99,11 +106,11 @@ QWidget* makePicture(const Control& row, QWidget* parent) {
     return picture;
 }
 
-QWidget* makeControl(const Control& row, QWidget* parent) {
+QWidget* makeControl(const Control& row, QWidget* parent, bool takesClicks) {
     QWidget* widget = nullptr;
     switch (row.kind) {
     case Kind::Label:
-        widget = makeLabel(row, parent);
+        widget = makeLabel(row, parent, takesClicks);
         break;
     case Kind::TextBox:
         widget = makeTextBox(row, parent);
@@ -115,7 +122,7 @@ QWidget* makeControl(const Control& row, QWidget* parent) {
         widget = new OptionButton(utf8(row.text), parent);
         break;
     case Kind::Picture:
-        widget = makePicture(row, parent);
+        widget = makePicture(row, parent, takesClicks);
         break;
     }
     widget->setObjectName(QLatin1StringView(row.name));
@@ -221,10 +228,8 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         for (auto row = screen.controls.rbegin(); row != screen.controls.rend(); ++row) {
             if (takesFocus(row->kind) != windowed)
                 continue;
-            QWidget* widget = makeControl(*row, client);
-            if ((row->kind == Kind::Picture || row->kind == Kind::Label) && takesClicks &&
-                takesClicks(QString::fromLatin1(row->name)))
-                Clicks::of(widget);
+            QWidget* widget = makeControl(
+                *row, client, takesClicks && takesClicks(QString::fromLatin1(row->name)));
             nameForAssistiveTechnology(screen, *row, widget);
             if (windowed)
                 focusable.emplace_back(row->tab, widget);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -265,8 +266,10 @@ void Registry::messageBox(const QString& prompt) {
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(), prompt,
                     QMessageBox::Ok);
     box.setDefaultButton(QMessageBox::Ok);
-    // Every word in it is Arabic, its button's too: it reads from the right.
+    // Every word in it is Arabic: it reads from the right, and its button says
+    // OK as the program's own OK pictures do.
     box.setLayoutDirection(Qt::RightToLeft);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

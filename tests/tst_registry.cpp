@@ -8,6 +8,7 @@
 #include "support.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
@@ -32,6 +33,9 @@ private slots:
     void exitShowsItsMessageThenEnds();
     void errorInAHandlerIsReportedAndTheRunGoesOn();
     void unknownNamesAreRefused();
+    void onlyWhatTakesAClickIsBound_data();
+    void onlyWhatTakesAClickIsBound();
+    void aScreenWhoseLoadFailsStaysUnloaded();
 };
 
 void RegistryTest::startsWithTheMainWindowAlone() {
@@ -231,6 +235,73 @@ void RegistryTest::unknownNamesAreRefused() {
     QVERIFY_THROWS_EXCEPTION(std::logic_error, registry.instance(u"Form2").control(u"Text9"));
     QVERIFY_THROWS_EXCEPTION(std::logic_error,
                              registry.instance(u"Form2").control<QLineEdit>(u"Label1"));
+}
+
+void RegistryTest::onlyWhatTakesAClickIsBound_data() {
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("accepted");
+    // clang-format off
+    QTest::newRow("picture")       << "Form2"  << "Image1"   << true;
+    QTest::newRow("label")         << "Form9"  << "Label1"   << true;
+    QTest::newRow("button")        << "Form17" << "Command3" << true;
+    QTest::newRow("option")        << "Form20" << "Option1"  << true;
+    QTest::newRow("menu item")     << "Form1"  << "aaa"      << true;
+    QTest::newRow("input box")     << "Form2"  << "Text1"    << false;
+    QTest::newRow("post box")      << "Form1"  << "Text1"    << false;
+    QTest::newRow("no such")       << "Form4"  << "Image3"   << false;
+    // clang-format on
+}
+
+void RegistryTest::onlyWhatTakesAClickIsBound() {
+    QFETCH(QString, screen);
+    QFETCH(QString, control);
+    QFETCH(bool, accepted);
+    Registry registry;
+    int clicks = 0;
+    try {
+        registry.bind(screen, control, [&clicks] { ++clicks; });
+        QVERIFY(accepted);
+    } catch (const std::invalid_argument&) {
+        QVERIFY(!accepted);
+        QVERIFY(!registry.boundControls(screen).contains(control));
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
+                                 registry.bindKey(screen, QKeySequence(Qt::Key_F2), control));
+        return;
+    }
+    // What was accepted takes its click, and its key.
+    registry.bindKey(screen, QKeySequence(Qt::Key_F2), control);
+    QVERIFY(screens::click(&registry.instance(screen).control(control)));
+    QCOMPARE(clicks, 1);
+    QVERIFY(screens::setShortcut(&registry.instance(screen).control(control), Qt::Key_F3));
+}
+
+void RegistryTest::aScreenWhoseLoadFailsStaysUnloaded() {
+    Registry registry;
+    bindAll(registry);
+    bool fail = true;
+    registry.setLoadStep(u"Form4", [&fail](ScreenInstance&) {
+        if (fail)
+            throw std::runtime_error("no paper");
+    });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, registry.instance(u"Form4").show());
+    QCOMPARE(registry.state(u"Form4"), ScreenState::Created);
+    QVERIFY(!registry.instance(u"Form4").window());
+    QVERIFY(!registry.anyLoaded());
+    // No half-built window stays about, visible or taking clicks.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY(window->objectName() != u"Form4" || !window->isVisible() || !window->isEnabled());
+
+    fail = false;
+    registry.instance(u"Form4").show();
+    QCOMPARE(registry.state(u"Form4"), ScreenState::Shown);
+    QCOMPARE(box(registry, u"Form4", u"Text1").text(), QStringLiteral("http://"));
+
+    // The same for a command that cannot be bound: Enter in a box that no OK follows.
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
+                             registry.bindEnter(u"Form2", u"Text1", u"Label1"));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument,
+                             registry.bindEnter(u"Form2", u"Image1", u"Image1"));
 }
 
 QTEST_MAIN(RegistryTest)

@@ -3,10 +3,13 @@
 #include "screens/pictures.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 #include <limits>
@@ -49,6 +52,45 @@ void setColour(QWidget* widget, QPalette::ColorRole role, int colour) {
     QPalette palette = widget->palette();
     palette.setColor(role, rgb(colour));
     widget->setPalette(palette);
+}
+
+// Whether the caption shows whole: a label's within its rectangle, wrapped
+// where it is tall enough; a button's or an option's within the part of the
+// control its style leaves for text.
+bool captionFits(QWidget* widget, const QString& caption) {
+    const QFontMetrics metrics(widget->font());
+    QRect room;
+    int flags = Qt::AlignCenter;
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        room = label->contentsRect();
+        flags = int(label->alignment()) | Qt::TextWordWrap;
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = caption;
+        room = button->style()->subElementRect(qobject_cast<QRadioButton*>(button)
+                                                   ? QStyle::SE_RadioButtonContents
+                                                   : QStyle::SE_PushButtonContents,
+                                               &option, button);
+    } else {
+        return true;
+    }
+    const QRect needed = metrics.boundingRect(room, flags, caption);
+    return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+// The layouts were drawn for a narrower face than the desktop's: a caption that
+// would be cut is set a little smaller until it shows whole. The rectangles stay
+// as drawn.
+void fitCaption(QWidget* widget, const QString& caption) {
+    if (caption.isEmpty())
+        return;
+    QFont font = widget->font();
+    constexpr qreal Smallest = 6;
+    while (!captionFits(widget, caption) && font.pointSizeF() - 0.25 >= Smallest) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        widget->setFont(font);
+    }
 }
 
 // A control's kind to assistive technology is settled when it is first asked
@@ -133,6 +175,8 @@ QWidget* makeControl(const Control& row, QWidget* parent, bool takesClicks) {
         widget->setFont(fontFor(row.face));
     if (!takesFocus(row.kind))
         widget->setFocusPolicy(Qt::NoFocus);
+    if (row.kind != Kind::TextBox)
+        fitCaption(widget, utf8(row.text));
     return widget;
 }
 

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 using namespace qirtaz;
@@ -53,6 +55,8 @@ private slots:
     void focusStartsAndTabsInTabOrder_data();
     void focusStartsAndTabsInTabOrder();
     void swatchesShowOnlyTheirColour();
+    void captionsFitTheirRectangles_data() { buildsEveryScreenAtItsRectangles_data(); }
+    void captionsFitTheirRectangles();
 };
 
 void CatalogueTest::buildsEveryScreenAtItsRectangles_data() {
@@ -155,6 +159,49 @@ void CatalogueTest::swatchesShowOnlyTheirColour() {
                 QVERIFY2((image.pixel(x, y) & 0xFFFFFF) == QRgb(row.backColour), row.name);
     }
     QCOMPARE(swatches, 14);
+}
+
+// Every caption shows whole, in the font the screen gives it: a label's within
+// its rectangle, wrapped where it is tall enough; a button's or an option's
+// within the part of the control its style leaves for text.
+void CatalogueTest::captionsFitTheirRectangles() {
+    QFETCH(QString, screen);
+    const Screen& entry = *findScreen(screen);
+    const auto window = buildWindow(entry);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    for (const Control& row : entry.controls) {
+        const QString caption = text(row.text);
+        if (caption.isEmpty() || row.kind == Kind::TextBox)
+            continue;
+        auto* widget = window->client()->findChild<QWidget*>(QString::fromLatin1(row.name));
+        const QFontMetrics metrics(widget->font());
+        QRect room;
+        QRect needed;
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            room = label->contentsRect();
+            needed =
+                metrics.boundingRect(room, int(label->alignment()) | Qt::TextWordWrap, caption);
+        } else {
+            auto* button = qobject_cast<QAbstractButton*>(widget);
+            QVERIFY(button);
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = caption;
+            const bool radio = row.kind == Kind::OptionButton;
+            room = button->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents
+                                                         : QStyle::SE_PushButtonContents,
+                                                   &option, button);
+            needed = metrics.boundingRect(room, Qt::AlignCenter | Qt::TextShowMnemonic, caption);
+        }
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1: %2x%3 needed, %4x%5 room")
+                                .arg(QString::fromLatin1(row.name))
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(room.width())
+                                .arg(room.height())));
+    }
 }
 
 QTEST_MAIN(CatalogueTest)

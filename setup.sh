@@ -16,6 +16,8 @@ packages="cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-tra
 if [ "$what" = test ]; then
     # The end-to-end test drives the real program on a virtual X display.
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
+    # ... and walks it as a screen reader does, over the accessibility bus.
+    packages="$packages dbus at-spi2-core python3-pyatspi"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil"
     # Checking an install as a desktop reads it, and making the Debian package.

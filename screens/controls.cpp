@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -218,7 +219,11 @@ bool setShortcut(QObject* control, const QKeySequence& keys) {
 }
 
 void tellDone(QWidget* control, const QString& note) {
-    QToolTip::showText(control->mapToGlobal(QPoint(0, 0)), note, control);
+    // Above the control, where it covers no other control: a tip is placed a
+    // little below and right of the point it is given.
+    constexpr QPoint TipOffset(2, 16);
+    const int tipHeight = QFontMetrics(QToolTip::font()).height() + 8;
+    QToolTip::showText(control->mapToGlobal(QPoint(0, -tipHeight - 2)) - TipOffset, note, control);
     // A screen reader speaks a change of the description of the control it is
     // on; the note stays the control's description until the next one.
     control->setAccessibleDescription(note);

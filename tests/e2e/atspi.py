@@ -1,0 +1,251 @@
+#!/usr/bin/env python3
+"""What a screen reader finds in the real program, and the keyboard alone.
+
+The program runs on a virtual X display under openbox with the accessibility
+bus, as on a desktop with a screen reader; the test walks it through AT-SPI
+(Debian's python3-pyatspi) as a screen reader does: the picture commands and
+colour swatches must be named push buttons with a press action, Esc closes a
+dialog without touching the post, Enter in the quote box inserts and closes,
+after the copy button the post box has the focus again, and the goodbye box's
+button says "موافق". The post is read back through the post box's accessible text.
+
+usage: atspi.py path/to/qirtaz      (exit 77: the tools are not installed)
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from drive import Desktop, Failure, MAIN, TOOLS, wait  # noqa: E402
+
+SKIP = 77
+BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+POST_BOX = "اكتب هنا الموضوع"
+COLOURS = "قائمة الالوان"
+QUOTE = "ادراج اقتباس"
+IMAGE = "ادراج صورة"
+
+# What the main window's picture commands and quote box are called, each a push
+# button with a press action and a key.
+COMMANDS = [
+    "اضغط هنا لأدراج مقطع", "اضغط هنا لإدارج صوت", "اضغط هنا لإدراج رابط",
+    "اضغط هنا لإدراج صورة", "اضغط هنا لإدراج صفحة", "أضغط هنا لكتابة نص على شكل مقتبس",
+    "إدراج اقتباس بالنافذة الثانية", "اضغط هنا لإدراج فلاش بالموضوع", "إدراج لون", "امسح النص",
+    "وجه مبتسم :(", "وجه ضاحك :D", "وجه حائر :confused:", "غاضب", "وجه يخرج لسانه :p",
+    "وجه غامز ;)", "حزين", "مندهش", "خروج", "أنسخ النص ", "حجم الخط",
+]
+SWATCH_COLOURS = ["أحمر", "أخضر داكن", "كحلي", "أبيض", "أصفر", "بنفسجي", "برتقالي"]
+
+
+class AccessibleDesktop(Desktop):
+    """The desktop of drive.py with a session bus and the accessibility bus."""
+
+    def start(self):
+        done = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1",
+                               "--print-pid=1"], capture_output=True, timeout=20, check=True)
+        address, pid = done.stdout.decode().split("\n")[:2]
+        self.bus_pid = int(pid)
+        for env in (self.env, os.environ):
+            env["DBUS_SESSION_BUS_ADDRESS"] = address.strip()
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env["NO_AT_BRIDGE"] = "0"
+        self.started.append(subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=self.env,
+                                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        time.sleep(0.5)
+        super().start()
+        os.environ["DISPLAY"] = self.env["DISPLAY"]
+
+    def stop(self):
+        super().stop()
+        try:
+            os.kill(self.bus_pid, 15)
+        except (AttributeError, ProcessLookupError):
+            pass
+
+
+class Reader:
+    """The program as a screen reader sees it."""
+
+    def __init__(self, desktop):
+        import pyatspi
+        self.at = pyatspi
+        self.d = desktop
+        self.pid = desktop.program.pid
+        self.main = wait(lambda: self.window(MAIN), "the main window on the accessibility bus", 30)
+
+    def app(self):
+        for app in self.at.Registry.getDesktop(0):
+            try:
+                if app is not None and app.get_process_id() == self.pid:
+                    return app
+            except Exception:
+                continue
+        return None
+
+    def window(self, name):
+        app = self.app()
+        if app is None:
+            return None
+        for window in app:
+            if window is not None and window.name == name and \
+                    window.getState().contains(self.at.STATE_SHOWING):
+                return window
+        return None
+
+    def find(self, root, name, role=None):
+        found = self.at.utils.findDescendant(
+            root, lambda a: a is not None and a.name == name and
+            (role is None or a.getRoleName() == role))
+        return found
+
+    def button(self, root, name):
+        found = self.find(root, name)
+        if found is None:
+            raise Failure(f"no control named {name!r}")
+        if found.getRoleName() != "push button":
+            raise Failure(f"{name!r} is a {found.getRoleName()!r}, not a push button")
+        action = found.queryAction()
+        names = [action.getName(i) for i in range(action.nActions)]
+        if not any(n.lower() in ("press", "click") for n in names):
+            raise Failure(f"{name!r} has no press action: {names}")
+        return found
+
+    def press(self, control):
+        action = control.queryAction()
+        for i in range(action.nActions):
+            if action.getName(i).lower() in ("press", "click"):
+                action.doAction(i)
+                return
+        raise Failure(f"{control.name!r} cannot be pressed")
+
+    def key_of(self, control):
+        action = control.queryAction()
+        return [action.getKeyBinding(i) for i in range(action.nActions) if action.getKeyBinding(i)]
+
+    def post_box(self):
+        box = self.find(self.main, POST_BOX, "text")
+        if box is None:
+            raise Failure("the post box has no name or is no text")
+        return box
+
+    def post(self):
+        text = self.post_box().queryText()
+        return text.getText(0, text.characterCount)
+
+
+def scenario(d):
+    r = Reader(d)
+    role = r.main.getRoleName()
+    if role != "frame":
+        raise Failure(f"the main window is announced as {role!r}, not as a window")
+
+    # Every picture command and the quote box: a named button with a press action and a key.
+    for name in COMMANDS:
+        button = r.button(r.main, name)
+        if not r.key_of(button):
+            raise Failure(f"{name!r} tells no key")
+    print(f"ok 1 - the main window's {len(COMMANDS)} commands are named buttons with keys",
+          flush=True)
+
+    r.press(r.button(r.main, "وجه ضاحك :D"))
+    wait(lambda: r.post() == ":D", "the grin pressed through AT-SPI", describe=r.post)
+    print("ok 2 - a smiley pressed by the screen reader appends its code", flush=True)
+
+    # The colour list: a dialog whose fourteen swatches say their colour and block.
+    r.press(r.button(r.main, "إدراج لون"))
+    colours = wait(lambda: r.window(COLOURS), "the colour list")
+    if colours.getRoleName() != "dialog":
+        raise Failure(f"the colour list is announced as {colours.getRoleName()!r}")
+    for colour in SWATCH_COLOURS:
+        for block in ("لتلوين النص بالكامل", "لتلوين كلمة ما"):
+            r.button(colours, f"{colour}، {block}")
+    d.in_front(d.window(COLOURS), COLOURS)
+    d.keys("Escape")
+    wait(lambda: r.window(COLOURS) is None, "Esc to close the colour list")
+    if r.post() != ":D":
+        raise Failure(f"Esc in the colour list changed the post to {r.post()!r}")
+    print("ok 3 - the swatches are named buttons; Esc closes the list, post untouched", flush=True)
+
+    # Esc in a dialog whose box the user typed in, opened by its key.
+    d.in_front(d.window(MAIN), MAIN)
+    d.keys("ctrl+shift+i")
+    image = d.window(IMAGE)
+    d.in_front(image, IMAGE)
+    d.type("zzz")
+    d.keys("Escape")
+    d.gone(image, IMAGE)
+    if r.post() != ":D":
+        raise Failure(f"Esc in the image dialog changed the post to {r.post()!r}")
+    print("ok 4 - the image dialog's key opens it; Esc closes it without touching the post",
+          flush=True)
+
+    # Enter in the quote box inserts and closes.
+    r.press(r.button(r.main, "أضغط هنا لكتابة نص على شكل مقتبس"))
+    quote = d.window(QUOTE)
+    d.in_front(quote, QUOTE)
+    d.type("abc")
+    d.keys("Return")
+    d.gone(quote, QUOTE)
+    wait(lambda: r.post() == ":D[QUOTE]abc[/QUOTE]", "Enter to insert the quote", describe=r.post)
+    print("ok 5 - Enter in the quote box inserts and closes the dialog", flush=True)
+
+    # The copy button, clicked with the mouse, gives the focus back to the post box.
+    main = d.window(MAIN)
+    d.bring_forward(main, MAIN)
+    menu_bar = d.size(main)[1] - 388
+    d.click(main, MAIN, (2040, 5040, 1095, 495), "copy button", menu_bar)
+    wait(lambda: r.post_box().getState().contains(r.at.STATE_FOCUSED),
+         "the post box to have the focus after Copy")
+    wait(lambda: d.clipboard() == ":D[QUOTE]abc[/QUOTE]", "the post on the clipboard",
+         describe=d.clipboard)
+    print("ok 6 - after Copy the post is on the clipboard and the post box has the focus",
+          flush=True)
+
+    # The goodbye box speaks Arabic.
+    d.keys("ctrl+q")
+    box = wait(lambda: next((w for w in r.app() or [] if w is not None and
+                             w.getState().contains(r.at.STATE_SHOWING) and
+                             r.find(w, "موافق", "push button") is not None), None),
+               "the goodbye box with its button \"موافق\"")
+    r.press(r.find(box, "موافق", "push button"))
+    code = d.exit_code(timeout=10)
+    if code != 0:
+        raise Failure(f"the program ended with status {code} after the goodbye box")
+    print("ok 7 - the goodbye box's button is \"موافق\"; the program ends", flush=True)
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    missing = [tool for tool in TOOLS + ("dbus-daemon",) if shutil.which(tool) is None]
+    if not os.access(BUS_LAUNCHER, os.X_OK):
+        missing.append(BUS_LAUNCHER)
+    # Imported for real only once the buses are up: a first import would look for them.
+    if subprocess.run([sys.executable, "-c", "import pyatspi"], capture_output=True).returncode:
+        missing.append("python3-pyatspi")
+    if missing:
+        print("skipped: not installed: " + ", ".join(missing))
+        return SKIP
+    desktop = AccessibleDesktop(sys.argv[1])
+    began = time.monotonic()
+    try:
+        desktop.start()
+        scenario(desktop)
+        print(f"passed in {time.monotonic() - began:.1f} s")
+        return 0
+    except (Failure, subprocess.TimeoutExpired) as failure:
+        print(f"FAILED: {failure}")
+        output = desktop.program_output()
+        if output:
+            print("program output:\n" + output)
+        return 1
+    finally:
+        desktop.stop()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

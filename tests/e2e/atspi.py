@@ -54,9 +54,15 @@ class AccessibleDesktop(Desktop):
         self.env["NO_AT_BRIDGE"] = "0"
         self.started.append(subprocess.Popen([BUS_LAUNCHER, "--launch-immediately"], env=self.env,
                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        time.sleep(0.5)
+        wait(self.bus_ready, "the accessibility bus")
         super().start()
         os.environ["DISPLAY"] = self.env["DISPLAY"]
+
+    def bus_ready(self):
+        asked = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                                "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env,
+                               capture_output=True, timeout=20)
+        return asked.returncode == 0 and b"unix:" in asked.stdout
 
     def stop(self):
         super().stop()
@@ -221,7 +227,7 @@ def main():
     if len(sys.argv) != 2:
         print(__doc__)
         return 2
-    missing = [tool for tool in TOOLS + ("dbus-daemon",) if shutil.which(tool) is None]
+    missing = [tool for tool in TOOLS + ("dbus-daemon", "dbus-send") if shutil.which(tool) is None]
     if not os.access(BUS_LAUNCHER, os.X_OK):
         missing.append(BUS_LAUNCHER)
     # Imported for real only once the buses are up: a first import would look for them.

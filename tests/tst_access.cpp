@@ -68,9 +68,20 @@ struct Outcome {
     QString clipboard;
     QStringList messages;
     bool finished = false;
+    // Which window is in front: what a command that only brings one forward does.
+    // Not compared, as a press may leave the focus where a click would not.
+    QString active;
 
-    bool operator==(const Outcome&) const = default;
+    bool operator==(const Outcome& other) const {
+        return post == other.post && states == other.states && alignment == other.alignment &&
+               clipboard == other.clipboard && messages == other.messages &&
+               finished == other.finished;
+    }
 };
+
+QString activeWindow() {
+    return QApplication::activeWindow() ? QApplication::activeWindow()->objectName() : QString();
+}
 
 QString describe(const Outcome& outcome) {
     QStringList states;
@@ -129,6 +140,7 @@ Outcome perform(const QString& screen, const QString& control, Way way) {
         program.finished ? Qt::Alignment() : PostBuffer(registry).box().textAlignment();
     outcome.clipboard = QGuiApplication::clipboard()->text();
     outcome.messages = boxes.seen;
+    outcome.active = activeWindow();
     return outcome;
 }
 
@@ -247,13 +259,15 @@ void AccessTest::pressAndKeyDoWhatAClickDoes() {
     Program untouched;
     setPost(untouched.registry, QStringLiteral("abc"));
     untouched.registry.instance(screen).show();
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(untouched.registry, screen)));
     Outcome nothing;
     nothing.post = postText(untouched.registry);
     for (const auto& entry : screens::allScreens())
         nothing.states << untouched.registry.state(latin(entry.name));
     QVERIFY(clicked.post != nothing.post || clicked.states != nothing.states ||
             clicked.clipboard != QStringLiteral("clipboard before") ||
-            clicked.alignment != Qt::AlignLeft || clicked.finished);
+            clicked.alignment != Qt::AlignLeft || clicked.finished ||
+            clicked.active != activeWindow());
 }
 
 void AccessTest::doubleClickOnAnOkInsertsOnce_data() {

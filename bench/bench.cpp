@@ -1,0 +1,321 @@
+// qirtaz-bench: what the program costs, one figure a line as "name: value".
+// Each change of the post runs in the real main window, is forced through
+// layout and paint, and is timed as the median of several runs after a
+// warm-up. Figures, not verdicts: the goals live in the README.
+//
+//   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench
+
+#include "composer/post.h"
+#include "screens/controls.h"
+#include "shell/startup.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace qirtaz;
+
+namespace {
+
+void print(const char* name, double value) {
+    std::printf("%s: %.2f\n", name, value);
+    std::fflush(stdout);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// ---- Start-up: the program against a bare Qt window, launched turn about.
+
+struct Start {
+    double ms = 0;
+    double peakKib = 0;
+};
+
+Start launch(const QString& program) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, {});
+    Start start;
+    while (!process.canReadLine() && process.waitForReadyRead(10000)) {
+    }
+    start.ms = double(timer.nsecsElapsed()) / 1e6;
+    const QByteArray line = process.readLine().trimmed();
+    process.waitForFinished(10000);
+    if (!line.startsWith("shown ")) {
+        std::fprintf(stderr, "%s did not report its window: %s\n", qPrintable(program),
+                     line.constData());
+        std::exit(1);
+    }
+    start.peakKib = line.mid(6).toDouble();
+    return start;
+}
+
+void startup() {
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QString probe = folder + QStringLiteral("/qirtaz-startup-probe");
+    const QString bare = folder + QStringLiteral("/qirtaz-bare-window");
+    std::vector<double> probeMs, bareMs, probeKib, bareKib;
+    for (int run = 0; run < 2; ++run) { // warm the disk cache and the font cache
+        launch(probe);
+        launch(bare);
+    }
+    for (int run = 0; run < 11; ++run) {
+        const Start q = launch(probe);
+        const Start b = launch(bare);
+        probeMs.push_back(q.ms);
+        bareMs.push_back(b.ms);
+        probeKib.push_back(q.peakKib);
+        bareKib.push_back(b.peakKib);
+    }
+    print("startup_ms", median(probeMs));
+    print("startup_bare_ms", median(bareMs));
+    print("startup_ratio", median(probeMs) / median(bareMs));
+    print("rss_extra_mib", (median(probeKib) - median(bareKib)) / 1024);
+}
+
+// ---- The post's changes, in the real main window.
+
+// A post of about size code units, of Arabic and Latin lines as boards have them.
+QString lines(qsizetype size) {
+    static const QString sample[] = {
+        QStringLiteral("[QUOTE]سطر من موضوع طويل في المنتدى[/QUOTE]\n"),
+        QStringLiteral("Hello everyone, [b]welcome[/b] to the board :D\n"),
+        QStringLiteral("مرحبا بكم في المنتدى [color=red]نص ملون[/color] ;)\n"),
+        QStringLiteral("[url=http://example.com/page]رابط الصفحة[url/]\n"),
+        QStringLiteral("\n"),
+    };
+    QString text;
+    text.reserve(size + 64);
+    for (int i = 0; text.size() < size; ++i)
+        text += sample[i % std::size(sample)];
+    return text;
+}
+
+// One line of about size code units, Arabic and Latin words in turn.
+QString oneLine(qsizetype size) {
+    QString text;
+    text.reserve(size + 64);
+    while (text.size() < size)
+        text += QStringLiteral("كلمة عربية word [b]bold[/b] ");
+    return text;
+}
+
+class PostBench {
+public:
+    explicit PostBench(Registry& registry)
+        : post_(registry)
+        , box_(post_.box()) {}
+
+    // Layout of the whole post and a paint of what is in view.
+    void settle() {
+        QCoreApplication::processEvents();
+        (void)box_.document()->documentLayout()->documentSize();
+        box_.viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+
+    // A post with nothing to undo, left-aligned, the caret at its end.
+    void fresh(const QString& text) {
+        box_.setTextAlignment(Qt::AlignLeft);
+        box_.setPlainText(text);
+        box_.moveCursor(QTextCursor::End);
+        settle();
+    }
+
+    double time(const std::function<void()>& prepare, const std::function<void()>& change,
+                int runs) {
+        std::vector<double> ms;
+        for (int run = -1; run < runs; ++run) { // the first run warms up
+            prepare();
+            settle();
+            QElapsedTimer timer;
+            timer.start();
+            change();
+            settle();
+            if (run >= 0)
+                ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        return median(ms);
+    }
+
+    void typeKey() {
+        // An Arabic letter, as the user types it: through the box's own key handling.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("ب"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("ب"));
+        QCoreApplication::sendEvent(&box_, &press);
+        QCoreApplication::sendEvent(&box_, &release);
+    }
+
+    // Every command on the post, each timed; returns the slowest, and prints
+    // each one under prefix when asked.
+    double slowest(const char* prefix, const QString& text, int runs) {
+        const auto reset = [&] { fresh(text); };
+        struct Figure {
+            const char* name;
+            std::function<void()> prepare;
+            std::function<void()> change;
+        };
+        const std::vector<Figure> figures = {
+            {"append", reset, [&] { post_.append(u":D"); }},
+            {"undo_append",
+             [&] {
+                 reset();
+                 post_.append(u":D");
+             },
+             [&] { box_.undo(); }},
+            {"wrap", reset, [&] { post_.wrap(u"[color=red]", u"[/color]"); }},
+            {"undo_wrap",
+             [&] {
+                 reset();
+                 post_.wrap(u"[color=red]", u"[/color]");
+             },
+             [&] { box_.undo(); }},
+            {"clear", reset, [&] { post_.clear(); }},
+            {"undo_clear",
+             [&] {
+                 reset();
+                 post_.clear();
+             },
+             [&] { box_.undo(); }},
+            {"key_at_start",
+             [&] {
+                 reset();
+                 box_.moveCursor(QTextCursor::Start);
+             },
+             [&] { typeKey(); }},
+            {"key_at_end", reset, [&] { typeKey(); }},
+            // The grin that also right-aligns the post, and the change after it.
+            {"right_align", reset,
+             [&] {
+                 post_.append(u":D");
+                 box_.setTextAlignment(Qt::AlignRight);
+             }},
+            {"append_right_aligned",
+             [&] {
+                 reset();
+                 box_.setTextAlignment(Qt::AlignRight);
+             },
+             [&] { post_.append(u":D"); }},
+        };
+        double worst = 0;
+        for (const Figure& figure : figures) {
+            const double ms = time(figure.prepare, figure.change, runs);
+            std::printf("%s_%s_ms: %.2f\n", prefix, figure.name, ms);
+            worst = std::max(worst, ms);
+        }
+        std::fflush(stdout);
+        return worst;
+    }
+
+    double assign(const QString& text, int runs) {
+        return time([&] { fresh(text); }, [&] { box_.setPlainText(text); }, runs);
+    }
+
+    // Resident memory now, after handing freed pages back, in MiB.
+    static double residentMib() {
+        malloc_trim(0);
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        return 0;
+    }
+
+    // Mixed commands as a long session makes them, from a fixed seed.
+    void commands(int count, QRandomGenerator& random) {
+        for (int i = 0; i < count; ++i) {
+            switch (random.bounded(8)) {
+            case 0:
+                post_.append(u"[img]http://example.com/صورة.gif[/img]");
+                break;
+            case 1:
+                post_.wrap(u"[size=3]", u"[/size]");
+                break;
+            case 2:
+                if (random.bounded(4) == 0)
+                    post_.clear();
+                break;
+            case 3:
+            case 4:
+                box_.undo();
+                break;
+            case 5:
+                box_.redo();
+                break;
+            case 6:
+                typeKey();
+                break;
+            case 7:
+                box_.setTextAlignment(random.bounded(2) ? Qt::AlignRight : Qt::AlignLeft);
+                break;
+            }
+            settle();
+        }
+    }
+
+private:
+    PostBuffer post_;
+    screens::MultiLineBox& box_;
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    startup();
+
+    Registry registry;
+    bindAll(registry);
+    start(registry);
+    PostBench bench(registry);
+    if (!QTest::qWaitForWindowExposed(PostBuffer(registry).box().window()))
+        return 1;
+
+    const QString small = lines(64 * 1024);
+    print("slowest_64kib_ms", bench.slowest("64kib", small, 7));
+
+    const QString big = lines(1024 * 1024);
+    const double slowestBig = bench.slowest("1mib", big, 5);
+    const double assignBig = bench.assign(big, 5);
+    print("slowest_1mib_ms", slowestBig);
+    print("assign_1mib_ms", assignBig);
+    print("slowest_vs_assign_1mib", slowestBig / assignBig);
+
+    print("line_100kib_ms", bench.slowest("line", oneLine(100 * 1024), 3));
+
+    // The preview's figures go here once the preview window exists:
+    // preview_64kib_ms (its rendering of `small`) and preview_stall_1mib_ms
+    // (the longest the event loop is blocked while a user types into `big`).
+
+    bench.fresh(lines(100 * 1024));
+    QRandomGenerator random(1);
+    bench.commands(50, random); // the caches every session fills
+    const double before = PostBench::residentMib();
+    bench.commands(1000, random);
+    print("memory_growth_1000_mib", PostBench::residentMib() - before);
+    return 0;
+}

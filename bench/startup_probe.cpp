@@ -1,0 +1,23 @@
+// The program's own start, as app/main.cpp makes it, stopped as soon as the
+// main window is on screen.
+
+#include "bench/shown.h"
+#include "screens/pictures.h"
+#include "shell/registry.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    qirtaz::bench::ReportWhenShown report;
+    app.installEventFilter(&report);
+    QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    QApplication::setWindowIcon(qirtaz::screens::windowIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    qirtaz::Registry registry;
+    qirtaz::bindAll(registry);
+    qirtaz::start(registry);
+    return QApplication::exec();
+}

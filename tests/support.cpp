@@ -34,6 +34,10 @@ bool exposed(Registry& registry, QStringView screen) {
 void clickAtTwips(Registry& registry, QStringView screen, QPoint twips) {
     auto* window = windowOf(registry, screen);
     QVERIFY2(window, "the screen is not loaded");
+    // A window just shown is exposed by the next turn of the event loop; the
+    // wait below would sleep 10 ms before it looked again.
+    if (!window->windowHandle() || !window->windowHandle()->isExposed())
+        QCoreApplication::processEvents();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     const QPoint inWindow = window->client()->mapTo(window, twips / 15);
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);

@@ -18,6 +18,8 @@ if [ "$what" = test ]; then
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
     # ... and walks it as a screen reader does, over the accessibility bus.
     packages="$packages dbus at-spi2-core python3-pyatspi"
+    # The same session under strace, with a session bus as a desktop has one.
+    packages="$packages strace dbus-daemon"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil"
     # Checking an install as a desktop reads it, and making the Debian package.

@@ -31,6 +31,8 @@
 
 using namespace qirtaz;
 
+constexpr qsizetype KiB = 1024;
+
 namespace {
 
 void print(const char* name, double value) {
@@ -325,11 +327,11 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitForWindowExposed(PostBuffer(registry).box().window()))
         return 1;
 
-    const QString small = lines(64 * 1024);
+    const QString small = lines(64 * KiB);
     if (wanted("64kib"))
         print("slowest_64kib_ms", bench.slowest("64kib", small, 7));
 
-    const QString big = lines(1024 * 1024);
+    const QString big = lines(1024 * KiB);
     if (wanted("1mib")) {
         const double slowestBig = bench.slowest("1mib", big, 5);
         const double assignBig = bench.assign(big, 5);
@@ -339,7 +341,7 @@ int main(int argc, char* argv[]) {
     }
 
     if (wanted("line"))
-        print("line_100kib_ms", bench.slowest("line", oneLine(100 * 1024), 3));
+        print("line_100kib_ms", bench.slowest("line", oneLine(100 * KiB), 3));
 
     // The preview's figures go here once the preview window exists:
     // preview_64kib_ms (its rendering of `small`) and preview_stall_1mib_ms
@@ -347,7 +349,7 @@ int main(int argc, char* argv[]) {
 
     if (!wanted("memory"))
         return 0;
-    bench.fresh(lines(100 * 1024));
+    bench.fresh(lines(100 * KiB));
     QRandomGenerator random(1);
     bench.commands(50, random); // the caches every session fills
     const double before = PostBench::residentMib();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <ranges>
 #include <vector>
 
 namespace qirtaz::screens {
@@ -269,14 +270,14 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
     // windowed ones, which always lie above them.
     std::vector<std::pair<int, QWidget*>> focusable;
     for (bool windowed : {false, true}) {
-        for (auto row = screen.controls.rbegin(); row != screen.controls.rend(); ++row) {
-            if (takesFocus(row->kind) != windowed)
+        for (const Control& row : std::views::reverse(screen.controls)) {
+            if (takesFocus(row.kind) != windowed)
                 continue;
             QWidget* widget = makeControl(
-                *row, client, takesClicks && takesClicks(QString::fromLatin1(row->name)));
-            nameForAssistiveTechnology(screen, *row, widget);
+                row, client, takesClicks && takesClicks(QString::fromLatin1(row.name)));
+            nameForAssistiveTechnology(screen, row, widget);
             if (windowed)
-                focusable.emplace_back(row->tab, widget);
+                focusable.emplace_back(row.tab, widget);
         }
     }
 

@@ -220,7 +220,7 @@ void Registry::loaded(ScreenInstance& instance) {
     for (const Binding& binding : bindings_) {
         if (binding.screen != name)
             continue;
-        QObject* control = window->findChild<QObject*>(binding.control);
+        auto* control = window->findChild<QObject*>(binding.control);
         if (!control ||
             !screens::onClick(control, window, [this, handler = binding.handler] { run(handler); }))
             throw std::logic_error("cannot bind a click to " + binding.control.toStdString());

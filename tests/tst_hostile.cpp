@@ -192,10 +192,10 @@ void HostileTest::hugePostsStayWhole_data() {
     // time under the sanitizers; the 1 MiB line goes through every undo.
     QTest::addColumn<bool>("undoes");
     QString lines;
-    while (lines.size() < 10 * 1024 * 1024)
+    while (lines.size() < qsizetype(10) * 1024 * 1024)
         lines += QStringLiteral("سطر \u202Eمقلوب\u202C [b]bold[/b]\r\n");
     QString line;
-    while (line.size() < 1024 * 1024)
+    while (line.size() < qsizetype(1024) * 1024)
         line += QStringLiteral("كلمة word \u2067عزل\u2069 ") + QChar(0) + QChar(0xD800);
     QTest::newRow("10 MiB of lines, CR LF") << lines << false;
     QTest::newRow("1 MiB line, NUL and lone surrogates") << line << true;

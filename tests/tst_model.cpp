@@ -167,7 +167,7 @@ void ModelTest::randomRunsMatchTheModel() {
                            : 4000;
     // Runs that stop doing anything (a main window that no longer opens, say)
     // would pass every check: the seeds run out long before the events do.
-    const quint32 lastSeed = quint32(wanted / 10 + 1);
+    const auto lastSeed = quint32(wanted / 10 + 1);
     int performed = 0;
     quint32 seed = 1;
     for (; performed < wanted && seed <= lastSeed; ++seed) {
@@ -236,7 +236,7 @@ int ModelTest::run(quint32 seed) {
                 break;
             const QString box =
                 dialog.boxes[random.bounded(int(dialog.boxes.size()))].section(u'=', 0, 0);
-            const QString text = typedTexts[random.bounded(int(typedTexts.size()))];
+            const QString& text = typedTexts[random.bounded(int(typedTexts.size()))];
             log << "type '" + text + "' into " + name + "." + box;
             auto& edit = qirtaz::testing::box(registry, name, box);
             edit.selectAll();

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <ranges>
 #include <vector>
 
 namespace qirtaz::screens {
@@ -270,7 +269,8 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
     // windowed ones, which always lie above them.
     std::vector<std::pair<int, QWidget*>> focusable;
     for (bool windowed : {false, true}) {
-        for (const Control& row : std::views::reverse(screen.controls)) {
+        for (std::size_t i = screen.controls.size(); i-- > 0;) {
+            const Control& row = screen.controls[i];
             if (takesFocus(row.kind) != windowed)
                 continue;
             QWidget* widget = makeControl(

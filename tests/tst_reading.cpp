@@ -36,8 +36,8 @@ QRectF firstLetter(QTextEdit& box, int blockNumber) {
     next.movePosition(QTextCursor::NextCharacter);
     const QRect start = box.cursorRect(at);
     const QRect end = box.cursorRect(next);
-    return QRectF(QPointF(std::min(start.left(), end.left()), start.top()),
-                  QPointF(std::max(start.left(), end.left()), start.bottom()));
+    return {QPointF(std::min(start.left(), end.left()), start.top()),
+            QPointF(std::max(start.left(), end.left()), start.bottom())};
 }
 
 QString directions(QTextEdit& box) {

@@ -4,12 +4,14 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, 1mib, line, memory) limits the run to it, for profiling.
+// where a part (startup, 64kib, 1mib, line, preview, memory) limits the run to it,
+// for profiling.
 
+#include "app/wiring.h"
 #include "composer/post.h"
 #include "composer/post_layout.h"
+#include "composer/preview.h"
 #include "screens/controls.h"
-#include "shell/startup.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -19,8 +21,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <malloc.h>
 
@@ -304,6 +308,63 @@ public:
         }
     }
 
+    // The preview's rendering of text: from the moment it sets out until the
+    // board's reading of the post is on show and painted.
+    double previewed(PostPreview& preview, const QString& text, int runs) {
+        fresh(text);
+        std::vector<double> ms;
+        for (int run = -1; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            preview.follow(box_.document());
+            while (preview.isBehind())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+            preview.view()->viewport()->repaint();
+            if (run >= 0)
+                ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        return median(ms);
+    }
+
+    // The longest the event loop stays blocked while a user types keys at a
+    // brisk pace into text with the preview open and following, until the
+    // preview has caught up with the last key.
+    double typingStall(PostPreview& preview, const QString& text, int keys) {
+        fresh(text);
+        preview.follow(box_.document());
+        while (preview.isBehind())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        box_.setFocus();
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        double longest = 0;
+        QTimer beat;
+        beat.setInterval(1);
+        QObject::connect(&beat, &QTimer::timeout, &box_, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, double(now - last) / 1e6);
+            last = now;
+        });
+        int typed = 0;
+        QTimer typist;
+        typist.setInterval(80);
+        QObject::connect(&typist, &QTimer::timeout, &box_, [&] {
+            if (typed == keys)
+                return typist.stop();
+            typeKey();
+            ++typed;
+        });
+        last = clock.nsecsElapsed();
+        beat.start();
+        typist.start();
+        while (typed < keys || preview.isBehind())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1);
+        typist.stop();
+        beat.stop();
+        return longest;
+    }
+
 private:
     PostBuffer post_;
     screens::MultiLineBox& box_;
@@ -343,9 +404,15 @@ int main(int argc, char* argv[]) {
     if (wanted("line"))
         print("line_100kib_ms", bench.slowest("line", oneLine(100 * KiB), 3));
 
-    // The preview's figures go here once the preview window exists:
-    // preview_64kib_ms (its rendering of `small`) and preview_stall_1mib_ms
-    // (the longest the event loop is blocked while a user types into `big`).
+    if (wanted("preview")) {
+        registry.instance(u"Preview").show();
+        PostPreview* preview = openPreview(registry);
+        if (!preview || !QTest::qWaitForWindowExposed(preview->window()))
+            return 1;
+        print("preview_64kib_ms", bench.previewed(*preview, small, 7));
+        print("preview_stall_1mib_ms", bench.typingStall(*preview, big, 60));
+        registry.instance(u"Preview").unload();
+    }
 
     if (!wanted("memory"))
         return 0;

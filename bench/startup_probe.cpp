@@ -1,10 +1,10 @@
 // The program's own start, as app/main.cpp makes it, stopped as soon as the
 // main window is on screen.
 
+#include "app/wiring.h"
 #include "bench/shown.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
-#include "shell/startup.h"
 
 #include <QApplication>
 
@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
     qirtaz::bench::ReportWhenShown report;
     app.installEventFilter(&report);
     QApplication::setApplicationName(QStringLiteral("Qirtaz"));
+    qirtaz::speakArabic();
     QApplication::setWindowIcon(qirtaz::screens::windowIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -645,7 +645,7 @@ const QImage& pictureImage(int picture) {
 }
 
 QUrl pictureUrl(int picture) {
-    return QUrl(QStringLiteral("qirtaz-board:") + QLatin1StringView(pictureNames[picture]));
+    return {QStringLiteral("qirtaz-board:") + QLatin1StringView(pictureNames[picture])};
 }
 
 QStringView mediaLabel(Media media) {

@@ -273,8 +273,8 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
             const Control& row = screen.controls[i];
             if (takesFocus(row.kind) != windowed)
                 continue;
-            QWidget* widget = makeControl(
-                row, client, takesClicks && takesClicks(QString::fromLatin1(row.name)));
+            QWidget* widget =
+                makeControl(row, client, takesClicks && takesClicks(QString::fromLatin1(row.name)));
             nameForAssistiveTechnology(screen, row, widget);
             if (windowed)
                 focusable.emplace_back(row.tab, widget);

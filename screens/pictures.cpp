@@ -179,7 +179,7 @@ std::vector<Layer> layersOf(const QByteArray& document) {
     for (int first = 0; first < int(shapes.size());) {
         int last = first;
         if (shapes[std::size_t(first)] == 0)
-            while (last + 1 < int(shapes.size()) && shapes[std::size_t(last + 1)] == 0)
+            while (last + 1 < int(shapes.size()) && shapes[std::size_t(last) + 1] == 0)
                 ++last;
         layers.push_back({showingOnly(document, first, last), shapes[std::size_t(first)]});
         first = last + 1;
@@ -267,10 +267,11 @@ QImage scale2x(const QImage& source) {
             const QRgb left = at(x - 1, y);
             const QRgb below = at(x, y + 1);
             const bool corners = above != below && left != right;
-            upper[2 * x] = corners && left == above ? left : p;
-            upper[2 * x + 1] = corners && above == right ? right : p;
-            lower[2 * x] = corners && left == below ? left : p;
-            lower[2 * x + 1] = corners && below == right ? right : p;
+            const std::ptrdiff_t column = std::ptrdiff_t(2) * x;
+            upper[column] = corners && left == above ? left : p;
+            upper[column + 1] = corners && above == right ? right : p;
+            lower[column] = corners && left == below ? left : p;
+            lower[column + 1] = corners && below == right ? right : p;
         }
     }
     return out;

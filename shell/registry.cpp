@@ -233,7 +233,7 @@ void Registry::loaded(ScreenInstance& instance) {
         if (enter.screen != name)
             continue;
         auto* box = window->findChild<QLineEdit*>(enter.box);
-        QObject* control = window->findChild<QObject*>(enter.control);
+        auto* control = window->findChild<QObject*>(enter.control);
         QObject::connect(box, &QLineEdit::returnPressed, window,
                          [control] { screens::click(control); });
     }

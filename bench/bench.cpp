@@ -11,6 +11,7 @@
 #include "composer/post.h"
 #include "composer/post_layout.h"
 #include "composer/preview.h"
+#include "composer/preview_view.h"
 #include "screens/controls.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -2,17 +2,18 @@
 
 #include "composer/board.h"
 #include "composer/post.h"
+#include "composer/preview_view.h"
 #include "screens/controls.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextBrowser>
 #include <QTextDocument>
 #include <QThread>
 #include <QVBoxLayout>
@@ -54,11 +55,9 @@ struct PostPreview::Rendering {
 
 PostPreview::PostPreview(QWidget* parent)
     : QWidget(parent)
-    , view_(new QTextBrowser(this))
+    , view_(new PreviewView(this))
     , foot_(new QLabel(this)) {
     view_->setObjectName(QStringLiteral("view"));
-    view_->setOpenLinks(false);
-    view_->setOpenExternalLinks(false);
     view_->setFrameShape(QFrame::NoFrame);
     foot_->setObjectName(QStringLiteral("foot"));
     foot_->setTextFormat(Qt::PlainText);
@@ -82,6 +81,8 @@ PostPreview::PostPreview(QWidget* parent)
     connect(&soon_, &QTimer::timeout, this, &PostPreview::start);
     connect(&worker_, &QFutureWatcher<std::shared_ptr<Rendering>>::finished, this,
             &PostPreview::finished);
+    // A new width wants the post laid out anew, once the resizing pauses.
+    connect(view_, &PreviewView::resized, this, &PostPreview::changed);
 }
 
 PostPreview::~PostPreview() {
@@ -127,14 +128,18 @@ void PostPreview::start() {
     rendering_ = true;
     const QString text = post_ ? post::text(*post_) : QString();
     const QFont font = view_->font();
+    const int width = view_->wantedWidth();
     QThread* home = thread();
-    worker_.setFuture(QtConcurrent::run([text, font, home] {
+    worker_.setFuture(QtConcurrent::run([text, font, width, home] {
         auto rendering = std::make_shared<Rendering>();
         const board::Parsed parsed = board::parse(text);
         rendering->document = std::make_unique<QTextDocument>();
         rendering->document->setDefaultFont(font);
         board::render(parsed, *rendering->document);
         rendering->foot = board::problemsLine(parsed);
+        // Laid out here, whole, so that the window only paints it.
+        rendering->document->setTextWidth(width);
+        rendering->document->documentLayout()->documentSize();
         rendering->document->moveToThread(home);
         return rendering;
     }));
@@ -146,25 +151,13 @@ void PostPreview::finished() {
     QElapsedTimer swap;
     swap.start();
 
-    QScrollBar* down = view_->verticalScrollBar();
-    QScrollBar* across = view_->horizontalScrollBar();
-    const int wasDown = down->value();
-    const int wasAcross = across->value();
-    // The view drops a document it made itself; one of ours goes here.
-    const QPointer<QTextDocument> old = view_->document();
-    QTextDocument* document = rendering->document.release();
-    document->setParent(view_);
-    view_->setDocument(document);
-    down->setValue(wasDown);
-    across->setValue(wasAcross);
-    if (old && old->parent() == view_)
-        delete old;
+    view_->setDocument(std::move(rendering->document));
 
     foot_->setText(rendering->foot);
     foot_->setVisible(!rendering->foot.isEmpty());
     lastSwapMs_ = double(swap.nsecsElapsed()) / 1e6;
     emit shown();
-    if (dirty_)
+    if (dirty_ || view_->wantsLayout())
         start();
 }
 

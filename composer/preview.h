@@ -1,8 +1,9 @@
 #pragma once
 // The preview: a window beside the main window that shows the post as the board
 // will show it, and follows every change of the post within a moment. The post
-// is read off the main window's box and drawn in a worker thread, so a long post
-// never holds up the typing; the window keeps its scroll position as it follows.
+// is read off the main window's box, then read as the board reads it and laid
+// out to the window's width in a worker thread, so a long post never holds up
+// the typing; the window keeps its scroll position as it follows.
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -12,10 +13,10 @@
 #include <memory>
 
 class QLabel;
-class QTextBrowser;
 class QTextDocument;
 
 namespace qirtaz {
+class PreviewView;
 class Registry;
 
 namespace board {
@@ -31,14 +32,14 @@ public:
     // Follows the text of document from now on; nullptr: shows an empty post.
     void follow(QTextDocument* document);
 
-    QTextBrowser* view() const { return view_; }
+    PreviewView* view() const { return view_; }
     QLabel* foot() const { return foot_; }
 
     // True while a change of the post is not yet shown.
     bool isBehind() const;
 
     // How long the window thread spent on the last rendering it showed, in
-    // milliseconds: taking the finished document in and laying out what shows.
+    // milliseconds: taking the finished document in, laid out already.
     double lastSwapMs() const { return lastSwapMs_; }
 
 signals:
@@ -54,7 +55,7 @@ private:
     void start();
     void finished();
 
-    QTextBrowser* view_;
+    PreviewView* view_;
     QLabel* foot_;
     QPointer<QTextDocument> post_;
     QTimer soon_;

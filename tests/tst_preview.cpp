@@ -3,17 +3,23 @@
 
 #include "composer/post.h"
 #include "composer/preview.h"
+#include "composer/preview_view.h"
 #include "screens/controls.h"
 #include "support.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QAction>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBrowser>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolTip>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -49,6 +55,8 @@ private slots:
     void followsThePost();
     void keepsItsScrollPosition();
     void mainWindowClosedAndBack();
+    void laidOutBeforeShown();
+    void tipsAndReader();
 };
 
 void PreviewTest::opensFromMenuAndKey() {
@@ -172,6 +180,93 @@ void PreviewTest::mainWindowClosedAndBack() {
     registry.instance(u"Form2").show();
     click(registry, u"Form2", u"Image1");
     QTRY_VERIFY(shown(*preview).contains(QStringLiteral("http://")));
+}
+
+void PreviewTest::laidOutBeforeShown() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    QString lines;
+    for (int i = 0; i < 200; ++i)
+        lines += QStringLiteral(
+                     "سطر %1 من الموضوع، [b]طويل[/b] بما يكفي ليلتف مرة على الأقل في نافذة ضيقة\n")
+                     .arg(i);
+    post.append(lines);
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    PreviewView* view = preview->view();
+
+    // What the window shows comes laid out, whole, to the page's width.
+    const auto laidOutWhole = [view] {
+        const QTextDocument* document = view->document();
+        if (!document || view->wantsLayout())
+            return false;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            if (!block.layout() || block.layout()->lineCount() == 0)
+                return false;
+        return true;
+    };
+    QTRY_VERIFY(laidOutWhole());
+    QCOMPARE(qRound(view->document()->textWidth()), view->viewport()->width());
+    const qreal tall = view->document()->documentLayout()->documentSize().height();
+
+    // Narrower, the lines wrap more: laid out anew to the new width.
+    preview->window()->resize(preview->window()->width() - 150, preview->window()->height());
+    QTRY_COMPARE(qRound(view->document()->textWidth()), view->viewport()->width());
+    QTRY_VERIFY(laidOutWhole());
+    QVERIFY(view->document()->documentLayout()->documentSize().height() > tall);
+    QCOMPARE(view->verticalScrollBar()->maximum(),
+             qCeil(view->document()->documentLayout()->documentSize().height()) -
+                 view->viewport()->height());
+}
+
+void PreviewTest::tipsAndReader() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    post.append(u"[url=http://example.org/a]الرابط[/url] ثم [b]نص[/b] [x] "
+                u"[url=http://x/<img src=file:///etc/passwd>]هنا[/url]");
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    PreviewView* view = preview->view();
+    QTRY_VERIFY(view->document() && !view->wantsLayout());
+
+    // Hovering over a word shows what the board makes of it: a link its
+    // address, a tag shown as typed what is wrong with it.
+    const auto tipOver = [view](const QString& word) {
+        const int at = view->document()->toPlainText().indexOf(word);
+        if (at < 0)
+            return QStringLiteral("(no %1)").arg(word);
+        const QTextBlock block = view->document()->findBlock(at + 1);
+        const QTextLine line = block.layout()->lineForTextPosition(at + 1 - block.position());
+        const QPointF middle =
+            block.layout()->position() +
+            QPointF(line.cursorToX(at + 1 - block.position()), line.y() + line.height() / 2);
+        const QPoint local = middle.toPoint() - QPoint(view->horizontalScrollBar()->value(),
+                                                       view->verticalScrollBar()->value());
+        QHelpEvent help(QEvent::ToolTip, local, view->viewport()->mapToGlobal(local));
+        QCoreApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tipOver(QStringLiteral("نص")), QString());
+    QCOMPARE(tipOver(QStringLiteral("الرابط")),
+             Qt::convertFromPlainText(QStringLiteral("http://example.org/a")));
+    QVERIFY(!tipOver(QStringLiteral("[x]")).isEmpty());
+    // An address is shown as typed, never read as the tip's own markup.
+    QCOMPARE(tipOver(QStringLiteral("هنا")),
+             Qt::convertFromPlainText(QStringLiteral("http://x/<img src=file:///etc/passwd>")));
+
+    // A screen reader reads the page as text.
+    QAccessibleInterface* page = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(page);
+    QCOMPARE(page->role(), QAccessible::Document);
+    QAccessibleTextInterface* text = page->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), int(view->document()->toPlainText().size()));
+    QVERIFY(text->text(0, text->characterCount()).contains(QStringLiteral("ثم نص")));
+    QVERIFY(text->characterRect(0).isValid());
 }
 
 QTEST_MAIN(PreviewTest)

@@ -1,0 +1,224 @@
+#include "composer/preview_view.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QAccessibleWidget>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QToolTip>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qirtaz {
+namespace {
+
+// To a screen reader the page is a text to read, line by line or word by word,
+// like the text browser it stands in for; it has no caret and no selection.
+class AccessiblePage : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit AccessiblePage(PreviewView* view)
+        : QAccessibleWidget(view, QAccessible::Document) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = true;
+        state.multiLine = true;
+        return state;
+    }
+
+    void selection(int, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = 0;
+    }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+
+    QString text(int startOffset, int endOffset) const override {
+        const QString all = page()->toPlainText();
+        startOffset = std::clamp(startOffset, 0, int(all.size()));
+        endOffset = std::clamp(endOffset, startOffset, int(all.size()));
+        return all.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(page()->toPlainText().size()); }
+
+    QRect characterRect(int offset) const override {
+        const QTextDocument* document = page()->document();
+        if (!document)
+            return {};
+        const QTextBlock block = document->findBlock(offset);
+        const QTextLayout* layout = block.layout();
+        if (!block.isValid() || !layout)
+            return {};
+        const int within = offset - block.position();
+        const QTextLine line = layout->lineForTextPosition(within);
+        if (!line.isValid())
+            return {};
+        const qreal x = line.cursorToX(within);
+        const qreal next = line.cursorToX(within + 1);
+        QRectF rect(std::min(x, next), line.y(), std::max(1.0, std::abs(next - x)), line.height());
+        rect.translate(layout->position() - QPointF(viewOffset()));
+        return QRect(page()->viewport()->mapToGlobal(rect.topLeft().toPoint()),
+                     rect.size().toSize());
+    }
+
+    int offsetAtPoint(const QPoint& point) const override {
+        const QTextDocument* document = page()->document();
+        if (!document)
+            return -1;
+        const QPoint at = page()->viewport()->mapFromGlobal(point) + viewOffset();
+        return document->documentLayout()->hitTest(at, Qt::ExactHit);
+    }
+
+    void scrollToSubstring(int startIndex, int) override {
+        const QRect rect = characterRect(startIndex);
+        if (rect.isValid()) {
+            const QPoint at = page()->viewport()->mapFromGlobal(rect.topLeft());
+            QScrollBar* down = page()->verticalScrollBar();
+            down->setValue(down->value() + at.y() - page()->viewport()->height() / 3);
+        }
+    }
+
+    QString attributes(int offset, int* startOffset, int* endOffset) const override {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+
+private:
+    PreviewView* page() const { return static_cast<PreviewView*>(widget()); }
+    QPoint viewOffset() const {
+        return {page()->horizontalScrollBar()->value(), page()->verticalScrollBar()->value()};
+    }
+};
+
+QAccessibleInterface* accessiblePage(const QString& className, QObject* object) {
+    if (className == QLatin1String(PreviewView::staticMetaObject.className()))
+        return new AccessiblePage(static_cast<PreviewView*>(object));
+    return nullptr;
+}
+
+} // namespace
+
+PreviewView::PreviewView(QWidget* parent)
+    : QAbstractScrollArea(parent) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(accessiblePage);
+        return true;
+    }();
+    Q_UNUSED(accessible);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setSingleStep(20);
+    verticalScrollBar()->setSingleStep(20);
+}
+
+PreviewView::~PreviewView() = default;
+
+int PreviewView::wantedWidth() const {
+    return viewport()->width();
+}
+
+bool PreviewView::wantsLayout() const {
+    return !document_ || std::lround(document_->textWidth()) != wantedWidth();
+}
+
+void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
+    document_ = std::move(document);
+    plain_.reset();
+    adjustBars();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+QString PreviewView::toPlainText() const {
+    if (!document_)
+        return {};
+    if (!plain_)
+        plain_ = document_->toPlainText();
+    return *plain_;
+}
+
+QPoint PreviewView::offset() const {
+    const QScrollBar* across = horizontalScrollBar();
+    const int x = isRightToLeft() ? across->maximum() - across->value() : across->value();
+    return {x, verticalScrollBar()->value()};
+}
+
+void PreviewView::adjustBars() {
+    const QSize page = viewport()->size();
+    const QSizeF size = document_ ? document_->documentLayout()->documentSize() : QSizeF();
+    QScrollBar* down = verticalScrollBar();
+    QScrollBar* across = horizontalScrollBar();
+    down->setRange(0, std::max(0, int(std::ceil(size.height())) - page.height()));
+    down->setPageStep(page.height());
+    across->setRange(0, std::max(0, int(std::ceil(size.width())) - page.width()));
+    across->setPageStep(page.width());
+}
+
+void PreviewView::paintEvent(QPaintEvent* event) {
+    if (!document_)
+        return;
+    QPainter painter(viewport());
+    const QPoint at = offset();
+    painter.translate(-at);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette = palette();
+    context.clip = QRectF(event->rect().translated(at));
+    painter.setClipRect(context.clip);
+    document_->documentLayout()->draw(&painter, context);
+}
+
+void PreviewView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    adjustBars();
+    if (wantsLayout())
+        emit resized();
+}
+
+bool PreviewView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        // Links show their address, tags the board will not take what is wrong.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = document_ ? document_->documentLayout()
+                                            ->formatAt(help->pos() + offset())
+                                            .toCharFormat()
+                                            .toolTip()
+                                      : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else // made safe by the board's rendering: typed text is never markup of the tip
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void PreviewView::keyPressEvent(QKeyEvent* event) {
+    // Home and End go to the top and the foot of the post; the arrows and the
+    // page keys scroll as in any scroll area; the rest goes to the window.
+    if (event->matches(QKeySequence::MoveToStartOfDocument) || event->key() == Qt::Key_Home)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    else if (event->matches(QKeySequence::MoveToEndOfDocument) || event->key() == Qt::Key_End)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    else
+        QAbstractScrollArea::keyPressEvent(event);
+}
+
+} // namespace qirtaz

@@ -1,0 +1,54 @@
+#pragma once
+// The preview's page: shows a text document that was laid out beforehand, in
+// whatever thread made it, and never lays anything out itself. A text browser
+// would lay a new document out again in the window's thread, in steps that grow
+// to a fifth of a megabyte of text each, and after every change it lays out
+// once more everything that follows the change: on a long post that holds up
+// the typing in the main window for a tenth of a second at a time.
+
+#include <QAbstractScrollArea>
+
+#include <memory>
+#include <optional>
+
+class QTextDocument;
+
+namespace qirtaz {
+
+class PreviewView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit PreviewView(QWidget* parent = nullptr);
+    ~PreviewView() override;
+
+    // Shows document, laid out to laidOutWidth(); the scroll position stays
+    // where it was, as far as the new document reaches.
+    void setDocument(std::unique_ptr<QTextDocument> document);
+    QTextDocument* document() const { return document_.get(); }
+
+    // The width a document should be laid out to for this view.
+    int wantedWidth() const;
+    // True while the document on show was laid out to another width.
+    bool wantsLayout() const;
+
+    QString toPlainText() const;
+
+signals:
+    // The view changed width: its document wants laying out again.
+    void resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPoint offset() const;
+    void adjustBars();
+
+    std::unique_ptr<QTextDocument> document_;
+    mutable std::optional<QString> plain_; // the document's text, once a screen reader asks
+};
+
+} // namespace qirtaz

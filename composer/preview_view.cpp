@@ -2,11 +2,15 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QToolTip>
@@ -18,7 +22,8 @@ namespace qirtaz {
 namespace {
 
 // To a screen reader the page is a text to read, line by line or word by word,
-// like the text browser it stands in for; it has no caret and no selection.
+// like the text browser it stands in for, with the reader's selection; it has
+// no caret.
 class AccessiblePage : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
     explicit AccessiblePage(PreviewView* view)
@@ -38,9 +43,12 @@ public:
     }
 
     void selection(int, int* startOffset, int* endOffset) const override {
-        *startOffset = *endOffset = 0;
+        *startOffset = page()->selectionStart();
+        *endOffset = page()->selectionEnd();
     }
-    int selectionCount() const override { return 0; }
+    int selectionCount() const override {
+        return page()->selectionStart() != page()->selectionEnd() ? 1 : 0;
+    }
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
@@ -137,8 +145,18 @@ bool PreviewView::wantsLayout() const {
 }
 
 void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
+    // A selection of everything stays everything; any other keeps its place,
+    // as far as the new rendering reaches.
+    const bool everything = document_ && selectionStart() == 0 &&
+                            selectionEnd() == lastPosition() && anchor_ != position_;
     document_ = std::move(document);
     plain_.reset();
+    if (everything) {
+        selectAll();
+    } else {
+        anchor_ = std::min(anchor_, lastPosition());
+        position_ = std::min(position_, lastPosition());
+    }
     adjustBars();
     viewport()->update();
     if (QAccessible::isActive()) {
@@ -153,6 +171,40 @@ QString PreviewView::toPlainText() const {
     if (!plain_)
         plain_ = document_->toPlainText();
     return *plain_;
+}
+
+int PreviewView::lastPosition() const {
+    return document_ ? document_->characterCount() - 1 : 0;
+}
+
+int PreviewView::positionAt(QPoint onViewport) const {
+    if (!document_)
+        return 0;
+    const int at = document_->documentLayout()->hitTest(onViewport + offset(), Qt::FuzzyHit);
+    return std::clamp(at, 0, lastPosition());
+}
+
+QString PreviewView::selectedText() const {
+    if (!document_ || anchor_ == position_)
+        return {};
+    QTextCursor cursor(document_.get());
+    cursor.setPosition(anchor_);
+    cursor.setPosition(position_, QTextCursor::KeepAnchor);
+    QString text = cursor.selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+void PreviewView::selectAll() {
+    anchor_ = 0;
+    position_ = lastPosition();
+    viewport()->update();
+}
+
+void PreviewView::copy() const {
+    const QString text = selectedText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 QPoint PreviewView::offset() const {
@@ -181,6 +233,15 @@ void PreviewView::paintEvent(QPaintEvent* event) {
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = palette();
     context.clip = QRectF(event->rect().translated(at));
+    if (anchor_ != position_) {
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = QTextCursor(document_.get());
+        selection.cursor.setPosition(anchor_);
+        selection.cursor.setPosition(position_, QTextCursor::KeepAnchor);
+        selection.format.setBackground(palette().brush(QPalette::Highlight));
+        selection.format.setForeground(palette().brush(QPalette::HighlightedText));
+        context.selections.append(selection);
+    }
     painter.setClipRect(context.clip);
     document_->documentLayout()->draw(&painter, context);
 }
@@ -211,14 +272,72 @@ bool PreviewView::viewportEvent(QEvent* event) {
 }
 
 void PreviewView::keyPressEvent(QKeyEvent* event) {
-    // Home and End go to the top and the foot of the post; the arrows and the
-    // page keys scroll as in any scroll area; the rest goes to the window.
-    if (event->matches(QKeySequence::MoveToStartOfDocument) || event->key() == Qt::Key_Home)
+    // Ctrl+A and Ctrl+C select and copy; Home and End go to the top and the
+    // foot of the post; the arrows and the page keys scroll as in any scroll
+    // area; the rest goes to the window.
+    if (event->matches(QKeySequence::Copy))
+        copy();
+    else if (event->matches(QKeySequence::SelectAll))
+        selectAll();
+    else if (event->matches(QKeySequence::MoveToStartOfDocument) || event->key() == Qt::Key_Home)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
     else if (event->matches(QKeySequence::MoveToEndOfDocument) || event->key() == Qt::Key_End)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     else
         QAbstractScrollArea::keyPressEvent(event);
+}
+
+void PreviewView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return QAbstractScrollArea::mousePressEvent(event);
+    position_ = positionAt(event->position().toPoint());
+    if (!(event->modifiers() & Qt::ShiftModifier))
+        anchor_ = position_;
+    selecting_ = true;
+    viewport()->update();
+}
+
+void PreviewView::mouseMoveEvent(QMouseEvent* event) {
+    if (!selecting_)
+        return QAbstractScrollArea::mouseMoveEvent(event);
+    position_ = positionAt(event->position().toPoint());
+    viewport()->update();
+}
+
+void PreviewView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!selecting_)
+        return QAbstractScrollArea::mouseReleaseEvent(event);
+    selecting_ = false;
+    // As on any X desktop, what is selected can be pasted with the middle button.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && anchor_ != position_)
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void PreviewView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !document_)
+        return QAbstractScrollArea::mouseDoubleClickEvent(event);
+    QTextCursor word(document_.get());
+    word.setPosition(positionAt(event->position().toPoint()));
+    word.select(QTextCursor::WordUnderCursor);
+    anchor_ = word.anchor();
+    position_ = word.position();
+    viewport()->update();
+}
+
+void PreviewView::contextMenuEvent(QContextMenuEvent* event) {
+    // The same words as the post box's own menu, in the platform's Arabic.
+    QMenu menu(this);
+    QAction* copying = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"),
+                                      this, &PreviewView::copy);
+    copying->setShortcut(QKeySequence::Copy);
+    copying->setEnabled(anchor_ != position_);
+    menu.addSeparator();
+    QAction* all = menu.addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"),
+                                  this, &PreviewView::selectAll);
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setEnabled(document_ && !document_->isEmpty());
+    menu.exec(event->globalPos());
 }
 
 } // namespace qirtaz

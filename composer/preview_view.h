@@ -8,6 +8,7 @@
 
 #include <QAbstractScrollArea>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -33,6 +34,14 @@ public:
 
     QString toPlainText() const;
 
+    // What the reader selected, with the mouse or Ctrl+A, as plain text.
+    QString selectedText() const;
+    int selectionStart() const { return std::min(anchor_, position_); }
+    int selectionEnd() const { return std::max(anchor_, position_); }
+    void selectAll();
+    // Puts the selection on the clipboard, as Ctrl+C does.
+    void copy() const;
+
 signals:
     // The view changed width: its document wants laying out again.
     void resized();
@@ -42,10 +51,22 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QPoint offset() const;
     void adjustBars();
+    int positionAt(QPoint onViewport) const;
+    int lastPosition() const;
+
+    // The selection, as positions in the document: anchor where it began.
+    int anchor_ = 0;
+    int position_ = 0;
+    bool selecting_ = false;
 
     std::unique_ptr<QTextDocument> document_;
     mutable std::optional<QString> plain_; // the document's text, once a screen reader asks

@@ -10,6 +10,8 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -57,6 +59,7 @@ private slots:
     void mainWindowClosedAndBack();
     void laidOutBeforeShown();
     void tipsAndReader();
+    void selectsAndCopies();
 };
 
 void PreviewTest::opensFromMenuAndKey() {
@@ -267,6 +270,54 @@ void PreviewTest::tipsAndReader() {
     QCOMPARE(text->characterCount(), int(view->document()->toPlainText().size()));
     QVERIFY(text->text(0, text->characterCount()).contains(QStringLiteral("ثم نص")));
     QVERIFY(text->characterRect(0).isValid());
+}
+
+void PreviewTest::selectsAndCopies() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    post.append(u"[b]مرحبا[/b] بكم\nHello [i]world[/i]");
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    QVERIFY(preview);
+    PreviewView* view = preview->view();
+    QTRY_VERIFY(view->document() && !view->wantsLayout());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("before"));
+
+    // Ctrl+C with nothing selected leaves the clipboard alone.
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("before"));
+
+    // Ctrl+A, Ctrl+C: what the board shows, a line a paragraph.
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard->text(), QStringLiteral("مرحبا بكم\nHello world"));
+
+    // Everything selected stays everything as the post grows.
+    post.append(u" :)");
+    QVERIFY(preview->isBehind());
+    shown(*preview);
+    QCOMPARE(view->selectionStart(), 0);
+    QCOMPARE(view->selectionEnd(), view->document()->characterCount() - 1);
+
+    // A double click takes the word under the pointer; a drag what it covers.
+    const QTextBlock second = view->document()->lastBlock();
+    const auto pointAt = [view](const QTextBlock& block, int within) {
+        const QTextLine line = block.layout()->lineForTextPosition(within);
+        return (block.layout()->position() +
+                QPointF(line.cursorToX(within), line.y() + line.height() / 2))
+                   .toPoint() -
+               QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    };
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pointAt(second, 2));
+    QCOMPARE(view->selectedText(), QStringLiteral("Hello"));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pointAt(second, 0));
+    QTest::mouseMove(view->viewport(), pointAt(second, 8));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pointAt(second, 8));
+    QCOMPARE(view->selectedText(), QStringLiteral("Hello wo"));
+    view->copy();
+    QCOMPARE(clipboard->text(), QStringLiteral("Hello wo"));
 }
 
 QTEST_MAIN(PreviewTest)

@@ -58,14 +58,14 @@ struct Start {
     double peakKib = 0;
 };
 
-Start launch(const QString& program) {
+Start launch(const QString& program, const QStringList& arguments = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(environment);
     QElapsedTimer timer;
     timer.start();
-    process.start(program, {});
+    process.start(program, arguments);
     Start start;
     while (!process.canReadLine() && process.waitForReadyRead(10000)) {
     }
@@ -85,10 +85,12 @@ void startup() {
     const QString folder = QCoreApplication::applicationDirPath();
     const QString probe = folder + QStringLiteral("/qirtaz-startup-probe");
     const QString bare = folder + QStringLiteral("/qirtaz-bare-window");
-    std::vector<double> probeMs, bareMs, probeKib, bareKib;
+    const QStringList text{QStringLiteral("--text")};
+    std::vector<double> probeMs, bareMs, textMs, probeKib, bareKib;
     for (int run = 0; run < 2; ++run) { // warm the disk cache and the font cache
         launch(probe);
         launch(bare);
+        launch(bare, text);
     }
     for (int run = 0; run < 11; ++run) {
         const Start q = launch(probe);
@@ -97,10 +99,13 @@ void startup() {
         bareMs.push_back(b.ms);
         probeKib.push_back(q.peakKib);
         bareKib.push_back(b.peakKib);
+        textMs.push_back(launch(bare, text).ms);
     }
     print("startup_ms", median(probeMs));
     print("startup_bare_ms", median(bareMs));
     print("startup_ratio", median(probeMs) / median(bareMs));
+    print("startup_text_ms", median(textMs));
+    print("startup_text_ratio", median(probeMs) / median(textMs));
     print("rss_extra_mib", (median(probeKib) - median(bareKib)) / 1024);
 }
 

@@ -160,7 +160,7 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
     adjustBars();
     viewport()->update();
     if (QAccessible::isActive()) {
-        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessibleEvent changed(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&changed);
     }
 }

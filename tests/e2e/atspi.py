@@ -15,12 +15,10 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from drive import Desktop, Failure, MAIN, TOOLS, wait  # noqa: E402
+from drive import Desktop, Failure, MAIN, main, wait  # noqa: E402
 
-SKIP = 77
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 POST_BOX = "اكتب هنا الموضوع"
@@ -223,35 +221,16 @@ def scenario(d):
     print("ok 7 - the goodbye box's button is \"موافق\"; the program ends", flush=True)
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    missing = [tool for tool in TOOLS + ("dbus-daemon", "dbus-send") if shutil.which(tool) is None]
+def missing_here():
+    """What this walk needs beyond the X tools, where it is missing."""
+    missing = [tool for tool in ("dbus-daemon", "dbus-send") if shutil.which(tool) is None]
     if not os.access(BUS_LAUNCHER, os.X_OK):
         missing.append(BUS_LAUNCHER)
     # Imported for real only once the buses are up: a first import would look for them.
     if subprocess.run([sys.executable, "-c", "import pyatspi"], capture_output=True).returncode:
         missing.append("python3-pyatspi")
-    if missing:
-        print("skipped: not installed: " + ", ".join(missing))
-        return SKIP
-    desktop = AccessibleDesktop(sys.argv[1])
-    began = time.monotonic()
-    try:
-        desktop.start()
-        scenario(desktop)
-        print(f"passed in {time.monotonic() - began:.1f} s")
-        return 0
-    except (Failure, subprocess.TimeoutExpired) as failure:
-        print(f"FAILED: {failure}")
-        output = desktop.program_output()
-        if output:
-            print("program output:\n" + output)
-        return 1
-    finally:
-        desktop.stop()
+    return missing
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(runs=[(AccessibleDesktop, scenario)], usage=__doc__, also_missing=missing_here))

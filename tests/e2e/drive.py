@@ -688,33 +688,41 @@ def scenario(d):
     print(f"ok {steps + 1} - the exit message box, then the program ends with status 0", flush=True)
 
 
-def main():
+def main(runs=((Desktop, scenario),), usage=__doc__, also_missing=lambda: []):
+    """The command line of an end-to-end test: the program's path as its one
+    argument, exit 77 when a tool is missing (TOOLS, or what also_missing()
+    names), then each (desktop, check) of runs in turn on a fresh desktop,
+    desktop(program), started, checked and stopped. On a failure it reports the
+    program's windows and output and stops there. Returns the exit status."""
     if len(sys.argv) != 2:
-        print(__doc__)
+        print(usage)
         return 2
-    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None] + also_missing()
     if missing:
         print("skipped: not installed: " + ", ".join(missing))
         return SKIP
-    desktop = Desktop(sys.argv[1])
     began = time.monotonic()
-    try:
-        desktop.start()
-        scenario(desktop)
-        print(f"passed in {time.monotonic() - began:.1f} s")
-        return 0
-    except (Failure, subprocess.TimeoutExpired) as failure:
-        print(f"FAILED: {failure}")
+    for make_desktop, check in runs:
+        desktop = make_desktop(sys.argv[1])
         try:
-            print("the program's windows, bottom to top (left,top,width,height):\n" + desktop.layout())
-        except Failure as gone:
-            print(gone)
-        output = desktop.program_output()
-        if output:
-            print("program output:\n" + output)
-        return 1
-    finally:
-        desktop.stop()
+            desktop.start()
+            check(desktop)
+        except (Failure, subprocess.TimeoutExpired) as failure:
+            print(f"FAILED: {failure}")
+            if desktop.program is not None:
+                try:
+                    print("the program's windows, bottom to top (left,top,width,height):\n" +
+                          desktop.layout())
+                except Failure as gone:
+                    print(gone)
+                output = desktop.program_output()
+                if output:
+                    print("program output:\n" + output)
+            return 1
+        finally:
+            desktop.stop()
+    print(f"passed in {time.monotonic() - began:.1f} s")
+    return 0
 
 
 if __name__ == "__main__":

@@ -12,8 +12,6 @@ usage: frames.py path/to/qirtaz      (exit 77: the X tools or Pillow are missing
 """
 import os
 import re
-import shutil
-import subprocess
 import sys
 import time
 
@@ -46,8 +44,7 @@ ON_MAIN = [
 SMOOTH = {"play-bubble.gif", "colour-letters.jpg"}
 
 
-class Failure(Exception):
-    pass
+Failure = drive.Failure  # what drive.main reports as a failure
 
 
 def geometry(d, wid):
@@ -171,35 +168,19 @@ def settled(fault, what, timeout=10):
         time.sleep(0.2)
 
 
-def run(program, scale, check):
-    d = drive.Desktop(program)
-    if scale != 1:
-        d.env["QT_SCALE_FACTOR"] = str(scale)
-    try:
-        d.start()
-        check(d)
-    finally:
-        d.stop()
+def scaled(factor):
+    """A desktop on which the program runs at that QT_SCALE_FACTOR."""
+    def make(program):
+        d = drive.Desktop(program)
+        d.env["QT_SCALE_FACTOR"] = str(factor)
+        return d
+    return make
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
-    missing = [tool for tool in drive.TOOLS if shutil.which(tool) is None]
-    if missing or Image is None:
-        print("skipped: not installed: " + ", ".join(missing or ["python3-pil"]))
-        return drive.SKIP
-    began = time.monotonic()
-    try:
-        run(sys.argv[1], 1, at_scale_1)
-        run(sys.argv[1], 2, at_scale_2)
-    except (Failure, drive.Failure, subprocess.TimeoutExpired) as failure:
-        print(f"FAILED: {failure}")
-        return 1
-    print(f"passed in {time.monotonic() - began:.1f} s")
-    return 0
+def pillow_missing():
+    return [] if Image is not None else ["python3-pil"]
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(drive.main(runs=[(drive.Desktop, at_scale_1), (scaled(2), at_scale_2)], usage=__doc__,
+                        also_missing=pillow_missing))

@@ -7,7 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
 
 #include "composer/board.h"
-#include "composer/markup.h"
+#include "tests/mixed_post.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -21,22 +21,6 @@
 using namespace qirtaz;
 
 namespace {
-
-QString mixedPost(qsizetype size) {
-    namespace mk = qirtaz::markup;
-    const QString lines[] = {
-        mk::colourTag(mk::Red, u"مرحبا") + QStringLiteral(" بكم في منتدانا :D"),
-        QStringLiteral("Hello [b]world[/b] ") + mk::linkTag(u"http://example.com", u"موقعنا"),
-        mk::quoteTag(u"نص [i]مقتبس[/i] من موضوع سابق") + mk::Wink.toString(),
-        mk::sizeTag(mk::Size4, u"عنوان") + mk::imageTag(u"http://example.com/a.png"),
-        QStringLiteral("سطر عادي من الكلام العربي بلا وسوم، فيه أرقام 123 وعلامات؟"),
-        QStringLiteral("[QUOTE]غير مغلق [foo] [/b]"),
-    };
-    QString post;
-    for (int i = 0; post.size() < size; ++i)
-        post += lines[i % std::size(lines)] + u'\n';
-    return post.first(size);
-}
 
 double bestOf(int runs, const std::function<void()>& work) {
     double best = 1e300;
@@ -56,7 +40,7 @@ int main(int argc, char* argv[]) {
     std::printf("%-10s %10s %10s %10s %12s\n", "post", "parse", "render", "together",
                 "layout (GUI)");
     for (qsizetype size : {qsizetype(64) << 10, qsizetype(256) << 10, qsizetype(1) << 20}) {
-        const QString post = mixedPost(size);
+        const QString post = testing::mixedPost(size).first(size);
         board::Parsed parsed;
         const double parse = bestOf(5, [&] { parsed = board::parse(post); });
         const double render = bestOf(5, [&] {

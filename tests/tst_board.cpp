@@ -3,6 +3,7 @@
 
 #include "composer/board.h"
 #include "composer/markup.h"
+#include "mixed_post.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
@@ -19,6 +20,7 @@
 #include <memory>
 
 using namespace qirtaz;
+using qirtaz::testing::mixedPost;
 namespace mk = qirtaz::markup;
 
 namespace {
@@ -132,21 +134,6 @@ double millisecondsFor(const std::function<void()>& work) {
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return *std::min_element(times.begin(), times.end());
-}
-
-QString mixedPost(qsizetype size) {
-    const QString lines[] = {
-        mk::colourTag(mk::Red, u"مرحبا") + QStringLiteral(" بكم في منتدانا :D"),
-        QStringLiteral("Hello [b]world[/b] ") + mk::linkTag(u"http://example.com", u"موقعنا"),
-        mk::quoteTag(u"نص [i]مقتبس[/i] من موضوع سابق") + mk::Wink.toString(),
-        mk::sizeTag(mk::Size4, u"عنوان") + mk::imageTag(u"http://example.com/a.png"),
-        QStringLiteral("سطر عادي من الكلام العربي بلا وسوم، فيه أرقام 123 وعلامات؟"),
-        QStringLiteral("[QUOTE]غير مغلق [foo] [/b]"),
-    };
-    QString post;
-    for (int i = 0; post.size() < size; ++i)
-        post += lines[i % std::size(lines)] + u'\n';
-    return post;
 }
 
 } // namespace

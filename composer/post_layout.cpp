@@ -9,20 +9,66 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
+#include <memory>
 
 namespace qirtaz {
-namespace {
 
 using reading::Direction;
 
+// The widths of the shaped lines, those shown right to left apart from the
+// others, as the two stand at different edges: the widest of each is at hand
+// after a change without a walk over the post.
+class LineWidths {
+public:
+    void add(Direction shown, qreal width) { ++byWidth_[kind(shown)][width]; }
+    void remove(Direction shown, qreal width) {
+        auto& widths = byWidth_[kind(shown)];
+        const auto found = widths.find(width);
+        if (found != widths.end() && --found->second == 0)
+            widths.erase(found);
+    }
+    qreal widest(Direction shown) const {
+        const auto& widths = byWidth_[kind(shown)];
+        return widths.empty() ? 0 : widths.rbegin()->first;
+    }
+
+private:
+    static std::size_t kind(Direction shown) { return shown == Direction::RightToLeft ? 0 : 1; }
+
+    std::array<std::map<qreal, int>, 2> byWidth_; // width, how many lines have it
+};
+
+namespace {
+
 // What the layout keeps of each line between changes.
 struct LineData : QTextBlockUserData {
+    // A line whose block goes takes its width out of the count with it.
+    ~LineData() override { forgetWidth(); }
+
     bool read = false; // own and extraRows hold for the line's present text
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
     int extraRows = 0; // line separators inside the line
     qreal width = -1;  // of its widest row once shaped; -1 before
+    // Where width is counted, by shown; it outlives the layout if need be, as
+    // the document frees its lines after its layout.
+    std::shared_ptr<LineWidths> widths;
+
+    void setWidth(qreal shaped, const std::shared_ptr<LineWidths>& counted) {
+        forgetWidth();
+        width = shaped;
+        widths = counted;
+        widths->add(shown, width);
+    }
+    // Before the line is shaped again, or shown the other way.
+    void forgetWidth() {
+        if (width >= 0 && widths)
+            widths->remove(shown, width);
+        width = -1;
+    }
 };
 
 LineData* dataOf(const QTextBlock& block) {
@@ -70,7 +116,8 @@ std::pair<qsizetype, qsizetype> visibleText(const QTextLayout& layout, qsizetype
 } // namespace
 
 PostLayout::PostLayout(QTextDocument* document)
-    : QAbstractTextDocumentLayout(document) {
+    : QAbstractTextDocumentLayout(document)
+    , widths_(std::make_shared<LineWidths>()) {
     idle_.setSingleShot(true);
     idle_.setInterval(0);
     connect(&idle_, &QTimer::timeout, this, &PostLayout::shapeSome);
@@ -116,7 +163,7 @@ void PostLayout::settingsChanged() {
     lineHeight_ = std::ceil(QFontMetricsF(font_).height());
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         block.layout()->clearLayout();
-        dataOf(block)->width = -1;
+        dataOf(block)->forgetWidth();
     }
     nextToShape_ = 0;
 }
@@ -158,15 +205,15 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             data->own = reading::ownDirection(text);
             data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;
-            data->width = -1;
+            data->forgetWidth();
             rowsChanged = rowsChanged || data->extraRows > 0;
         }
         const Direction shown = reading::resolved(data->own, previous);
         if (shown != data->shown) {
             // Bidi runs and caret moves depend on the line's direction: shape anew.
+            data->forgetWidth();
             data->shown = shown;
             block.layout()->clearLayout();
-            data->width = -1;
         } else if (!fresh) {
             break; // this line and all after it read as they did
         }
@@ -215,7 +262,7 @@ void PostLayout::shape(const QTextBlock& block) const {
             lineHeight_ = std::ceil(line.height());
     }
     layout->endLayout();
-    data->width = width;
+    data->setWidth(width, widths_);
     widthsChanged_ = true;
 }
 
@@ -264,14 +311,10 @@ void PostLayout::measure() {
     geometry.page = std::max<qreal>(0, pageWidth - 2 * doc->documentMargin());
     qreal widestRight = 0;
     qreal widestLeft = 0;
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const auto* data = static_cast<const LineData*>(block.userData());
-        if (!data || data->width <= geometry.page)
-            continue;
-        if (anchoredRight(data->shown))
-            widestRight = std::max(widestRight, data->width);
-        else
-            widestLeft = std::max(widestLeft, data->width);
+    // A line not shown right to left stands where a left-to-right one does.
+    for (const Direction shown : {Direction::RightToLeft, Direction::LeftToRight}) {
+        qreal& widest = anchoredRight(shown) ? widestRight : widestLeft;
+        widest = std::max(widest, widths_->widest(shown));
     }
     geometry.left = std::max<qreal>(0, widestRight - geometry.page);
     geometry.right = std::max<qreal>(0, widestLeft - geometry.page);

@@ -11,7 +11,9 @@
 //
 // Only the lines a change touched are read again; a line is shaped when it is
 // first drawn or asked about, and the rest in short steps while the program is
-// idle, so a change to a long post costs what the change costs.
+// idle, so a change to a long post costs what the change costs. The widths of
+// the shaped lines are kept as they come and go, so the widest line of either
+// direction, which the scroll range follows, is known without a walk.
 
 #include "composer/reading.h"
 
@@ -20,9 +22,13 @@
 #include <QFont>
 #include <QTimer>
 
+#include <memory>
+
 class QTextEdit;
 
 namespace qirtaz {
+
+class LineWidths;
 
 class PostLayout : public QAbstractTextDocumentLayout {
     Q_OBJECT
@@ -92,6 +98,7 @@ private:
     int rowsChangedFrom_ = -1; // the first line whose row may have changed
     mutable bool widthsChanged_ = false;
     Geometry geometry_;
+    std::shared_ptr<LineWidths> widths_;        // of the shaped lines
     qsizetype extraLines_ = 0;                  // line separators inside lines, each one more row
     mutable std::vector<qsizetype> rowOfBlock_; // only while there are extra lines
 

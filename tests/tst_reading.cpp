@@ -14,6 +14,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <cmath>
+
 using namespace qirtaz;
 using namespace qirtaz::testing;
 using reading::Direction;
@@ -58,7 +60,12 @@ QString directions(QTextEdit& box) {
     return seen;
 }
 
+// How a line of the post is changed, in widestLineFollowsChanges.
+enum class Edit { Shorten, Remove, TurnEnglish, TurnArabic, Clear, ClearAndUndo, LargerFont };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Edit)
 
 class ReadingTest : public QObject {
     Q_OBJECT
@@ -72,6 +79,8 @@ private slots:
     void boxDirections();
     void everyLineStartsInView();
     void rightAlignPutsEveryLineRight();
+    void widestLineFollowsChanges_data();
+    void widestLineFollowsChanges();
     void displayOnly();
 };
 
@@ -256,6 +265,105 @@ void ReadingTest::rightAlignPutsEveryLineRight() {
         QVERIFY2(qAbs(rect.right() - right) < 1, qPrintable(what));
     }
     QVERIFY(qAbs(size.width() - margin - right) < 1);
+}
+
+void ReadingTest::widestLineFollowsChanges_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<bool>("narrower"); // the box's scroll range shrinks
+    const QString arabic = longArabic;
+    const QString halfArabic = longArabic.left(longArabic.size() / 2);
+    const QString english = QStringLiteral("a rather long line of English words ").repeated(10);
+    const QString halfEnglish = english.left(english.size() / 2);
+    const QString digits =
+        QStringLiteral("123 456 - 789 ").repeated(24); // reads as the line before
+    // clang-format off
+    QTest::newRow("widest arabic shortened")    << "قصير\n" + halfArabic + "\n" + arabic + "\nHello" << 2 << Edit::Shorten << true;
+    QTest::newRow("widest arabic removed")      << "قصير\n" + halfArabic + "\n" + arabic + "\nHello" << 2 << Edit::Remove << true;
+    QTest::newRow("only long arabic shortened") << "Hello\n" + arabic << 1 << Edit::Shorten << true;
+    QTest::newRow("widest english shortened")   << "مرحبا\n" + english + "\n" + halfEnglish << 1 << Edit::Shorten << true;
+    QTest::newRow("widest english removed")     << "مرحبا\n" + english + "\n" + halfEnglish << 1 << Edit::Remove << true;
+    QTest::newRow("one of two widest removed")  << arabic + "\n" + arabic + "\nHello" << 0 << Edit::Remove << false;
+    QTest::newRow("widest arabic turns english")<< halfArabic + "\n" + arabic + "\n" + halfEnglish << 1 << Edit::TurnEnglish << false;
+    QTest::newRow("widest english turns arabic")<< halfEnglish + "\n" + english + "\n" + halfArabic << 1 << Edit::TurnArabic << false;
+    QTest::newRow("widest neutral follows")     << "سلام\n" + digits + "\n" + halfArabic << 0 << Edit::TurnEnglish << false;
+    QTest::newRow("cleared")                    << arabic + "\n" + english << 0 << Edit::Clear << true;
+    QTest::newRow("cleared and undone")         << arabic + "\n" + english << 0 << Edit::ClearAndUndo << false;
+    QTest::newRow("larger font")                << halfArabic + "\n" + english << 0 << Edit::LargerFont << false;
+    // clang-format on
+}
+
+// However the widest line of either direction changes, the box is as wide as
+// the same text laid out afresh, and every line stands where it would there.
+void ReadingTest::widestLineFollowsChanges() {
+    QFETCH(QString, post);
+    QFETCH(int, line);
+    QFETCH(Edit, edit);
+    QFETCH(bool, narrower);
+    Program program;
+    PostBuffer buffer(program.registry);
+    auto& box = buffer.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    buffer.append(post);
+    layoutOf(box).complete();
+    QCoreApplication::processEvents();
+    const int rangeBefore = box.horizontalScrollBar()->maximum();
+    QVERIFY(rangeBefore > 0);
+
+    QTextDocument* document = box.document();
+    const QTextBlock block = document->findBlockByNumber(line);
+    QTextCursor cursor(block);
+    switch (edit) {
+    case Edit::Shorten:
+        cursor.setPosition(block.position() + 4);
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        break;
+    case Edit::Remove:
+        cursor.setPosition(block.position() + block.length(), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        break;
+    case Edit::TurnEnglish:
+        cursor.insertText(QStringLiteral("[b]Hi[/b] "));
+        break;
+    case Edit::TurnArabic:
+        cursor.insertText(QStringLiteral(":D سلام "));
+        break;
+    case Edit::Clear:
+    case Edit::ClearAndUndo:
+        buffer.clear();
+        if (edit == Edit::ClearAndUndo)
+            document->undo();
+        break;
+    case Edit::LargerFont: {
+        QFont font = document->defaultFont();
+        font.setPointSizeF(font.pointSizeF() * 1.5);
+        document->setDefaultFont(font);
+        break;
+    }
+    }
+    layoutOf(box).complete();
+    QCoreApplication::processEvents();
+
+    QTextDocument afresh;
+    afresh.setDefaultFont(document->defaultFont());
+    afresh.setDefaultTextOption(document->defaultTextOption());
+    afresh.setDocumentMargin(document->documentMargin());
+    afresh.setPageSize(document->pageSize());
+    auto* laidOut = new PostLayout(&afresh);
+    afresh.setDocumentLayout(laidOut);
+    QTextCursor(&afresh).insertText(document->toPlainText());
+    laidOut->complete();
+
+    QCOMPARE(layoutOf(box).documentSize(), laidOut->documentSize());
+    for (QTextBlock b = document->begin(), a = afresh.begin(); b.isValid();
+         b = b.next(), a = a.next())
+        QCOMPARE(layoutOf(box).blockBoundingRect(b), laidOut->blockBoundingRect(a));
+    const int width = laidOut->documentSize().toSize().width();
+    QCOMPARE(box.horizontalScrollBar()->maximum(), std::max(0, width - box.viewport()->width()));
+    if (narrower)
+        QVERIFY(box.horizontalScrollBar()->maximum() < rangeBefore);
 }
 
 void ReadingTest::displayOnly() {

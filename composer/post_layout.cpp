@@ -172,9 +172,13 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
     QTextDocument* doc = document();
     settingsChanged();
     // The document reports a new page width, a new font or new options as a
-    // change of its whole length with its text as it was.
+    // change of its whole length with its text as it was. A whole new text set
+    // with the undo history off (setPlainText) looks the same and keeps the
+    // revision, but comes after the document was emptied.
     const bool sameText = position == 0 && charsRemoved == 0 &&
-                          charsAdded == doc->characterCount() && doc->revision() == revision_;
+                          charsAdded == doc->characterCount() && doc->revision() == revision_ &&
+                          doc->characterCount() == characterCount_;
+    characterCount_ = doc->characterCount();
     if (!sameText) {
         revision_ = doc->revision();
         QTextBlock first = doc->findBlock(position);

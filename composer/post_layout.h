@@ -88,6 +88,7 @@ private:
     qreal tabStop_ = 0;
     QTextOption::Flags flags_;
     int revision_ = -1;
+    int characterCount_ = -1; // as the last change left it
     Qt::Alignment alignment_;
 
     mutable qreal lineHeight_ = 0;

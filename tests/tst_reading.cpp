@@ -161,6 +161,14 @@ void ReadingTest::boxDirections() {
     PostBuffer buffer(program.registry);
     buffer.append(post);
     QCOMPARE(::directions(buffer.box()), directions);
+    // The same text set whole, with the undo history off, and then a new font,
+    // which the box takes as a change of every line with the text as it was.
+    buffer.box().setPlainText(post);
+    QCOMPARE(::directions(buffer.box()), directions);
+    QFont larger = buffer.box().document()->defaultFont();
+    larger.setPointSizeF(larger.pointSizeF() + 2);
+    buffer.box().document()->setDefaultFont(larger);
+    QCOMPARE(::directions(buffer.box()), directions);
 
     // Typing a first strong letter into a neutral line turns it and the
     // neutral lines after it, and nothing else.

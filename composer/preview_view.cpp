@@ -55,6 +55,7 @@ public:
     int cursorPosition() const override { return 0; }
     void setCursorPosition(int) override {}
 
+    using QAccessibleWidget::text;
     QString text(int startOffset, int endOffset) const override {
         const QString all = page()->toPlainText();
         startOffset = std::clamp(startOffset, 0, int(all.size()));
@@ -79,8 +80,7 @@ public:
         const qreal next = line.cursorToX(within + 1);
         QRectF rect(std::min(x, next), line.y(), std::max(1.0, std::abs(next - x)), line.height());
         rect.translate(layout->position() - QPointF(viewOffset()));
-        return QRect(page()->viewport()->mapToGlobal(rect.topLeft().toPoint()),
-                     rect.size().toSize());
+        return {page()->viewport()->mapToGlobal(rect.topLeft().toPoint()), rect.size().toSize()};
     }
 
     int offsetAtPoint(const QPoint& point) const override {

@@ -37,6 +37,27 @@ PostPreview* waitForPreview(Registry& registry) {
     return preview;
 }
 
+// count lines made from line, each with its number for %1.
+QString numbered(int count, const QString& line) {
+    QString lines;
+    for (int i = 0; i < count; ++i)
+        lines += line.arg(i);
+    return lines;
+}
+
+// The preview opened on post with text added, once it shows the post laid
+// out to its width.
+PostPreview* previewOf(Registry& registry, PostBuffer& post, QStringView text) {
+    post.append(text);
+    registry.instance(u"Preview").show();
+    PostPreview* preview = waitForPreview(registry);
+    if (!preview || !QTest::qWaitFor([view = preview->view()] {
+            return view->document() && !view->wantsLayout();
+        }))
+        return nullptr;
+    return preview;
+}
+
 // What the preview shows once it has caught up with the post, without the
 // marks that keep a tag shown as typed in one piece inside Arabic.
 QString shown(PostPreview& preview) {
@@ -108,9 +129,8 @@ void PreviewTest::followsThePost() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    post.append(u"[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D");
-    registry.instance(u"Preview").show();
-    PostPreview* preview = waitForPreview(registry);
+    PostPreview* preview =
+        previewOf(registry, post, u"[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D");
     QVERIFY(preview);
     QString text = shown(*preview);
     QVERIFY2(text.contains(QStringLiteral("مرحبا بكم")), qPrintable(text));
@@ -147,12 +167,8 @@ void PreviewTest::keepsItsScrollPosition() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    QString lines;
-    for (int i = 0; i < 400; ++i)
-        lines += QStringLiteral("سطر %1 [b]من[/b] الموضوع\n").arg(i);
-    post.append(lines);
-    registry.instance(u"Preview").show();
-    PostPreview* preview = waitForPreview(registry);
+    PostPreview* preview =
+        previewOf(registry, post, numbered(400, QStringLiteral("سطر %1 [b]من[/b] الموضوع\n")));
     QVERIFY(preview);
     QScrollBar* bar = preview->view()->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() > 1000);
@@ -189,14 +205,12 @@ void PreviewTest::laidOutBeforeShown() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    QString lines;
-    for (int i = 0; i < 200; ++i)
-        lines += QStringLiteral(
-                     "سطر %1 من الموضوع، [b]طويل[/b] بما يكفي ليلتف مرة على الأقل في نافذة ضيقة\n")
-                     .arg(i);
-    post.append(lines);
-    registry.instance(u"Preview").show();
-    PostPreview* preview = waitForPreview(registry);
+    PostPreview* preview = previewOf(
+        registry, post,
+        numbered(
+            200,
+            QStringLiteral(
+                "سطر %1 من الموضوع، [b]طويل[/b] بما يكفي ليلتف مرة على الأقل في نافذة ضيقة\n")));
     QVERIFY(preview);
     PreviewView* view = preview->view();
 
@@ -228,13 +242,11 @@ void PreviewTest::tipsAndReader() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    post.append(u"[url=http://example.org/a]الرابط[/url] ثم [b]نص[/b] [x] "
-                u"[url=http://x/<img src=file:///etc/passwd>]هنا[/url]");
-    registry.instance(u"Preview").show();
-    PostPreview* preview = waitForPreview(registry);
+    PostPreview* preview = previewOf(registry, post,
+                                     u"[url=http://example.org/a]الرابط[/url] ثم [b]نص[/b] [x] "
+                                     u"[url=http://x/<img src=file:///etc/passwd>]هنا[/url]");
     QVERIFY(preview);
     PreviewView* view = preview->view();
-    QTRY_VERIFY(view->document() && !view->wantsLayout());
 
     // Hovering over a word shows what the board makes of it: a link its
     // address, a tag shown as typed what is wrong with it.
@@ -276,12 +288,9 @@ void PreviewTest::selectsAndCopies() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    post.append(u"[b]مرحبا[/b] بكم\nHello [i]world[/i]");
-    registry.instance(u"Preview").show();
-    PostPreview* preview = waitForPreview(registry);
+    PostPreview* preview = previewOf(registry, post, u"[b]مرحبا[/b] بكم\nHello [i]world[/i]");
     QVERIFY(preview);
     PreviewView* view = preview->view();
-    QTRY_VERIFY(view->document() && !view->wantsLayout());
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));
 

@@ -19,11 +19,6 @@
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <mutex>
-
-#include <pthread.h>
-#include <sched.h>
-
 namespace qirtaz {
 namespace {
 
@@ -33,9 +28,6 @@ constexpr char16_t MainWindow[] = u"Form1";
 // After a change, the preview waits this long for the next one, so that a
 // burst of typing is drawn once rather than once a key.
 constexpr int SoonMs = 120;
-
-// How long a rendering waits for an idle processor before it takes its turn.
-constexpr int HurryMs = 1000;
 
 // The preview stands beside the main window, on the right where the screen
 // has room, else on the left, else where the window system puts it.
@@ -55,37 +47,6 @@ void placeBeside(QWidget& window, const QWidget* mainWindow) {
 }
 
 } // namespace
-
-// Where the rendering under way runs, so that it can be moved up when it has
-// waited too long for an idle processor.
-struct PostPreview::Scheduling {
-    std::mutex mutex;
-    bool running = false;
-    pthread_t thread{};
-
-    static void set(pthread_t thread, [[maybe_unused]] bool idle) {
-#ifdef SCHED_IDLE
-        const sched_param param{};
-        pthread_setschedparam(thread, idle ? SCHED_IDLE : SCHED_OTHER, &param);
-#endif
-    }
-    void begin() {
-        const std::lock_guard lock(mutex);
-        running = true;
-        thread = pthread_self();
-        set(thread, true);
-    }
-    void end() {
-        const std::lock_guard lock(mutex);
-        running = false;
-        set(thread, false); // the pool's thread, as it was
-    }
-    void hurry() {
-        const std::lock_guard lock(mutex);
-        if (running)
-            set(thread, false);
-    }
-};
 
 struct PostPreview::Rendering {
     std::unique_ptr<QTextDocument> document;
@@ -118,10 +79,6 @@ PostPreview::PostPreview(QWidget* parent)
     soon_.setSingleShot(true);
     soon_.setInterval(SoonMs);
     connect(&soon_, &QTimer::timeout, this, &PostPreview::start);
-    scheduling_ = std::make_shared<Scheduling>();
-    hurry_.setSingleShot(true);
-    hurry_.setInterval(HurryMs);
-    connect(&hurry_, &QTimer::timeout, this, &PostPreview::hurry);
     connect(&worker_, &QFutureWatcher<std::shared_ptr<Rendering>>::finished, this,
             &PostPreview::finished);
     // A new width wants the post laid out anew, once the resizing pauses.
@@ -130,12 +87,7 @@ PostPreview::PostPreview(QWidget* parent)
 
 PostPreview::~PostPreview() {
     // The worker's document must not outlive the window in another thread.
-    hurry();
     worker_.waitForFinished();
-}
-
-void PostPreview::hurry() {
-    scheduling_->hurry();
 }
 
 void PostPreview::follow(QTextDocument* document) {
@@ -178,12 +130,7 @@ void PostPreview::start() {
     const QFont font = view_->font();
     const int width = view_->wantedWidth();
     QThread* home = thread();
-    const std::shared_ptr<Scheduling> scheduling = scheduling_;
-    hurry_.start();
-    worker_.setFuture(QtConcurrent::run([text, font, width, home, scheduling] {
-        scheduling->begin();
-        const std::unique_ptr<Scheduling, void (*)(Scheduling*)> ends(
-            scheduling.get(), [](Scheduling* s) { s->end(); });
+    worker_.setFuture(QtConcurrent::run([text, font, width, home] {
         auto rendering = std::make_shared<Rendering>();
         const board::Parsed parsed = board::parse(text);
         rendering->document = std::make_unique<QTextDocument>();
@@ -200,7 +147,6 @@ void PostPreview::start() {
 
 void PostPreview::finished() {
     rendering_ = false;
-    hurry_.stop();
     const std::shared_ptr<Rendering> rendering = worker_.result();
     QElapsedTimer swap;
     swap.start();

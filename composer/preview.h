@@ -54,18 +54,11 @@ private:
     void changed();
     void start();
     void finished();
-    void hurry();
 
     PreviewView* view_;
     QLabel* foot_;
     QPointer<QTextDocument> post_;
     QTimer soon_;
-    // The board's reading and the layout run in the machine's idle time, so
-    // that they never hold up the typing; a rendering that has waited a second
-    // for it takes its turn with everything else.
-    struct Scheduling;
-    std::shared_ptr<Scheduling> scheduling_;
-    QTimer hurry_;
     QFutureWatcher<std::shared_ptr<Rendering>> worker_;
     bool dirty_ = false;     // the post changed since the rendering last begun
     bool rendering_ = false; // until its result is taken in, not just made

@@ -1,6 +1,7 @@
 #include "composer/board.h"
 
 #include "composer/markup.h"
+#include "screens/pictures.h"
 
 #include <QColor>
 #include <QImage>
@@ -10,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <mutex>
 
 namespace qirtaz::board {
 namespace {
@@ -632,8 +635,10 @@ int pictureOf(Media media) {
 }
 
 // Decoded once for every document: QImage, unlike QPixmap, may be made and
-// shared by any thread, and these are only ever read.
-const QImage& pictureImage(int picture) {
+// shared by any thread, and these are only ever read. On a display of more
+// pixels per point, the picture's drawing at the display's own pixel size,
+// made once for each ratio.
+QImage pictureImage(int picture, qreal pixelRatio) {
     static const std::array<QImage, PictureCount> images = [] {
         std::array<QImage, PictureCount> decoded;
         for (int i = 0; i < PictureCount; ++i)
@@ -641,7 +646,22 @@ const QImage& pictureImage(int picture) {
                                 QStringLiteral(".gif"));
         return decoded;
     }();
-    return images[picture];
+    if (pixelRatio <= 1)
+        return images[picture];
+    static std::mutex drawnMutex;
+    static std::map<std::pair<int, qreal>, QImage> drawn;
+    const std::lock_guard lock(drawnMutex);
+    QImage& image = drawn[{picture, pixelRatio}];
+    if (image.isNull()) {
+        const screens::Picture* entry =
+            screens::findPicture(QString::fromLatin1(pictureNames[picture]));
+        image = entry ? screens::renderDrawing(screens::drawingPath(*entry), pixelRatio) : QImage();
+        if (image.isNull())
+            image = images[picture];
+        else
+            image.setDevicePixelRatio(pixelRatio);
+    }
+    return image;
 }
 
 QUrl pictureUrl(int picture) {
@@ -697,10 +717,11 @@ constexpr int DeepestQuoteShown = 8;
 
 class Renderer {
 public:
-    Renderer(const Parsed& parsed, QTextDocument& document)
+    Renderer(const Parsed& parsed, QTextDocument& document, qreal pixelRatio)
         : parsed_(parsed)
         , document_(document)
-        , cursor_(&document) {
+        , cursor_(&document)
+        , pixelRatio_(pixelRatio) {
         const QFont font = document.defaultFont();
         basePoints_ = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
     }
@@ -782,13 +803,17 @@ private:
     void picture(int picture, const QTextCharFormat& around) {
         if (!resourceAdded_[picture]) {
             document_.addResource(QTextDocument::ImageResource, pictureUrl(picture),
-                                  pictureImage(picture));
+                                  pictureImage(picture, pixelRatio_));
             resourceAdded_[picture] = true;
         }
         QTextImageFormat image;
         image.merge(around);
         image.setObjectType(QTextFormat::ImageObject);
         image.setName(pictureUrl(picture).toString());
+        // Its size in points, whatever the pixels it is drawn from.
+        const QSize size = pictureImage(picture, 1).size();
+        image.setWidth(size.width());
+        image.setHeight(size.height());
         image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         image.setProperty(AddedTextProperty, true);
         cursor_.insertImage(image);
@@ -909,16 +934,17 @@ private:
     int blockDepth_ = 0;
     bool depthChanged_ = false;
     std::array<bool, PictureCount> resourceAdded_{};
+    qreal pixelRatio_ = 1;
 };
 
 } // namespace
 
-void render(const Parsed& parsed, QTextDocument& into) {
+void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio) {
     if (!into.isEmpty())
         into.clear();
     // A preview is never edited: recording each insertion for undo only costs.
     into.setUndoRedoEnabled(false);
-    Renderer(parsed, into).run();
+    Renderer(parsed, into, pixelRatio).run();
 }
 
 // ------------------------------------------------------------- the foot line

@@ -101,8 +101,10 @@ Parsed parse(QStringView post);
 // go in as the document's own image resources, and nothing is laid out, so the
 // layout is made by the thread that first asks for it (move the document to the
 // window's thread before showing it). Links are shown, with their address as
-// tooltip, but carry no anchor: nothing in the preview can be opened.
-void render(const Parsed& parsed, QTextDocument& into);
+// tooltip, but carry no anchor: nothing in the preview can be opened. On a
+// display of pixelRatio device pixels to a point above 1, the pictures are
+// drawn from their drawings at the display's own pixel size.
+void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio = 1);
 
 // Characters render() adds that are not the post's own (labels of placeholders,
 // isolation marks) carry this property set to true.

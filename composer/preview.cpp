@@ -129,13 +129,14 @@ void PostPreview::start() {
     const QString text = post_ ? post::text(*post_) : QString();
     const QFont font = view_->font();
     const int width = view_->wantedWidth();
+    const qreal pixelRatio = view_->devicePixelRatioF();
     QThread* home = thread();
-    worker_.setFuture(QtConcurrent::run([text, font, width, home] {
+    worker_.setFuture(QtConcurrent::run([text, font, width, pixelRatio, home] {
         auto rendering = std::make_shared<Rendering>();
         const board::Parsed parsed = board::parse(text);
         rendering->document = std::make_unique<QTextDocument>();
         rendering->document->setDefaultFont(font);
-        board::render(parsed, *rendering->document);
+        board::render(parsed, *rendering->document, pixelRatio);
         rendering->foot = board::problemsLine(parsed);
         // Laid out here, whole, so that the window only paints it.
         rendering->document->setTextWidth(width);

@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -148,6 +149,8 @@ private slots:
     void footLine();
     void rendersFormats();
     void rendersInAWorkerThread();
+    void picturesAtThePixelRatio_data();
+    void picturesAtThePixelRatio();
     void deepNesting_data();
     void deepNesting();
     void linearTime();
@@ -372,25 +375,68 @@ void BoardTest::rendersFormats() {
 // The preview builds its document away from the window; Qt warns when a
 // pixmap or a widget is touched outside the GUI thread.
 void BoardTest::rendersInAWorkerThread() {
+    // As the preview does: read, built and laid out in a worker thread, then
+    // handed to the window's thread, which only paints it.
     QTest::failOnWarning(QRegularExpression(".*"));
     const QString post = mixedPost(qsizetype(16) * 1024);
     auto document = std::make_unique<QTextDocument>();
     document->moveToThread(nullptr);
-    bool laidOutInWorker = true;
+    QSizeF laidOut;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         document->moveToThread(QThread::currentThread());
         board::render(board::parse(post), *document);
-        // No layout made here: its timers would belong to this thread.
-        laidOutInWorker = !document->findChildren<QAbstractTextDocumentLayout*>().isEmpty();
+        document->setTextWidth(400);
+        laidOut = document->documentLayout()->documentSize();
         document->moveToThread(QCoreApplication::instance()->thread());
     }));
     worker->start();
     QVERIFY(worker->wait(60000));
     QCOMPARE(document->thread(), QThread::currentThread());
-    QVERIFY(!laidOutInWorker);
-    QVERIFY(document->documentLayout()->documentSize().height() > 0);
+    QVERIFY(laidOut.height() > 0);
     QVERIFY(document->blockCount() > 100);
+    // The layout's timers came along: they run here, and find nothing to redo.
+    QTest::qWait(50);
+    QCOMPARE(document->documentLayout()->documentSize(), laidOut);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        QVERIFY(block.layout()->lineCount() > 0);
     QVERIFY(document->toPlainText().contains(QStringLiteral("موقعنا")));
+}
+
+void BoardTest::picturesAtThePixelRatio_data() {
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("1") << 1.0;
+    QTest::newRow("1.5") << 1.5;
+    QTest::newRow("2") << 2.0;
+}
+
+void BoardTest::picturesAtThePixelRatio() {
+    // A finer display gets each picture drawn at its own pixel size, in the
+    // same room: the file's pixels on an ordinary one.
+    QFETCH(qreal, ratio);
+    QTextDocument document;
+    board::render(board::parse(QStringLiteral(":( :D") + mk::imageTag(u"http://x/a.png")), document,
+                  ratio);
+    int pictures = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextCharFormat format = fragment.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QTextImageFormat picture = format.toImageFormat();
+            const auto image = document.resource(QTextDocument::ImageResource, QUrl(picture.name()))
+                                   .value<QImage>();
+            QCOMPARE(image.devicePixelRatio(), ratio);
+            const QSizeF points(picture.width(), picture.height());
+            QCOMPARE(image.size(), QSize(int(std::ceil(points.width() * ratio)),
+                                         int(std::ceil(points.height() * ratio))));
+            if (picture.name().endsWith("sad")) {
+                QCOMPARE(QSizeF(picture.width(), picture.height()), QSizeF(15, 15));
+                const QImage file(QStringLiteral(":/pictures/sad.gif"));
+                QCOMPARE(image == file.convertToFormat(image.format()), ratio == 1);
+            }
+            ++pictures;
+        }
+    QCOMPARE(pictures, 3);
 }
 
 void BoardTest::deepNesting_data() {

@@ -350,6 +350,13 @@ class Qirtaz:
         self.d.in_front(wid, caption)
         return wid
 
+    def confirm(self, wid, caption, ok, what):
+        """Clicks a dialog's OK and waits for the dialog to go and the main
+        window to come back in front on its own."""
+        self.d.click(wid, caption, ok, what)
+        self.d.gone(wid, caption)
+        self.d.in_front(self.main, MAIN)
+
     def post(self):
         """The whole post, as the copy button puts it on the clipboard."""
         self.copies += 1
@@ -529,9 +536,7 @@ def scenario(d):
     web = app.open("Image2", WEB)
     d.type("zzz")
     d.bring_forward(image, IMAGE)
-    d.click(image, IMAGE, (3240, 600, 600, 300), "image dialog OK")
-    d.gone(image, IMAGE)
-    d.in_front(app.main, MAIN)
+    app.confirm(image, IMAGE, (3240, 600, 600, 300), "image dialog OK")
     expected += "[img]http://[/img]"
     check("image dialog untouched; the main window is back in front")
 
@@ -563,9 +568,7 @@ def scenario(d):
 
     link = app.open("Image3", LINK)
     d.type("abc")
-    d.click(link, LINK, (3120, 1200, 600, 300), "link dialog OK")
-    d.gone(link, LINK)
-    d.in_front(app.main, MAIN)
+    app.confirm(link, LINK, (3120, 1200, 600, 300), "link dialog OK")
     before_link = expected
     expected += "[url=http://]abc[url/]"
     check("link with a typed phrase")
@@ -630,9 +633,7 @@ def scenario(d):
     red = d.window(COLOUR)
     d.in_front(red, COLOUR)
     d.type(" x [y] ")
-    d.click(red, COLOUR, (3000, 720, 600, 300), "red dialog OK")
-    d.gone(red, COLOUR)
-    d.in_front(app.main, MAIN)
+    app.confirm(red, COLOUR, (3000, 720, 600, 300), "red dialog OK")
     expected += "[color=red] x [y] [/color]"
     check("a word in red, then the main window in front")
 

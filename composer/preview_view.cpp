@@ -145,13 +145,12 @@ bool PreviewView::wantsLayout() const {
 }
 
 void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
-    // A selection of everything stays everything; any other keeps its place,
-    // as far as the new rendering reaches.
-    const bool everything = document_ && selectionStart() == 0 &&
-                            selectionEnd() == lastPosition() && anchor_ != position_;
+    // Everything selected stays everything, even chosen before the first
+    // rendering came; any other selection keeps its place, as far as the new
+    // rendering reaches.
     document_ = std::move(document);
     plain_.reset();
-    if (everything) {
+    if (everything_) {
         selectAll();
     } else {
         anchor_ = std::min(anchor_, lastPosition());
@@ -196,6 +195,7 @@ QString PreviewView::selectedText() const {
 }
 
 void PreviewView::selectAll() {
+    everything_ = true;
     anchor_ = 0;
     position_ = lastPosition();
     viewport()->update();
@@ -293,6 +293,7 @@ void PreviewView::mousePressEvent(QMouseEvent* event) {
     position_ = positionAt(event->position().toPoint());
     if (!(event->modifiers() & Qt::ShiftModifier))
         anchor_ = position_;
+    everything_ = false;
     selecting_ = true;
     viewport()->update();
 }
@@ -320,6 +321,7 @@ void PreviewView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTextCursor word(document_.get());
     word.setPosition(positionAt(event->position().toPoint()));
     word.select(QTextCursor::WordUnderCursor);
+    everything_ = false;
     anchor_ = word.anchor();
     position_ = word.position();
     viewport()->update();

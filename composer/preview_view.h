@@ -66,6 +66,7 @@ private:
     // The selection, as positions in the document: anchor where it began.
     int anchor_ = 0;
     int position_ = 0;
+    bool everything_ = false; // Ctrl+A: whatever the post becomes
     bool selecting_ = false;
 
     std::unique_ptr<QTextDocument> document_;

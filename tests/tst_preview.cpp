@@ -327,6 +327,16 @@ void PreviewTest::selectsAndCopies() {
     QCOMPARE(view->selectedText(), QStringLiteral("Hello wo"));
     view->copy();
     QCOMPARE(clipboard->text(), QStringLiteral("Hello wo"));
+
+    // Ctrl+A chosen while the preview still reads the post takes all it shows.
+    registry.instance(u"Preview").unload();
+    registry.instance(u"Preview").show();
+    PostPreview* again = openPreview(registry);
+    QVERIFY(again && !again->view()->document());
+    QTest::keyClick(again->view(), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(shown(*again).contains(QStringLiteral("Hello world")));
+    QCOMPARE(again->view()->selectionStart(), 0);
+    QCOMPARE(again->view()->selectionEnd(), again->view()->document()->characterCount() - 1);
 }
 
 QTEST_MAIN(PreviewTest)

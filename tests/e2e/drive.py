@@ -471,11 +471,21 @@ def reading(d, app):
         raise Failure(f"the preview at x={preview_left} is not beside the main window at x={main_left}")
 
     def previewed():
-        d.bring_forward(preview, PREVIEW)
         marker = "qirtaz e2e preview marker"
-        owner = d.own_clipboard(marker)
-        d.keys("ctrl+a", "ctrl+c")
-        wait(lambda: owner.poll() is not None, "the preview to take the clipboard")
+        # The preview may still be reading the post (slowly, under the
+        # sanitizers and a tracer): Ctrl+C copies once it shows it.
+        for attempt in range(6):
+            d.bring_forward(preview, PREVIEW)
+            owner = d.own_clipboard(marker)
+            d.keys("ctrl+a", "ctrl+c")
+            try:
+                wait(lambda: owner.poll() is not None, "the preview to take the clipboard", timeout=5)
+                break
+            except Failure:
+                owner.kill()
+                owner.wait()
+                if attempt == 5:
+                    raise
         text = wait(lambda: d.clipboard(), "the previewed text")
         return text.replace("\u2066", "").replace("\u2069", "")
 

@@ -112,4 +112,27 @@ MessageBoxes::~MessageBoxes() {
     delete watcher_;
 }
 
+void addPictureControlRows() {
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("control");
+    for (const screens::Screen& screen : screens::allScreens())
+        for (const screens::Control& row : screen.controls)
+            if (*row.picture)
+                QTest::addRow("%s.%s", screen.name, row.name)
+                    << QString::fromLatin1(screen.name) << QString::fromLatin1(row.name);
+}
+
+QRegion inFrontOf(const screens::Screen& screen, const screens::Control& picture) {
+    QRegion hidden;
+    for (const screens::Control& other : screen.controls)
+        if (&other != &picture && (screens::takesFocus(other.kind) || &other < &picture))
+            hidden += other.rect.toPixels();
+    return hidden;
+}
+
+QPoint pictureOrigin(const screens::Control& picture) {
+    const int border = (picture.look & screens::Sunken) ? 2 : 0;
+    return picture.rect.toPixels().topLeft() + QPoint(border, border);
+}
+
 } // namespace qirtaz::testing

@@ -2,9 +2,11 @@
 // What the suites share: a program with every command bound, clicks that go
 // through the window's own hit testing, and a hand that dismisses message boxes.
 
+#include "screens/catalogue.h"
 #include "shell/registry.h"
 
 #include <QPoint>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 
@@ -54,5 +56,13 @@ private:
 
 // Waits until the screen's window is exposed, so that clicks on it arrive.
 bool exposed(Registry& registry, QStringView screen);
+
+// Data rows of columns "screen" and "control": every picture control of every screen.
+void addPictureControlRows();
+// What lies in front of a picture control, in the client's pixels: boxes and
+// buttons always, and the rows the screen lists before it.
+QRegion inFrontOf(const screens::Screen& screen, const screens::Control& picture);
+// Where the picture's own pixels start: inside the control's sunken border.
+QPoint pictureOrigin(const screens::Control& picture);
 
 } // namespace qirtaz::testing

@@ -4,6 +4,7 @@
 #include "screens/builder.h"
 #include "screens/catalogue.h"
 #include "screens/pictures.h"
+#include "support.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <optional>
 
 using namespace qirtaz::screens;
+using namespace qirtaz::testing;
 
 namespace {
 
@@ -259,13 +261,7 @@ void PicturesTest::everyPictureTheScreensNameExistsAtItsSize() {
 }
 
 void PicturesTest::picturesShowTheBackgroundThroughTheirClearPixels_data() {
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QString>("control");
-    for (const Screen& screen : allScreens())
-        for (const Control& row : screen.controls)
-            if (*row.picture)
-                QTest::addRow("%s.%s", screen.name, row.name)
-                    << QString::fromLatin1(screen.name) << QString::fromLatin1(row.name);
+    addPictureControlRows();
 }
 
 // What the window shows over each picture control: the picture's own pixels where
@@ -282,18 +278,10 @@ void PicturesTest::picturesShowTheBackgroundThroughTheirClearPixels() {
     const QImage shown = window->client()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QImage art = decoded(QString::fromLatin1(row.picture));
     const QImage background = decoded(QString::fromLatin1(entry.background));
-    const int border = (row.look & Sunken) ? 2 : 0;
-    const QPoint origin = row.rect.toPixels().topLeft() + QPoint(border, border);
+    const QPoint origin = pictureOrigin(row);
     const QRect client(QPoint(), entry.client.toPixels().size());
-    // Boxes and buttons always lie in front of pictures, and rows listed before
-    // this one lie in front of it: what they hide is theirs.
-    QRegion hidden;
-    for (const Control& other : entry.controls) {
-        if (&other == &row)
-            continue;
-        if (takesFocus(other.kind) || &other < &row)
-            hidden += other.rect.toPixels();
-    }
+    // What lies in front of the picture hides it: what it hides is its own.
+    const QRegion hidden = inFrontOf(entry, row);
 
     int clear = 0;
     for (int y = 0; y < art.height(); ++y) {

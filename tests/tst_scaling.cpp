@@ -6,6 +6,7 @@
 #include "screens/builder.h"
 #include "screens/catalogue.h"
 #include "screens/pictures.h"
+#include "support.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include <cmath>
 
 using namespace qirtaz::screens;
+using namespace qirtaz::testing;
 
 namespace {
 
@@ -187,13 +189,7 @@ void ScalingTest::everyPictureIsDrawnForTheDisplay() {
 }
 
 void ScalingTest::pictureControlsShowTheirDrawing_data() {
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QString>("control");
-    for (const Screen& screen : allScreens())
-        for (const Control& row : screen.controls)
-            if (*row.picture)
-                QTest::addRow("%s.%s", screen.name, row.name)
-                    << QString::fromLatin1(screen.name) << QString::fromLatin1(row.name);
+    addPictureControlRows();
 }
 
 // Over each picture control the window shows the picture for its ratio, at the
@@ -206,16 +202,11 @@ void ScalingTest::pictureControlsShowTheirDrawing() {
     const QImage shown = shownClient(entry);
     QCOMPARE(shown.size(), (QSizeF(entry.client.toPixels().size()) * ratio()).toSize());
 
-    QRegion hidden;
-    for (const Control& other : entry.controls)
-        if (&other != &row && (takesFocus(other.kind) || &other < &row))
-            hidden += other.rect.toPixels();
-    const int border = (row.look & Sunken) ? 2 : 0;
     const Picture& picture = *findPicture(QString::fromLatin1(row.picture));
     QString mismatch;
-    const int compared = compareAt(
-        shown, argb(qirtaz::screens::picture(QString::fromLatin1(row.picture), ratio())),
-        row.rect.toPixels().topLeft() + QPoint(border, border), picture.size, hidden, mismatch);
+    const int compared =
+        compareAt(shown, argb(qirtaz::screens::picture(QString::fromLatin1(row.picture), ratio())),
+                  pictureOrigin(row), picture.size, inFrontOf(entry, row), mismatch);
     QVERIFY2(compared >= 0, qPrintable(mismatch));
     QVERIFY(compared > 0);
 }

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
+#include <limits>
 #include <map>
 #include <mutex>
 
@@ -715,6 +717,21 @@ constexpr int QuoteGap = 4;
 // keeps its width.
 constexpr int DeepestQuoteShown = 8;
 
+// A paragraph is laid out whole, and Qt lays out a line without a break
+// opportunity in time that grows with the square of its length (a megabyte of
+// "[" took minutes). So a paragraph longer than LongestBlock, or a run longer
+// than LongestRun without a blank, goes on in a block of its own with the same
+// look: the line ends there as a wrapped line would, and every character stays.
+constexpr qsizetype LongestBlock = 16 * 1024;
+constexpr qsizetype LongestRun = 2048;
+// Where a long paragraph is cut, a blank this close before the cut is taken
+// instead, so the cut falls where a line would wrap anyway.
+constexpr qsizetype CutReach = 256;
+// An address shown in a tooltip: more than this is cut off, and says so.
+constexpr qsizetype LongestTip = 2000;
+
+} // namespace
+
 class Renderer {
 public:
     Renderer(const Parsed& parsed, QTextDocument& document, qreal pixelRatio)
@@ -726,38 +743,85 @@ public:
         basePoints_ = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
     }
 
-    void run() {
+    bool finished() const { return next_ == parsed_.items.size() && pieces_.empty(); }
+
+    // Adds what follows, about units code units of the post, as one edit of
+    // the document; true once the whole post is in.
+    bool step(qsizetype units) {
         cursor_.beginEditBlock();
-        for (const Item& item : parsed_.items) {
-            switch (item.kind) {
-            case Item::Kind::Paragraph:
-                paragraph(item);
-                break;
-            case Item::Kind::QuoteStart:
-                quoteStart(item);
-                break;
-            case Item::Kind::QuoteEnd:
-                quoteEnd();
-                break;
-            case Item::Kind::Text:
-                postText(item.text, format(item.style));
-                break;
-            case Item::Kind::Marked:
-                marked(item);
-                break;
-            case Item::Kind::Smiley:
-                picture(pictureOf(item.smiley), format(item.style));
-                break;
-            case Item::Kind::Placeholder:
-                placeholder(item);
-                break;
+        while (units > 0 && !finished()) {
+            if (pieces_.empty()) {
+                expand(parsed_.items[next_++]);
+                --units;
+                continue;
             }
+            Piece& piece = pieces_.front();
+            if (piece.picture >= 0) {
+                picture(piece.picture, piece.format);
+                --units;
+            } else if (piece.post.none()) {
+                added(piece.added, piece.format);
+                units -= piece.added.size();
+            } else {
+                units -= postText(piece.post, piece.format, piece.reopen, units);
+                if (piece.post.length > 0)
+                    break; // the rest in the next step
+            }
+            pieces_.pop_front();
         }
         cursor_.endEditBlock();
+        return finished();
     }
 
 private:
-    QTextCharFormat format(const Style& style) const {
+    // What an item puts in the document, in order: a picture, words the
+    // preview adds, or a stretch of the post.
+    struct Piece {
+        QTextCharFormat format;
+        int picture = -1;
+        QString added;
+        Span post;
+        QChar reopen; // the isolate the stretch stands in, opened again in a new block
+    };
+
+    void expand(const Item& item) {
+        switch (item.kind) {
+        case Item::Kind::Paragraph:
+            paragraph(item);
+            break;
+        case Item::Kind::QuoteStart:
+            quoteStart(item);
+            break;
+        case Item::Kind::QuoteEnd:
+            quoteEnd();
+            break;
+        case Item::Kind::Text:
+            pieces_.push_back({format(item.style), -1, {}, item.text, {}});
+            break;
+        case Item::Kind::Marked:
+            marked(item);
+            break;
+        case Item::Kind::Smiley:
+            pieces_.push_back({format(item.style), pictureOf(item.smiley), {}, {}, {}});
+            break;
+        case Item::Kind::Placeholder:
+            placeholder(item);
+            break;
+        }
+    }
+
+    void add(const QString& text, QTextCharFormat format) {
+        format.setProperty(AddedTextProperty, true);
+        pieces_.push_back({std::move(format), -1, text, {}, {}});
+    }
+    void addPicture(int picture, const QTextCharFormat& format) {
+        pieces_.push_back({format, picture, {}, {}, {}});
+    }
+    void addPost(Span span, const QTextCharFormat& format, QChar reopen) {
+        pieces_.push_back({format, -1, {}, span, reopen});
+    }
+
+    QTextCharFormat format(const Style& style) {
         QTextCharFormat format;
         if (style.bold)
             format.setFontWeight(QFont::Bold);
@@ -771,9 +835,8 @@ private:
             // Only shown: the preview opens nothing, so there is no anchor to follow.
             format.setForeground(linkColour);
             format.setFontUnderline(true);
-            const QStringView address = parsed_.text(style.link);
-            if (!address.isEmpty())
-                format.setToolTip(Qt::convertFromPlainText(address.toString()));
+            if (style.link.length > 0)
+                format.setToolTip(tip(style.link));
         }
         if (style.coloured)
             format.setForeground(QColor(style.colour));
@@ -782,22 +845,82 @@ private:
         return format;
     }
 
-    // The post's own characters, every one of them. The two a text document
+    // Every item inside a link carries the link's address as its tooltip:
+    // made once a link, not once an item, or a long link costs the square of
+    // its length.
+    const QString& tip(Span link) {
+        if (!(link == tipLink_)) {
+            tipLink_ = link;
+            QStringView address = parsed_.text(link);
+            QString shown;
+            if (address.size() > LongestTip)
+                shown = address
+                            .first(address[LongestTip - 1].isHighSurrogate() ? LongestTip - 1
+                                                                             : LongestTip)
+                            .toString() +
+                        QStringLiteral("…");
+            else
+                shown = address.toString();
+            tip_ = Qt::convertFromPlainText(shown);
+        }
+        return tip_;
+    }
+
+    // How much of text fits in the paragraph's block before a cut.
+    qsizetype fitting(QStringView text) {
+        const qsizetype room = LongestBlock - blockUnits_;
+        qsizetype i = 0;
+        qsizetype blank = -1;
+        for (; i < text.size() && i < room; ++i) {
+            if (text[i].isSpace()) {
+                run_ = 0;
+                blank = i;
+            } else if (++run_ > LongestRun) {
+                break;
+            }
+        }
+        if (i == text.size())
+            return i;
+        if (i == room && blank >= 0 && i - blank <= CutReach)
+            return blank + 1;
+        if (i > 0 && text[i - 1].isHighSurrogate() && text[i].isLowSurrogate())
+            --i;
+        return i;
+    }
+
+    // Shows the post's own characters, every one of them, at most budget of
+    // them now; span keeps what is left. The two characters a text document
     // keeps for its frames would split the paragraph, so they are shown as the
     // replacement character; a post box never holds them.
-    void postText(Span span, const QTextCharFormat& format) {
-        if (span.length <= 0)
-            return;
-        QString text = parsed_.post.sliced(span.start, span.length);
-        for (QChar& c : text)
-            if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
-                c = QChar::ReplacementCharacter;
-        cursor_.insertText(text, format);
+    qsizetype postText(Span& span, const QTextCharFormat& format, QChar reopen, qsizetype budget) {
+        qsizetype done = 0;
+        while (span.length > 0 && done < budget) {
+            QStringView rest = QStringView(parsed_.post).sliced(span.start, span.length);
+            rest = rest.first(std::min(rest.size(), budget - done));
+            const qsizetype take = fitting(rest);
+            if (take == 0) {
+                continueBlock();
+                if (!reopen.isNull())
+                    added(QString(reopen), format);
+                continue;
+            }
+            QString text = rest.first(take).toString();
+            for (QChar& c : text)
+                if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
+                    c = QChar::ReplacementCharacter;
+            cursor_.insertText(text, format);
+            blockUnits_ += take;
+            span.start += take;
+            span.length -= take;
+            done += take;
+        }
+        return std::max<qsizetype>(done, 1);
     }
 
     void added(const QString& text, QTextCharFormat format) {
         format.setProperty(AddedTextProperty, true);
         cursor_.insertText(text, format);
+        blockUnits_ += text.size();
     }
 
     void picture(int picture, const QTextCharFormat& around) {
@@ -817,6 +940,7 @@ private:
         image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
         image.setProperty(AddedTextProperty, true);
         cursor_.insertImage(image);
+        ++blockUnits_;
     }
 
     void marked(const Item& item) {
@@ -826,9 +950,9 @@ private:
         format.setBackground(markBackground);
         format.setToolTip(problemName(item.problem));
         // Read left to right, as typed, even in an Arabic paragraph.
-        added(QString(LeftToRightIsolate), format);
-        postText(item.text, format);
-        added(QString(PopIsolate), format);
+        add(QString(LeftToRightIsolate), format);
+        addPost(item.text, format, LeftToRightIsolate);
+        add(QString(PopIsolate), format);
     }
 
     static QString spaced(QStringView word) {
@@ -847,17 +971,17 @@ private:
         label.setFontWeight(QFont::Bold);
         // One unit with an Arabic label, which the text around it cannot pull
         // apart: an Arabic word beside it would otherwise join the label.
-        added(QString(RightToLeftIsolate), box);
-        picture(pictureOf(item.media), box);
-        added(spaced(mediaLabel(item.media)), label);
-        added(QString(LeftToRightIsolate), box);
-        postText(item.text, box);
-        added(QString(PopIsolate), box);
+        add(QString(RightToLeftIsolate), box);
+        addPicture(pictureOf(item.media), box);
+        add(spaced(mediaLabel(item.media)), label);
+        add(QString(LeftToRightIsolate), box);
+        addPost(item.text, box, LeftToRightIsolate);
+        add(QString(PopIsolate), box);
         const auto value = [&](QStringView name, Span span) {
-            added(spaced(name), label);
-            added(QString(FirstStrongIsolate), box);
-            postText(span, box);
-            added(QString(PopIsolate), box);
+            add(spaced(name), label);
+            add(QString(FirstStrongIsolate), box);
+            addPost(span, box, FirstStrongIsolate);
+            add(QString(PopIsolate), box);
         };
         if (!item.width.none()) {
             value(u"العرض", item.width);
@@ -865,7 +989,7 @@ private:
         } else if (!item.extra.none()) {
             value(u"", item.extra);
         }
-        added(QStringLiteral(" ") + PopIsolate, box);
+        add(QStringLiteral(" ") + PopIsolate, box);
     }
 
     void paragraph(const Item& item) {
@@ -893,6 +1017,21 @@ private:
         } else {
             cursor_.insertBlock(block, QTextCharFormat());
         }
+        blockUnits_ = 0;
+        run_ = 0;
+    }
+
+    // The paragraph goes on in a new block of the same look.
+    void continueBlock() {
+        QTextBlockFormat block = cursor_.blockFormat();
+        block.setTopMargin(0);
+        if (first_) {
+            first_ = false;
+            blockDepth_ = 0;
+        }
+        cursor_.insertBlock(block, QTextCharFormat());
+        blockUnits_ = 0;
+        run_ = 0;
     }
 
     // A quotation is its paragraphs indented from both sides on a tinted
@@ -910,9 +1049,9 @@ private:
         QTextCharFormat header;
         header.setFontWeight(QFont::Bold);
         header.setForeground(placeholderLabel);
-        added(QStringLiteral("اقتباس من ") + FirstStrongIsolate, header);
-        postText(item.text, header);
-        added(PopIsolate + QStringLiteral(":"), header);
+        add(QStringLiteral("اقتباس من ") + FirstStrongIsolate, header);
+        addPost(item.text, header, FirstStrongIsolate);
+        add(PopIsolate + QStringLiteral(":"), header);
     }
 
     void quoteEnd() {
@@ -929,22 +1068,50 @@ private:
     QTextDocument& document_;
     QTextCursor cursor_;
     double basePoints_ = 9.0;
-    bool first_ = true; // the document's first block is still to be used
+    std::size_t next_ = 0;     // the first item not yet taken
+    std::deque<Piece> pieces_; // what the last item taken still has to show
+    bool first_ = true;        // the document's first block is still to be used
     int quoteDepth_ = 0;
     int blockDepth_ = 0;
     bool depthChanged_ = false;
+    qsizetype blockUnits_ = 0; // in the block being filled
+    qsizetype run_ = 0;        // since its last blank
+    Span tipLink_;
+    QString tip_;
     std::array<bool, PictureCount> resourceAdded_{};
     qreal pixelRatio_ = 1;
 };
 
-} // namespace
+namespace {
 
-void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio) {
+void prepare(QTextDocument& into) {
     if (!into.isEmpty())
         into.clear();
     // A preview is never edited: recording each insertion for undo only costs.
     into.setUndoRedoEnabled(false);
-    Renderer(parsed, into, pixelRatio).run();
+}
+
+} // namespace
+
+void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio) {
+    prepare(into);
+    Renderer(parsed, into, pixelRatio).step(std::numeric_limits<qsizetype>::max());
+}
+
+Rendering::Rendering(std::shared_ptr<const Parsed> parsed, QTextDocument& into, qreal pixelRatio)
+    : parsed_(std::move(parsed)) {
+    prepare(into);
+    renderer_ = std::make_unique<Renderer>(*parsed_, into, pixelRatio);
+}
+
+Rendering::~Rendering() = default;
+
+bool Rendering::step(qsizetype units) {
+    return renderer_->step(std::max<qsizetype>(units, 1));
+}
+
+bool Rendering::finished() const {
+    return renderer_->finished();
 }
 
 // ------------------------------------------------------------- the foot line

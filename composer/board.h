@@ -5,11 +5,12 @@
 // because the board would not take them), render() builds a QTextDocument from
 // it, and problemsLine() says in one line what the board will not take.
 //
-// parse() is a pure function of the text and render() touches no widget or
-// pixmap, so both may run in a worker thread on a copy of the post. Both run in
-// time linear in the post's length, without recursion, and drop no character:
-// every code unit of the post is either shown as text or part of a tag or smiley
-// code that the board takes.
+// parse() is a pure function of the text, so it may run in a worker thread on
+// a copy of the post; render() builds what the window shapes and paints, and
+// belongs to the window's thread. Both run in time linear in the post's
+// length, without recursion, and drop no character: every code unit of the
+// post is either shown as text or part of a tag or smiley code that the board
+// takes.
 
 #include "composer/reading.h"
 
@@ -18,6 +19,7 @@
 #include <QStringView>
 #include <QTextFormat>
 
+#include <memory>
 #include <vector>
 
 class QTextDocument;
@@ -97,14 +99,38 @@ Parsed parse(QStringView post);
 
 // Fills the document with the parsed post, clearing it first if need be and
 // turning its undo history off (a preview is not edited). Sizes follow the
-// document's default font, so set that first. Safe in a worker thread: pictures
-// go in as the document's own image resources, and nothing is laid out, so the
-// layout is made by the thread that first asks for it (move the document to the
-// window's thread before showing it). Links are shown, with their address as
-// tooltip, but carry no anchor: nothing in the preview can be opened. On a
-// display of pixelRatio device pixels to a point above 1, the pictures are
-// drawn from their drawings at the display's own pixel size.
+// document's default font, so set that first. Pictures go in as the document's
+// own image resources. Links are shown, with their address as tooltip, but
+// carry no anchor: nothing in the preview can be opened. On a display of
+// pixelRatio device pixels to a point above 1, the pictures are drawn from
+// their drawings at the display's own pixel size.
+//
+// A document belongs to the thread that shapes and paints it: Qt keeps its
+// fonts' engines per thread, so a document laid out in a worker refers to
+// engines that die with that worker. Render in the window's thread.
 void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio = 1);
+
+// The same, a little at a time, for a window that must not wait: each step()
+// adds what follows, about units code units of the post, as one edit of the
+// document, whose layout (once its text width is set) takes in only what the
+// step added. A very long paragraph goes on in further blocks of the same
+// look, so no block takes long to lay out.
+class Renderer;
+class Rendering {
+public:
+    Rendering(std::shared_ptr<const Parsed> parsed, QTextDocument& into, qreal pixelRatio = 1);
+    ~Rendering();
+    Rendering(const Rendering&) = delete;
+    Rendering& operator=(const Rendering&) = delete;
+
+    // True once the whole post is in the document.
+    bool step(qsizetype units);
+    bool finished() const;
+
+private:
+    std::shared_ptr<const Parsed> parsed_;
+    std::unique_ptr<Renderer> renderer_;
+};
 
 // Characters render() adds that are not the post's own (labels of placeholders,
 // isolation marks) carry this property set to true.

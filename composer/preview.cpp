@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -28,6 +27,12 @@ constexpr char16_t MainWindow[] = u"Form1";
 // After a change, the preview waits this long for the next one, so that a
 // burst of typing is drawn once rather than once a key.
 constexpr int SoonMs = 120;
+
+// A step of building the rendering aims at this many milliseconds, so that a
+// key typed meanwhile waits no longer; the amount of post a step takes follows
+// how long the last one took.
+constexpr double StepMs = 8;
+constexpr qsizetype FirstStepUnits = 4096;
 
 // The preview stands beside the main window, on the right where the screen
 // has room, else on the left, else where the window system puts it.
@@ -48,9 +53,19 @@ void placeBeside(QWidget& window, const QWidget* mainWindow) {
 
 } // namespace
 
-struct PostPreview::Rendering {
-    std::unique_ptr<QTextDocument> document;
+// The board's reading of the post: pure data, made by the worker.
+struct PostPreview::Reading {
+    std::shared_ptr<const board::Parsed> parsed;
     QString foot;
+};
+
+// A rendering being built in the window's thread, step by step.
+struct PostPreview::Building {
+    std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
+    std::unique_ptr<board::Rendering> rendering;
+    QString foot;
+    qsizetype units = FirstStepUnits;
+    double longestStepMs = 0;
 };
 
 PostPreview::PostPreview(QWidget* parent)
@@ -79,16 +94,18 @@ PostPreview::PostPreview(QWidget* parent)
     soon_.setSingleShot(true);
     soon_.setInterval(SoonMs);
     connect(&soon_, &QTimer::timeout, this, &PostPreview::start);
-    connect(&worker_, &QFutureWatcher<std::shared_ptr<Rendering>>::finished, this,
-            &PostPreview::finished);
+    step_.setSingleShot(true);
+    step_.setInterval(0);
+    connect(&step_, &QTimer::timeout, this, &PostPreview::build);
+    connect(&reader_, &QFutureWatcher<std::shared_ptr<const Reading>>::finished, this,
+            &PostPreview::read);
     // A new width wants the post laid out anew, once the resizing pauses.
     connect(view_, &PreviewView::resized, this, &PostPreview::changed);
 }
 
-PostPreview::~PostPreview() {
-    // The worker's document must not outlive the window in another thread.
-    worker_.waitForFinished();
-}
+// A reading still under way is left to finish alone: it holds only a copy of
+// the post, and nothing waits for it.
+PostPreview::~PostPreview() = default;
 
 void PostPreview::follow(QTextDocument* document) {
     if (post_)
@@ -112,7 +129,7 @@ void PostPreview::keyPressEvent(QKeyEvent* event) {
 }
 
 bool PostPreview::isBehind() const {
-    return dirty_ || soon_.isActive() || rendering_;
+    return dirty_ || soon_.isActive() || reading_ || building_;
 }
 
 void PostPreview::changed() {
@@ -122,41 +139,53 @@ void PostPreview::changed() {
 }
 
 void PostPreview::start() {
-    if (rendering_)
+    if (reading_ || building_)
         return; // taken up again when the rendering under way is shown
     dirty_ = false;
-    rendering_ = true;
+    reading_ = true;
     const QString text = post_ ? post::text(*post_) : QString();
-    const QFont font = view_->font();
-    const int width = view_->wantedWidth();
-    const qreal pixelRatio = view_->devicePixelRatioF();
-    QThread* home = thread();
-    worker_.setFuture(QtConcurrent::run([text, font, width, pixelRatio, home] {
-        auto rendering = std::make_shared<Rendering>();
-        const board::Parsed parsed = board::parse(text);
-        rendering->document = std::make_unique<QTextDocument>();
-        rendering->document->setDefaultFont(font);
-        board::render(parsed, *rendering->document, pixelRatio);
-        rendering->foot = board::problemsLine(parsed);
-        // Laid out here, whole, so that the window only paints it.
-        rendering->document->setTextWidth(width);
-        rendering->document->documentLayout()->documentSize();
-        rendering->document->moveToThread(home);
-        return rendering;
+    reader_.setFuture(QtConcurrent::run([text] {
+        auto reading = std::make_shared<Reading>();
+        auto parsed = std::make_shared<board::Parsed>(board::parse(text));
+        reading->foot = board::problemsLine(*parsed);
+        reading->parsed = std::move(parsed);
+        return std::shared_ptr<const Reading>(std::move(reading));
     }));
 }
 
-void PostPreview::finished() {
-    rendering_ = false;
-    const std::shared_ptr<Rendering> rendering = worker_.result();
-    QElapsedTimer swap;
-    swap.start();
+void PostPreview::read() {
+    reading_ = false;
+    const std::shared_ptr<const Reading> reading = reader_.result();
+    building_ = std::make_unique<Building>();
+    QTextDocument& document = *building_->document;
+    document.setDefaultFont(view_->font());
+    // Laid out to the width as it is built: each step lays out what it added.
+    document.setTextWidth(view_->wantedWidth());
+    building_->rendering =
+        std::make_unique<board::Rendering>(reading->parsed, document, view_->devicePixelRatioF());
+    building_->foot = reading->foot;
+    build();
+}
 
-    view_->setDocument(std::move(rendering->document));
-
-    foot_->setText(rendering->foot);
-    foot_->setVisible(!rendering->foot.isEmpty());
-    lastSwapMs_ = double(swap.nsecsElapsed()) / 1e6;
+void PostPreview::build() {
+    QElapsedTimer clock;
+    clock.start();
+    Building& building = *building_;
+    const bool done = building.rendering->step(building.units);
+    building.document->documentLayout()->documentSize();
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    building.longestStepMs = std::max(building.longestStepMs, ms);
+    if (!done) {
+        const double scale = std::clamp(StepMs / std::max(ms, 0.1), 0.5, 2.0);
+        building.units = std::max<qsizetype>(256, qsizetype(double(building.units) * scale));
+        step_.start();
+        return;
+    }
+    const std::unique_ptr<Building> finished = std::move(building_);
+    view_->setDocument(std::move(finished->document));
+    foot_->setText(finished->foot);
+    foot_->setVisible(!finished->foot.isEmpty());
+    longestStepMs_ = finished->longestStepMs;
     emit shown();
     if (dirty_ || view_->wantsLayout())
         start();

@@ -1,9 +1,11 @@
 #pragma once
 // The preview: a window beside the main window that shows the post as the board
 // will show it, and follows every change of the post within a moment. The post
-// is read off the main window's box, then read as the board reads it and laid
-// out to the window's width in a worker thread, so a long post never holds up
-// the typing; the window keeps its scroll position as it follows.
+// is read off the main window's box and read as the board reads it in a worker
+// thread; the window's thread then builds and lays out the rendering in short
+// steps between other events (text is shaped only in the thread that paints
+// it), so a long post never holds up the typing. The window keeps its scroll
+// position as it follows, and closing it never waits for anything.
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -38,9 +40,9 @@ public:
     // True while a change of the post is not yet shown.
     bool isBehind() const;
 
-    // How long the window thread spent on the last rendering it showed, in
-    // milliseconds: taking the finished document in, laid out already.
-    double lastSwapMs() const { return lastSwapMs_; }
+    // The longest step the window's thread took on the last rendering it
+    // showed, in milliseconds.
+    double longestStepMs() const { return longestStepMs_; }
 
 signals:
     // A rendering of the post is on show.
@@ -50,19 +52,23 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Rendering;
+    struct Reading;
+    struct Building;
     void changed();
     void start();
-    void finished();
+    void read();
+    void build();
 
     PreviewView* view_;
     QLabel* foot_;
     QPointer<QTextDocument> post_;
     QTimer soon_;
-    QFutureWatcher<std::shared_ptr<Rendering>> worker_;
-    bool dirty_ = false;     // the post changed since the rendering last begun
-    bool rendering_ = false; // until its result is taken in, not just made
-    double lastSwapMs_ = 0;
+    QTimer step_;
+    QFutureWatcher<std::shared_ptr<const Reading>> reader_;
+    std::unique_ptr<Building> building_;
+    bool dirty_ = false;   // the post changed since the rendering last begun
+    bool reading_ = false; // the worker reads the post
+    double longestStepMs_ = 0;
 };
 
 // Registers the preview screen, opened by the main window's preview item.

@@ -21,7 +21,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThreadPool>
 #include <QToolTip>
+#include <QWheelEvent>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -81,6 +83,8 @@ private slots:
     void laidOutBeforeShown();
     void tipsAndReader();
     void selectsAndCopies();
+    void outlivesItsWorkers();
+    void closesWhileItRenders();
 };
 
 void PreviewTest::opensFromMenuAndKey() {
@@ -190,6 +194,8 @@ void PreviewTest::mainWindowClosedAndBack() {
     QVERIFY(shown(*preview).contains(QStringLiteral("first post")));
 
     // The post goes with the main window; the preview stays, and shows it gone.
+    MessageBoxes boxes;
+    boxes.leave = true;
     windowOf(registry, u"Form1")->close();
     flushDeletes();
     QVERIFY(!program.finished);
@@ -337,6 +343,66 @@ void PreviewTest::selectsAndCopies() {
     QVERIFY(shown(*again).contains(QStringLiteral("Hello world")));
     QCOMPARE(again->view()->selectionStart(), 0);
     QCOMPARE(again->view()->selectionEnd(), again->view()->document()->characterCount() - 1);
+}
+
+// An idle worker of the thread pool ends after its expiry time (30 s unless
+// shortened, as here), and takes its thread's font engines with it: whatever
+// the window shows must have been shaped in the window's own thread.
+void PreviewTest::outlivesItsWorkers() {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int expiry = pool->expiryTimeout();
+    pool->setExpiryTimeout(20);
+    const auto restore = qScopeGuard([&] { pool->setExpiryTimeout(expiry); });
+    QTest::failOnWarning(QRegularExpression(".*[Tt]hread.*"));
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    PostPreview* preview = previewOf(registry, post, u"مرحبا [b]بكم[/b] :D\nHello world");
+    QVERIFY(preview);
+    QTRY_COMPARE(pool->activeThreadCount(), 0);
+    QTest::qWait(200); // past the expiry: the workers are gone
+
+    PreviewView* view = preview->view();
+    QVERIFY(!view->grab().isNull());
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    QWheelEvent wheel(QPointF(20, 10), view->viewport()->mapToGlobal(QPointF(20, 10)), {},
+                      QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->viewport(), &wheel);
+    preview->window()->resize(preview->window()->size() - QSize(80, 40));
+    QVERIFY(!view->grab().isNull());
+    QTRY_VERIFY(!preview->isBehind() && !view->wantsLayout());
+    QVERIFY(!view->grab().isNull());
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(view->selectedText(), QString::fromUtf16(u"مرحبا بكم \uFFFC\nHello world"));
+    QCOMPARE(post.text(), QStringLiteral("مرحبا [b]بكم[/b] :D\nHello world"));
+}
+
+// Closed while it reads or builds a long post: nothing waits for the worker,
+// and what was half built goes without a word.
+void PreviewTest::closesWhileItRenders() {
+    QTest::failOnWarning(QRegularExpression(".*([Tt]hread|[Tt]imer|[Dd]estroy|[Dd]elet).*"));
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    post.append(numbered(2600, QStringLiteral("سطر %1 [b]من[/b] الموضوع :D [url=http://x]y\n")));
+    double slowest = 0;
+    for (int run = 0; run < 20; ++run) {
+        registry.instance(u"Preview").show();
+        PostPreview* preview = openPreview(registry);
+        QVERIFY(preview);
+        QTest::qWait(run * 10 % 190);
+        post.append(u":D");
+        QVERIFY(preview->isBehind());
+        QElapsedTimer closing;
+        closing.start();
+        QTest::keyClick(preview->view(), Qt::Key_Escape);
+        flushDeletes();
+        slowest = std::max(slowest, double(closing.elapsed()));
+        QCOMPARE(registry.state(u"Preview"), ScreenState::Created);
+    }
+    qInfo("closing took at most %.0f ms", slowest);
+    QVERIFY2(slowest < 100, "closing waits for nothing");
 }
 
 QTEST_MAIN(PreviewTest)

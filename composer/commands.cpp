@@ -70,7 +70,23 @@ QString exitMessage() {
            QStringLiteral("qirtaz@example.org");
 }
 
+// The program keeps nothing between runs, so the post the user has not copied
+// out yet lives only in the box: one stray key or click must not throw it away.
+bool mayLeave(Registry& registry) {
+    ScreenInstance& main = registry.instance(MainWindow);
+    if (!main.isLoaded())
+        return true;
+    const QString post = PostBuffer(registry).text();
+    if (post.isEmpty() || QGuiApplication::clipboard()->text() == post)
+        return true;
+    return registry.question(QStringLiteral("لم يُنسخ الموضوع بعد، وسيضيع إذا خرجت.\nهل تريد "
+                                            "الخروج وفقدان الموضوع؟"),
+                             QStringLiteral("خروج وفقدان الموضوع"), QStringLiteral("البقاء"));
+}
+
 void exitSequence(Registry& registry) {
+    if (!mayLeave(registry))
+        return;
     registry.messageBox(exitMessage());
     registry.end();
 }
@@ -82,6 +98,7 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
+        mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());
     });

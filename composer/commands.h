@@ -8,7 +8,13 @@ class Registry;
 // The message the program says goodbye with.
 QString exitMessage();
 
-// Shows the goodbye message and, once the user has dismissed it, ends the run.
+// True when leaving loses nothing the user wrote: the post is empty or the
+// clipboard holds it exactly. Otherwise asks, and true when the user chose to
+// leave all the same.
+bool mayLeave(Registry& registry);
+
+// Unless the user would rather keep an uncopied post (see mayLeave), shows the
+// goodbye message and, once the user has dismissed it, ends the run.
 void exitSequence(Registry& registry);
 
 // The main window's commands: smileys, clear, copy, the openers of every

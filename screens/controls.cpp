@@ -56,6 +56,10 @@ QMenuBar* ScreenWindow::addMenuBar() {
 }
 
 void ScreenWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     emit closedThroughFrame();
 }

@@ -49,6 +49,9 @@ public:
     void setDialog(bool dialog) { dialog_ = dialog; }
     bool isDialog() const { return dialog_; }
 
+    // Asked before the window closes through its frame; false keeps it open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
 signals:
     void closedThroughFrame();
 
@@ -60,6 +63,7 @@ private:
     ClientArea* client_;
     QMenuBar* menuBar_ = nullptr;
     bool dialog_ = false;
+    std::function<bool()> closeGuard_;
 };
 
 // How a picture or a label takes a click: a press and a release of the left

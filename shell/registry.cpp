@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -272,6 +273,20 @@ void Registry::messageBox(const QString& prompt) {
     box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+}
+
+bool Registry::question(const QString& prompt, const QString& yes, const QString& no) {
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), prompt,
+                    QMessageBox::NoButton);
+    box.setLayoutDirection(Qt::RightToLeft);
+    QPushButton* doIt = box.addButton(yes, QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.setWindowModality(Qt::ApplicationModal);
+    QTimer::singleShot(0, keep, [keep] { keep->setFocus(Qt::OtherFocusReason); });
+    box.exec();
+    return box.clickedButton() == doIt;
 }
 
 void Registry::end() {

@@ -108,6 +108,10 @@ public:
     // A modal box with a single OK button over the whole application; returns
     // when the user has dismissed it.
     void messageBox(const QString& prompt);
+    // A modal question over the whole application with two buttons; true when
+    // the user chose yes. The focus starts on no, and Esc or the box's close
+    // box mean no, so that a stray key never takes the step.
+    bool question(const QString& prompt, const QString& yes, const QString& no);
 
     // Ends the run at once: every screen disappears and no handler runs any more.
     void end();

@@ -88,23 +88,31 @@ void flushDeletes() {
 
 class MessageBoxes::Watcher : public QObject {
 public:
-    explicit Watcher(QStringList& seen)
-        : seen_(seen) {}
+    explicit Watcher(MessageBoxes& boxes)
+        : boxes_(boxes) {}
 
 protected:
     void timerEvent(QTimerEvent*) override {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            seen_ << box->text();
-            box->button(QMessageBox::Ok)->click();
-        }
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxes_.seen << box->text();
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+            ok->click();
+        else if (!boxes_.leave)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            for (QAbstractButton* button : box->buttons())
+                if (box->buttonRole(button) == QMessageBox::DestructiveRole)
+                    button->click();
     }
 
 private:
-    QStringList& seen_;
+    MessageBoxes& boxes_;
 };
 
 MessageBoxes::MessageBoxes()
-    : watcher_(new Watcher(seen)) {
+    : watcher_(new Watcher(*this)) {
     watcher_->startTimer(5);
 }
 

@@ -42,12 +42,14 @@ void typeText(QWidget* widget, const QString& text);
 // Lets unloaded windows really go.
 void flushDeletes();
 
-// Dismisses the next message boxes with OK as soon as they show, keeping their texts.
+// Dismisses the next message boxes with OK as soon as they show, keeping their
+// texts; a question is answered yes when leave holds, else with Esc.
 class MessageBoxes {
 public:
     MessageBoxes();
     ~MessageBoxes();
     QStringList seen;
+    bool leave = false;
 
 private:
     class Watcher;

@@ -107,6 +107,7 @@ Outcome perform(const QString& screen, const QString& control, Way way) {
         return outcome;
 
     MessageBoxes boxes;
+    boxes.leave = true; // the exit asks first, as the post was never copied
     QObject* object = &registry.instance(screen).control(control);
     switch (way) {
     case Way::Click:

@@ -71,6 +71,8 @@ void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
     QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignRight);
 
     click(registry, u"Form1", u"Image4");
+    MessageBoxes boxes;
+    boxes.leave = true;
     windowOf(registry, u"Form1")->close();
     click(registry, u"Form19", u"Image1");
     QCOMPARE(postText(registry), QStringLiteral("[SOUND]http://[/SOUND]"));

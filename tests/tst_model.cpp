@@ -10,6 +10,8 @@
 #include "screens/controls.h"
 #include "support.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -192,6 +194,7 @@ int ModelTest::run(quint32 seed) {
 
     Program program;
     Registry& registry = program.registry;
+    MessageBoxes boxes;
     QString post;                                        // the model of the post
     std::map<QString, std::map<QString, QString>> typed; // the model of open dialogs' boxes
     std::map<QString, bool> video;
@@ -293,9 +296,20 @@ int ModelTest::run(quint32 seed) {
         case 6: // close the main window now and then, while a dialog stays open
             if (!shown(u"Form1") || typed.empty() || random.bounded(3))
                 break;
-            log << "close the main window";
-            windowOf(registry, u"Form1")->close();
-            break;
+            {
+                // An uncopied post is asked about first; staying keeps the window.
+                const bool asked = !post.isEmpty() && QGuiApplication::clipboard()->text() != post;
+                boxes.leave = random.bounded(2);
+                log << QStringLiteral("close the main window, %1")
+                           .arg(QLatin1String(boxes.leave ? "leave" : "stay"));
+                windowOf(registry, u"Form1")->close();
+                if (shown(u"Form1") != (asked && !boxes.leave)) {
+                    QTest::qFail(where() + ": the main window went, or stayed, unasked", __FILE__,
+                                 __LINE__);
+                    return int(log.size());
+                }
+                break;
+            }
         }
         if (QTest::currentTestFailed()) {
             qWarning("%s", where().constData());

@@ -7,12 +7,15 @@
 #include "screens/controls.h"
 #include "support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTest>
+#include <QTimer>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -31,6 +34,7 @@ private slots:
     void lastScreenClosedEndsTheRun();
     void mainWindowClosedWhileADialogStaysOpen();
     void exitShowsItsMessageThenEnds();
+    void anUncopiedPostIsNeverLostToOneKey();
     void errorInAHandlerIsReportedAndTheRunGoesOn();
     void unknownNamesAreRefused();
     void onlyWhatTakesAClickIsBound_data();
@@ -172,7 +176,10 @@ void RegistryTest::mainWindowClosedWhileADialogStaysOpen() {
     Registry& registry = program.registry;
     PostBuffer(registry).append(u"lost with the window");
     click(registry, u"Form1", u"Image2");
+    MessageBoxes boxes;
+    boxes.leave = true; // asked first: the post was never copied
     windowOf(registry, u"Form1")->close();
+    QCOMPARE(boxes.seen.size(), 1);
     QCOMPARE(registry.state(u"Form1"), ScreenState::Created);
     QVERIFY(!program.finished);
 
@@ -204,6 +211,50 @@ void RegistryTest::exitShowsItsMessageThenEnds() {
     // Nothing runs once the run is over.
     registry.instance(u"Form2").show();
     QCOMPARE(registry.state(u"Form2"), ScreenState::Created);
+}
+
+// The program keeps nothing: an uncopied post is asked about before the exit
+// command or the main window's close box throws it away.
+void RegistryTest::anUncopiedPostIsNeverLostToOneKey() {
+    Program program;
+    Registry& registry = program.registry;
+    QVERIFY(exposed(registry, u"Form1"));
+    PostBuffer post(registry);
+    post.append(u"مرحبا [b]بكم[/b]");
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
+    auto* main = windowOf(registry, u"Form1");
+
+    // The first answer: the focus is on staying, and Esc stays.
+    QString focused;
+    QTimer::singleShot(50, &registry, [&focused] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget()))
+                focused = button->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    QTest::keyClick(main, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(focused, QStringLiteral("البقاء"));
+    {
+        MessageBoxes boxes;
+        main->close(); // through the frame: asked too
+        click(registry, u"Form1", u"Command4");
+        QCOMPARE(boxes.seen.size(), 2);
+        QVERIFY(boxes.seen[0].contains(QStringLiteral("هل تريد الخروج وفقدان الموضوع؟")));
+        QCOMPARE(boxes.seen[1], boxes.seen[0]);
+    }
+    QVERIFY(!program.finished);
+    QCOMPARE(registry.state(u"Form1"), ScreenState::Shown);
+    QCOMPARE(post.text(), QStringLiteral("مرحبا [b]بكم[/b]"));
+
+    // Once copied, the exit says only goodbye.
+    click(registry, u"Form1", u"Command5");
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main));
+    MessageBoxes boxes;
+    QTest::keyClick(main, Qt::Key_Q, Qt::ControlModifier);
+    QCOMPARE(boxes.seen, QStringList{exitMessage()});
+    QVERIFY(program.finished);
 }
 
 void RegistryTest::errorInAHandlerIsReportedAndTheRunGoesOn() {

@@ -1,7 +1,6 @@
 #include "composer/post_layout.h"
 
 #include <QElapsedTimer>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -53,7 +52,6 @@ struct LineData : QTextBlockUserData {
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
     int extraRows = 0; // line separators inside the line
-    bool cut = false;  // shown only in part: longer than LongestShown
     qreal width = -1;  // of its widest row once shaped; -1 before
     // Where width is counted, by shown; it outlives the layout if need be, as
     // the document frees its lines after its layout.
@@ -84,13 +82,6 @@ LineData* dataOf(const QTextBlock& block) {
 
 // A step of idle shaping stays short enough to go unnoticed between keys.
 constexpr qint64 ShapingStepNs = 4'000'000;
-
-// A line is shaped whole on every change of it, and shaping takes about a
-// microsecond a character: a line of megabytes would hold the window up for
-// seconds a key. So only its first LongestShown characters are shown, with a
-// note at their end that the rest is there but not shown. The post keeps every
-// character, and the caret, the clipboard and undo work on all of them.
-constexpr int LongestShown = 256 * 1024;
 
 // The part of a line's text that can show inside clip. Each piece of markup
 // drawn in its own colour costs a walk over the whole line, so on a line far
@@ -248,14 +239,6 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
     nextToShape_ = nextToShape_ < 0 ? from : std::min(nextToShape_, from);
 }
 
-QString PostLayout::cutNote() {
-    return QStringLiteral("… بقية السطر لا تُعرض لطوله");
-}
-
-qreal PostLayout::cutNoteWidth() const {
-    return QFontMetricsF(font_).horizontalAdvance(cutNote()) + 8;
-}
-
 void PostLayout::shape(const QTextBlock& block) const {
     QTextLayout* layout = block.layout();
     LineData* data = dataOf(block);
@@ -272,24 +255,17 @@ void PostLayout::shape(const QTextBlock& block) const {
     layout->setTextOption(option);
     layout->beginLayout();
     qreal width = 0;
-    const bool cut = block.length() > LongestShown;
-    int shown = 0;
-    for (int row = 0; shown < LongestShown; ++row) {
+    for (int row = 0;; ++row) {
         QTextLine line = layout->createLine();
         if (!line.isValid())
             break;
-        if (cut)
-            line.setNumColumns(LongestShown - shown);
-        else
-            line.setLineWidth(0);
+        line.setLineWidth(0);
         line.setPosition(QPointF(0, row * lineHeight_));
-        shown += line.textLength();
-        width = std::max(width, line.naturalTextWidth() + (cut ? cutNoteWidth() : 0));
+        width = std::max(width, line.naturalTextWidth());
         if (line.height() > lineHeight_)
             lineHeight_ = std::ceil(line.height());
     }
     layout->endLayout();
-    data->cut = cut;
     data->setWidth(width, widths_);
     widthsChanged_ = true;
 }
@@ -465,20 +441,6 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
                 ranges.append({from - start, to - from, selection.format});
         }
         layout->draw(painter, QPointF(0, 0), ranges, clip);
-        if (dataOf(block)->cut && layout->lineCount() > 0) {
-            // Where the shown part ends, in the line's direction, the note.
-            const QTextLine last = layout->lineAt(layout->lineCount() - 1);
-            const bool rtl = dataOf(block)->shown != Direction::LeftToRight;
-            const QPointF at = layout->position() + last.position();
-            const qreal x = rtl ? at.x() + last.x() - cutNoteWidth()
-                                : at.x() + last.x() + last.naturalTextWidth();
-            painter->save();
-            painter->setPen(markupColour_);
-            painter->setFont(font_);
-            painter->drawText(QRectF(x, at.y(), cutNoteWidth(), last.height()),
-                              Qt::AlignCenter | Qt::TextSingleLine, cutNote());
-            painter->restore();
-        }
         if (context.cursorPosition >= start && context.cursorPosition < end)
             layout->drawCursor(painter, QPointF(0, 0), context.cursorPosition - start,
                                cursorWidth_);

@@ -77,9 +77,6 @@ private:
     void shape(const QTextBlock& block) const;
     void place(const QTextBlock& block) const;
     qreal top(const QTextBlock& block) const;
-    // What ends a line shown only in part, and its width.
-    static QString cutNote();
-    qreal cutNoteWidth() const;
     QTextBlock blockAt(qreal y) const;
     void measure();
     void shapeSome();

@@ -4,7 +4,7 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, 1mib, line, preview, memory) limits the run to it,
+// where a part (startup, 64kib, 1mib, line, preview, hostile, memory) limits the run to it,
 // for profiling.
 
 #include "app/wiring.h"
@@ -16,6 +16,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -29,6 +30,10 @@
 #include <QTimer>
 
 #include <malloc.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <algorithm>
 #include <cstdio>
@@ -386,7 +391,122 @@ public:
         return longest;
     }
 
+    // Hostile posts through every command, undo and key, with the preview
+    // open and closed while it works; returns the longest the window's thread
+    // was blocked, as a watchdog thread saw it.
+    double hostile(Registry& registry,
+                   std::initializer_list<std::pair<const char*, QString>> posts) {
+        double worst = 0;
+        const QByteArray only = qgetenv("QIRTAZ_HOSTILE"); // one of them, for profiling
+        for (const auto& [name, text] : posts) {
+            if (!only.isEmpty() && only != name)
+                continue;
+            fresh(QString());
+            registry.instance(u"Preview").show();
+            Watchdog watchdog;
+            QGuiApplication::clipboard()->setText(text);
+            box_.setFocus();
+            // Each change, and whether it is an undo, which must give back the
+            // post as it was before the change it undoes.
+            const std::pair<const char*, std::function<void()>> steps[] = {
+                {"paste", [&] { box_.paste(); }},
+                {"append", [&] { post_.append(u":D"); }},
+                {"wrap", [&] { post_.wrap(u"[color=red]", u"[/color]"); }},
+                {"undo", [&] { box_.undo(); }},
+                {"key_at_end", [&] { typeKey(); }},
+                {"key_at_start",
+                 [&] {
+                     box_.moveCursor(QTextCursor::Start);
+                     typeKey();
+                 }},
+                {"undo", [&] { box_.undo(); }},
+                {"close_preview",
+                 [&] {
+                     post_.append(u";)");
+                     // closed while it reads or builds, and opened again
+                     registry.instance(u"Preview").unload();
+                     registry.instance(u"Preview").show();
+                 }},
+                {"clear", [&] { post_.clear(); }},
+                {"undo", [&] { box_.undo(); }},
+            };
+            // A second after each step, as a brisk user; the preview works on
+            // meanwhile, and at the end it must catch up with the post.
+            std::vector<QString> before;
+            QString line;
+            bool exact = true;
+            double worstHere = 0;
+            QElapsedTimer clock;
+            for (const auto& [what, step] : steps) {
+                const bool undo = qstrcmp(what, "undo") == 0;
+                if (!undo)
+                    before.push_back(post_.text());
+                watchdog.reset();
+                step();
+                clock.start();
+                runUntil([&] { return clock.elapsed() > 1000; });
+                const double ms = watchdog.worstMs();
+                worstHere = std::max(worstHere, ms);
+                line += QStringLiteral(" %1 %2").arg(QLatin1String(what)).arg(qRound(ms));
+                if (undo) {
+                    exact = exact && post_.text() == before.back();
+                    before.pop_back();
+                }
+            }
+            clock.start();
+            runUntil(
+                [&] { return !openPreview(registry)->isBehind() || clock.elapsed() > 300000; });
+            std::printf("hostile_%s_ms: %.2f (%s)%s\n", name, worstHere, qPrintable(line.trimmed()),
+                        exact ? "" : " (an undo did not restore the post!)");
+            std::printf("hostile_%s_preview_catches_up_s: %.1f\n", name,
+                        double(clock.elapsed()) / 1e3);
+            std::fflush(stdout);
+            worst = std::max(worst, worstHere);
+            registry.instance(u"Preview").unload();
+        }
+        return worst;
+    }
+
 private:
+    // The window's thread beats every millisecond; a thread of its own, which
+    // touches nothing of Qt's, notes the longest gap between beats.
+    class Watchdog {
+    public:
+        Watchdog() {
+            beat_.setInterval(1);
+            QObject::connect(&beat_, &QTimer::timeout, &beat_, [this] { last_ = now(); });
+            last_ = now();
+            beat_.start();
+            watcher_ = std::thread([this] {
+                while (!done_) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    worst_ = std::max<qint64>(worst_, now() - last_);
+                }
+            });
+        }
+        ~Watchdog() {
+            done_ = true;
+            watcher_.join();
+        }
+        double worstMs() const { return double(worst_) / 1e6; }
+        void reset() {
+            last_ = now();
+            worst_ = 0;
+        }
+
+    private:
+        static qint64 now() {
+            return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        }
+        QTimer beat_;
+        std::atomic<qint64> last_{0};
+        std::atomic<qint64> worst_{0};
+        std::atomic<bool> done_{false};
+        std::thread watcher_;
+    };
+
     PostBuffer post_;
     screens::MultiLineBox& box_;
 };
@@ -433,6 +553,25 @@ int main(int argc, char* argv[]) {
         print("preview_64kib_ms", bench.previewed(*preview, small, 7));
         print("preview_stall_1mib_ms", bench.typingStall(*preview, big, 60));
         registry.instance(u"Preview").unload();
+    }
+
+    if (wanted("hostile")) {
+        QString controls;
+        for (int i = 0; controls.size() < 256 * KiB; ++i)
+            controls += QStringLiteral("\u202Eabc\u2066[b]\u0000x[/b]\u200F\u202C\n");
+        QString tagLines;
+        for (int i = 0; i < 100000; ++i)
+            tagLines += QStringLiteral("[b][i][color=red]x[/color][/i][/b]\n");
+        print("worst_stall_hostile_ms",
+              bench.hostile(registry, {
+                                          {"10mib_lines", lines(10 * 1024 * KiB)},
+                                          {"5mib_line", oneLine(5 * 1024 * KiB)},
+                                          {"1mib_img_word",
+                                           "[img]http://" + QString(1024 * KiB, u'a') + "[/img]"},
+                                          {"100k_tag_lines", tagLines},
+                                          {"300k_url", QStringLiteral("[url=").repeated(300000)},
+                                          {"controls", controls},
+                                      }));
     }
 
     if (!wanted("memory"))

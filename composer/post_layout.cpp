@@ -52,7 +52,9 @@ struct LineData : QTextBlockUserData {
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
     int extraRows = 0; // line separators inside the line
-    qreal width = -1;  // of its widest row once shaped; -1 before
+    // A line too long to lay out whole: the layout of the part of it shown.
+    std::unique_ptr<QTextLayout> part;
+    qreal width = -1; // of its widest row once shaped; -1 before
     // Where width is counted, by shown; it outlives the layout if need be, as
     // the document frees its lines after its layout.
     std::shared_ptr<LineWidths> widths;
@@ -82,6 +84,26 @@ LineData* dataOf(const QTextBlock& block) {
 
 // A step of idle shaping stays short enough to go unnoticed between keys.
 constexpr qint64 ShapingStepNs = 4'000'000;
+
+// Qt lays a line out from the whole of it on every change, at about half a
+// microsecond a character before any shaping (reading its scripts, its
+// breaks, buffers for every glyph): a line of megabytes held the window up
+// for seconds a key. A line longer than LongestWhole is therefore shown in
+// part, its first ShownPart characters and a note that the rest is not shown,
+// laid out from that part alone. The post keeps every character, and typing,
+// undo, the clipboard and the caret's moves work on all of them.
+constexpr int LongestWhole = 256 * 1024;
+constexpr int ShownPart = 32 * 1024;
+
+QString cutNote() {
+    return QStringLiteral(" … بقية السطر لا تُعرض لطوله ");
+}
+
+// The layout a line is drawn from: its own, or that of its shown part.
+QTextLayout* layoutOf(const QTextBlock& block) {
+    const LineData* data = dataOf(block);
+    return data->part ? data->part.get() : block.layout();
+}
 
 // The part of a line's text that can show inside clip. Each piece of markup
 // drawn in its own colour costs a walk over the whole line, so on a line far
@@ -164,6 +186,7 @@ void PostLayout::settingsChanged() {
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         block.layout()->clearLayout();
         dataOf(block)->forgetWidth();
+        dataOf(block)->part.reset();
     }
     nextToShape_ = 0;
 }
@@ -210,6 +233,7 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;
             data->forgetWidth();
+            data->part.reset();
             rowsChanged = rowsChanged || data->extraRows > 0;
         }
         const Direction shown = reading::resolved(data->own, previous);
@@ -217,6 +241,7 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             // Bidi runs and caret moves depend on the line's direction: shape anew.
             data->forgetWidth();
             data->shown = shown;
+            data->part.reset();
             block.layout()->clearLayout();
         } else if (!fresh) {
             break; // this line and all after it read as they did
@@ -240,8 +265,14 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
 }
 
 void PostLayout::shape(const QTextBlock& block) const {
-    QTextLayout* layout = block.layout();
     LineData* data = dataOf(block);
+    if (block.length() > LongestWhole && !data->part) {
+        QString part = block.text().first(ShownPart);
+        if (part.back().isHighSurrogate())
+            part.chop(1);
+        data->part = std::make_unique<QTextLayout>(part + cutNote(), font_);
+    }
+    QTextLayout* layout = layoutOf(block);
     if (layout->lineCount() > 0 && data->width >= 0)
         return;
     QTextOption option;
@@ -304,7 +335,7 @@ void PostLayout::place(const QTextBlock& block) const {
     qreal x = margin + geometry_.left;
     if (anchoredRight(data->shown))
         x += geometry_.page - data->width;
-    block.layout()->setPosition(QPointF(x, top(block)));
+    layoutOf(block)->setPosition(QPointF(x, top(block)));
 }
 
 void PostLayout::measure() {
@@ -335,7 +366,7 @@ void PostLayout::measure() {
     rowsChangedFrom_ = -1;
     if (from >= 0) {
         for (QTextBlock block = doc->findBlockByNumber(from); block.isValid(); block = block.next())
-            if (block.layout()->lineCount() > 0 && dataOf(block)->width >= 0)
+            if (layoutOf(block)->lineCount() > 0 && dataOf(block)->width >= 0)
                 place(block);
     }
     if (shift != 0)
@@ -388,7 +419,7 @@ QRectF PostLayout::blockBoundingRect(const QTextBlock& block) const {
         return {};
     place(block);
     const LineData* data = dataOf(block);
-    return {block.layout()->position(), QSizeF(data->width, (1 + data->extraRows) * lineHeight_)};
+    return {layoutOf(block)->position(), QSizeF(data->width, (1 + data->extraRows) * lineHeight_)};
 }
 
 int PostLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const {
@@ -396,7 +427,7 @@ int PostLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) cons
     if (!block.isValid())
         return -1;
     place(block);
-    const QTextLayout* layout = block.layout();
+    const QTextLayout* layout = layoutOf(block);
     const QPointF inside = point - layout->position();
     QTextLine line = layout->lineAt(0);
     for (int i = 1; i < layout->lineCount() && layout->lineAt(i).y() <= inside.y(); ++i)
@@ -407,7 +438,9 @@ int PostLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) cons
             inside.y() >= line.y() + lineHeight_)
             return -1;
     }
-    return block.position() + line.xToCursor(inside.x());
+    const int at = line.xToCursor(inside.x());
+    // Within a line shown in part, the note stands for the rest of the line.
+    return block.position() + (dataOf(block)->part && at > ShownPart ? block.length() - 1 : at);
 }
 
 void PostLayout::draw(QPainter* painter, const PaintContext& context) {
@@ -421,15 +454,21 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
     painter->setPen(context.palette.color(QPalette::Text));
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
         place(block);
-        QTextLayout* layout = block.layout();
+        QTextLayout* layout = layoutOf(block);
         if (layout->position().y() > clip.bottom())
             break;
+        const bool part = dataOf(block)->part != nullptr;
         const int start = block.position();
-        const int end = start + block.length(); // the line break included
+        const int end = start + (part ? layout->text().size() : block.length());
 
-        // Tags first, so that the selection is drawn over them.
+        // Tags first, so that the selection is drawn over them; a note that
+        // the rest of the line is not shown too.
         QList<QTextLayout::FormatRange> ranges;
-        const QString text = block.text();
+        const QString text = part ? layout->text() : block.text();
+        if (part) {
+            const int note = int(cutNote().size());
+            ranges.append({int(text.size()) - note, note, muted});
+        }
         const auto [from, to] = visibleText(*layout, text.size(), clip);
         for (const reading::Span& span :
              reading::markupSpans(QStringView(text).sliced(from, to - from)))
@@ -441,8 +480,11 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
                 ranges.append({from - start, to - from, selection.format});
         }
         layout->draw(painter, QPointF(0, 0), ranges, clip);
-        if (context.cursorPosition >= start && context.cursorPosition < end)
-            layout->drawCursor(painter, QPointF(0, 0), context.cursorPosition - start,
+        const int blockEnd = start + block.length();
+        if (context.cursorPosition >= start && context.cursorPosition < blockEnd)
+            layout->drawCursor(painter, QPointF(0, 0),
+                               std::min(context.cursorPosition - start,
+                                        int(text.size()) - (part ? int(cutNote().size()) : 0)),
                                cursorWidth_);
     }
     painter->restore();

@@ -12,6 +12,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -210,6 +212,19 @@ void HostileTest::hugePostsStayWhole() {
     paste(post, text);
     QString model = lineBreaksAsBoardsKeepThem(text);
     QCOMPARE(postText(registry), model);
+    // A line too long to shape on every key is shown only in part; the caret
+    // still reaches its end, and what is typed there lands in the post.
+    post.moveCursor(QTextCursor::End);
+    QTest::keyClick(&post, Qt::Key_Z);
+    QCOMPARE(postText(registry), model + u'z');
+    QTest::keyClick(&post, Qt::Key_Backspace);
+    QCOMPARE(postText(registry), model);
+    QVERIFY(!post.viewport()->grab().isNull());
+    const QTextBlock last = post.document()->lastBlock();
+    int shown = 0;
+    for (int i = 0; i < last.layout()->lineCount(); ++i)
+        shown += last.layout()->lineAt(i).textLength();
+    QVERIFY2(shown == last.length() - 1 || shown <= 256 * 1024, qPrintable(QString::number(shown)));
 
     click(registry, u"Form1", u"Image11");
     QCOMPARE(postText(registry), model + QStringLiteral(";)"));

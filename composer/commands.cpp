@@ -22,10 +22,10 @@ namespace {
 constexpr char16_t MainWindow[] = u"Form1";
 
 // Every command has a key, so that the whole window works from the keyboard.
-// None is one of the post box's own editing keys (Ctrl with a letter, Ctrl+Shift+Z,
-// Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt and their
-// place, counted from the top of the right-hand column; what inserts a tag is
-// Ctrl+Shift and a letter of the tag's name. The README lists them all.
+// None is one of the post box's own editing keys (Ctrl+A, C, V, X, Z, and under X11
+// Ctrl+D, E, K; Ctrl+Shift+Z, Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt
+// and their place, counted from the top of the right-hand column; what inserts a tag is Ctrl+Shift
+// and a letter of the tag's name. The README lists them all.
 struct Smiley {
     const char16_t* control;
     QStringView code;

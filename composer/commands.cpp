@@ -1,5 +1,6 @@
 #include "composer/commands.h"
 
+#include "composer/html_paste.h"
 #include "composer/markup.h"
 #include "composer/post.h"
 #include "composer/post_layout.h"
@@ -11,6 +12,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMimeData>
+
+#include <functional>
 
 namespace qirtaz {
 namespace {
@@ -18,10 +22,10 @@ namespace {
 constexpr char16_t MainWindow[] = u"Form1";
 
 // Every command has a key, so that the whole window works from the keyboard.
-// None is one of the post box's own editing keys (Ctrl with a letter, Ctrl+Shift+Z,
-// Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt and their
-// place, counted from the top of the right-hand column; what inserts a tag is
-// Ctrl+Shift and a letter of the tag's name. The README lists them all.
+// None is one of the post box's own editing keys (Ctrl+A, C, V, X, Z, and under X11
+// Ctrl+D, E, K; Ctrl+Shift+Z, Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt
+// and their place, counted from the top of the right-hand column; what inserts a tag is Ctrl+Shift
+// and a letter of the tag's name. The README lists them all.
 struct Smiley {
     const char16_t* control;
     QStringView code;
@@ -58,6 +62,57 @@ constexpr Opener openers[] = {
     {u"aaa", u"Form6", "F1"},
     {u"preview", u"Preview", "F5"},
 };
+
+// Tags around the selection, beside the catalogued commands that add at the end.
+// Ctrl+E, which would be centring's first choice, is the box's own end-of-line
+// key under X11, so centring is Ctrl+Shift+E, as strike is Ctrl+Shift+X.
+struct Pair {
+    QStringView opening;
+    QStringView closing;
+    const char* key;
+};
+
+constexpr Pair pairs[] = {
+    {markup::BoldOpen, markup::BoldClose, "Ctrl+B"},
+    {markup::ItalicOpen, markup::ItalicClose, "Ctrl+I"},
+    {markup::UnderlineOpen, markup::UnderlineClose, "Ctrl+U"},
+    {markup::StrikeOpen, markup::StrikeClose, "Ctrl+Shift+X"},
+    {markup::CentreOpen, markup::CentreClose, "Ctrl+Shift+E"},
+};
+constexpr const char* PasteAsTagsKey = "Ctrl+Shift+V";
+
+// The writing aids work where the user is in the post, so they belong to no
+// catalogued control: each is an action of the main window, made on every load.
+void addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
+    QWidget* window = mainWindow.window();
+    auto addAction = [&registry, window](const char* key, std::function<void(PostBuffer&)> edit) {
+        auto* action = new QAction(window);
+        action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        QObject::connect(action, &QAction::triggered, window, [&registry, edit] {
+            registry.run([&registry, &edit] {
+                PostBuffer post(registry);
+                edit(post);
+                post.box().setFocus(Qt::ShortcutFocusReason);
+            });
+        });
+        window->addAction(action);
+        return action;
+    };
+    for (const Pair& pair : pairs)
+        addAction(pair.key, [pair](PostBuffer& post) { post.enclose(pair.opening, pair.closing); });
+
+    QAction* paste = addAction(PasteAsTagsKey, [](PostBuffer& post) {
+        const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+        // Qt's reader of HTML takes seconds over a page of deeply nested lists or tables.
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const QString text = clipboard ? paste::boardTags(*clipboard) : QString();
+        QGuiApplication::restoreOverrideCursor();
+        if (!text.isEmpty())
+            post.insert(text);
+    });
+    paste->setText(QStringLiteral("لصق مع التنسيق"));
+    mainWindow.control<screens::MultiLineBox>(u"Text1").addMenuAction(paste);
+}
 
 void bindKey(Registry& registry, QStringView control, const char* key) {
     registry.bindKey(MainWindow, QKeySequence(QString::fromLatin1(key)), control);
@@ -98,6 +153,7 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
+        addWritingAids(registry, mainWindow);
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

@@ -41,6 +41,20 @@ inline constexpr QStringView VideoClose = u"[/RAM]";
 inline constexpr QStringView AudioOpen = u"[RAM2]";
 inline constexpr QStringView AudioClose = u"[/RAM2]";
 
+// The pairs the writing aids put around a selection, and the usual end of a
+// link, which pasted links take: the board reads both ends.
+inline constexpr QStringView BoldOpen = u"[b]";
+inline constexpr QStringView BoldClose = u"[/b]";
+inline constexpr QStringView ItalicOpen = u"[i]";
+inline constexpr QStringView ItalicClose = u"[/i]";
+inline constexpr QStringView UnderlineOpen = u"[u]";
+inline constexpr QStringView UnderlineClose = u"[/u]";
+inline constexpr QStringView StrikeOpen = u"[s]";
+inline constexpr QStringView StrikeClose = u"[/s]";
+inline constexpr QStringView CentreOpen = u"[center]";
+inline constexpr QStringView CentreClose = u"[/center]";
+inline constexpr QStringView LinkEnd = u"[/url]";
+
 inline constexpr QStringView Red = u"[color=red]";
 inline constexpr QStringView Green = u"[color=green]";
 inline constexpr QStringView Blue = u"[color=blue]";

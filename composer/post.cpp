@@ -65,6 +65,44 @@ void clear(QTextDocument& document) {
     keepApartFromTyping(document);
 }
 
+void enclose(QTextCursor& cursor, QStringView opening, QStringView closing) {
+    QTextDocument& document = *cursor.document();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    const bool forwards = cursor.position() >= cursor.anchor();
+    // The closing first, so that the start is still where it was.
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    edit.setPosition(end);
+    edit.insertText(closing.toString());
+    edit.setPosition(start);
+    edit.insertText(opening.toString());
+    edit.endEditBlock();
+    const int inside = start + int(opening.size());
+    const int insideEnd = end + int(opening.size());
+    cursor.setPosition(forwards ? inside : insideEnd);
+    cursor.setPosition(forwards ? insideEnd : inside, QTextCursor::KeepAnchor);
+    keepApartFromTyping(document);
+}
+
+void insert(QTextCursor& cursor, QStringView text) {
+    cursor.beginEditBlock();
+    cursor.insertText(text.toString());
+    cursor.endEditBlock();
+    keepApartFromTyping(*cursor.document());
+}
+
+qsizetype characterCount(QStringView text) {
+    qsizetype count = text.size();
+    // A character beyond the first 65,536 takes two code units, a high then a low half.
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+            --count;
+            ++i;
+        }
+    return count;
+}
+
 } // namespace post
 
 PostBuffer::PostBuffer(Registry& registry)
@@ -90,6 +128,20 @@ void PostBuffer::wrap(QStringView opening, QStringView closing) {
 
 void PostBuffer::clear() {
     post::clear(*box().document());
+    changed();
+}
+
+void PostBuffer::enclose(QStringView opening, QStringView closing) {
+    QTextCursor cursor = box().textCursor();
+    post::enclose(cursor, opening, closing);
+    box().setTextCursor(cursor);
+    changed();
+}
+
+void PostBuffer::insert(QStringView text) {
+    QTextCursor cursor = box().textCursor();
+    post::insert(cursor, text);
+    box().setTextCursor(cursor);
     changed();
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+class QTextCursor;
 class QTextDocument;
 
 namespace qirtaz {
@@ -30,6 +31,18 @@ void wrap(QTextDocument& document, QStringView opening, QStringView closing);
 // The empty text.
 void clear(QTextDocument& document);
 
+// Beside the three changes of the whole text, two that work where the user is:
+// opening and closing around the selection of cursor (with none, at its caret).
+// The cursor then selects the same text inside the new pair (with none, its
+// caret stands between the two), so that the next pair goes around this one.
+void enclose(QTextCursor& cursor, QStringView opening, QStringView closing);
+// text in place of the selection of cursor, or at its caret; the caret after it.
+void insert(QTextCursor& cursor, QStringView text);
+
+// The characters of text as a board counts them: each character once, whatever
+// its number of UTF-16 code units, and a line break as one.
+qsizetype characterCount(QStringView text);
+
 } // namespace post
 
 // The post as a command reaches it: through the registry, which loads the main
@@ -45,6 +58,9 @@ public:
     void append(QStringView fragment);
     void wrap(QStringView opening, QStringView closing);
     void clear();
+    // At the box's selection or caret, as post::enclose and post::insert.
+    void enclose(QStringView opening, QStringView closing);
+    void insert(QStringView text);
 
 private:
     void changed();

@@ -57,6 +57,7 @@ void placeBeside(QWidget& window, const QWidget* mainWindow) {
 struct PostPreview::Reading {
     std::shared_ptr<const board::Parsed> parsed;
     QString foot;
+    qsizetype characters = 0;
 };
 
 // A rendering being built in the window's thread, step by step.
@@ -64,6 +65,7 @@ struct PostPreview::Building {
     std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
     std::unique_ptr<board::Rendering> rendering;
     QString foot;
+    qsizetype characters = 0;
     qsizetype units = FirstStepUnits;
     double longestStepMs = 0;
 };
@@ -71,7 +73,8 @@ struct PostPreview::Building {
 PostPreview::PostPreview(QWidget* parent)
     : QWidget(parent)
     , view_(new PreviewView(this))
-    , foot_(new QLabel(this)) {
+    , foot_(new QLabel(this))
+    , count_(new QLabel(this)) {
     view_->setObjectName(QStringLiteral("view"));
     view_->setFrameShape(QFrame::NoFrame);
     foot_->setObjectName(QStringLiteral("foot"));
@@ -84,12 +87,19 @@ PostPreview::PostPreview(QWidget* parent)
     warning.setColor(QPalette::WindowText, QColor(0x6b, 0x20, 0x00));
     foot_->setPalette(warning);
     foot_->hide();
+    // A board refuses a post above its length; the count says how near it is.
+    count_->setObjectName(QStringLiteral("count"));
+    count_->setTextFormat(Qt::PlainText);
+    count_->setContentsMargins(6, 2, 6, 2);
+    count_->setLayoutDirection(Qt::RightToLeft);
+    count_->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(view_, 1);
     layout->addWidget(foot_);
+    layout->addWidget(count_);
 
     soon_.setSingleShot(true);
     soon_.setInterval(SoonMs);
@@ -148,6 +158,7 @@ void PostPreview::start() {
         auto reading = std::make_shared<Reading>();
         auto parsed = std::make_shared<board::Parsed>(board::parse(text));
         reading->foot = board::problemsLine(*parsed);
+        reading->characters = post::characterCount(text);
         reading->parsed = std::move(parsed);
         return std::shared_ptr<const Reading>(std::move(reading));
     }));
@@ -164,6 +175,7 @@ void PostPreview::read() {
     building_->rendering =
         std::make_unique<board::Rendering>(reading->parsed, document, view_->devicePixelRatioF());
     building_->foot = reading->foot;
+    building_->characters = reading->characters;
     build();
 }
 
@@ -185,6 +197,7 @@ void PostPreview::build() {
     view_->setDocument(std::move(finished->document));
     foot_->setText(finished->foot);
     foot_->setVisible(!finished->foot.isEmpty());
+    count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(finished->characters));
     longestStepMs_ = finished->longestStepMs;
     emit shown();
     if (dirty_ || view_->wantsLayout())

@@ -36,6 +36,8 @@ public:
 
     PreviewView* view() const { return view_; }
     QLabel* foot() const { return foot_; }
+    // "عدد الأحرف: N", the length of the post as the board counts it.
+    QLabel* count() const { return count_; }
 
     // True while a change of the post is not yet shown.
     bool isBehind() const;
@@ -61,6 +63,7 @@ private:
 
     PreviewView* view_;
     QLabel* foot_;
+    QLabel* count_;
     QPointer<QTextDocument> post_;
     QTimer soon_;
     QTimer step_;

@@ -6,8 +6,10 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <utility>
 
 namespace qirtaz::screens {
@@ -183,6 +186,29 @@ void MultiLineBox::setTextAlignment(Qt::Alignment horizontal) {
 Qt::Alignment MultiLineBox::textAlignment() const {
     return document()->defaultTextOption().alignment() & Qt::AlignHorizontal_Mask &
            ~Qt::AlignAbsolute;
+}
+
+void MultiLineBox::addMenuAction(QAction* action) {
+    menuActions_.append(action);
+}
+
+QMenu* MultiLineBox::createContextMenu() {
+    // The post holds no links, so the menu needs no place in it.
+    QMenu* menu = createStandardContextMenu();
+    QAction* before = nullptr; // the item after the box's own paste
+    const QList<QAction*> items = menu->actions();
+    for (qsizetype i = 0; i + 1 < items.size(); ++i)
+        if (items[i]->objectName() == QLatin1StringView("edit-paste"))
+            before = items[i + 1];
+    for (const QPointer<QAction>& action : menuActions_)
+        if (action)
+            menu->insertAction(before, action);
+    return menu;
+}
+
+void MultiLineBox::contextMenuEvent(QContextMenuEvent* event) {
+    const std::unique_ptr<QMenu> menu(createContextMenu());
+    menu->exec(event->globalPos());
 }
 
 bool onClick(QObject* control, QObject* context, std::function<void()> handler) {

@@ -5,12 +5,15 @@
 #include <QFrame>
 #include <QKeySequence>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
 
 #include <functional>
 
+class QAction;
+class QMenu;
 class QMenuBar;
 class QShortcut;
 
@@ -163,6 +166,19 @@ public:
 
     void setTextAlignment(Qt::Alignment horizontal);
     Qt::Alignment textAlignment() const;
+
+    // An item of the program's own in the box's menu of the right mouse button,
+    // just after the box's own paste item.
+    void addMenuAction(QAction* action);
+    // The menu the right mouse button opens: the box's own, with the program's
+    // items. The caller owns it.
+    QMenu* createContextMenu();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QList<QPointer<QAction>> menuActions_;
 };
 
 // Connects a control's click, whatever its kind, to a handler that lives as long

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTest>
 
 using namespace qirtaz;
@@ -26,6 +27,8 @@ private slots:
     void openersShowTheirScreen_data();
     void openersShowTheirScreen();
     void menuItemOpensOneAboutScreen();
+    void aidsWorkAtTheSelection_data();
+    void aidsWorkAtTheSelection();
 };
 
 void CommandsTest::smileysAppendTheirCodes_data() {
@@ -180,6 +183,84 @@ void CommandsTest::menuItemOpensOneAboutScreen() {
         std::count_if(windows.begin(), windows.end(),
                       [](QWidget* w) { return w->objectName() == u"Form6" && w->isVisible(); }),
         1);
+}
+
+void CommandsTest::aidsWorkAtTheSelection_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("html");     // on the clipboard; "text:" and plain text without HTML
+    QTest::addColumn<QStringList>("keys"); // "menu": the box's menu item
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("selected"); // then; with none, the text before the caret
+    const QString sample =
+        QStringLiteral("<p><b>مرحبا</b> <a href=\"http://example.org\">بكم</a></p>");
+    // clang-format off
+    QTest::newRow("bold, then italic inside") << "مرحبا بكم" << 0 << 9 << "" << QStringList{"Ctrl+B", "Ctrl+I"}
+        << "[b][i]مرحبا بكم[/i][/b]" << "مرحبا بكم";
+    QTest::newRow("a word selected backwards") << "قال مرحبا بكم" << 9 << 4 << "" << QStringList{"Ctrl+Shift+X"}
+        << "قال [s]مرحبا[/s] بكم" << "مرحبا";
+    QTest::newRow("no selection: the caret between") << "abc" << 1 << 1 << "" << QStringList{"Ctrl+U"}
+        << "a[u][/u]bc" << "a[u]";
+    QTest::newRow("centre over lines") << "a\nb\nc" << 0 << 3 << "" << QStringList{"Ctrl+Shift+E"}
+        << "[center]a\nb[/center]\nc" << "a\nb";
+    QTest::newRow("paste over the selection") << "x SEL y" << 2 << 5 << sample << QStringList{"Ctrl+Shift+V"}
+        << "x [b]مرحبا[/b] [url=http://example.org]بكم[/url] y" << "x [b]مرحبا[/b] [url=http://example.org]بكم[/url]";
+    QTest::newRow("paste from the menu") << "ab" << 1 << 1 << sample << QStringList{"menu"}
+        << "a[b]مرحبا[/b] [url=http://example.org]بكم[/url]b" << "a[b]مرحبا[/b] [url=http://example.org]بكم[/url]";
+    QTest::newRow("paste plain text") << "ab" << 2 << 2 << "text:<b>x</b>\ny" << QStringList{"Ctrl+Shift+V"}
+        << "ab<b>x</b>\ny" << "ab<b>x</b>\ny";
+    // clang-format on
+}
+
+void CommandsTest::aidsWorkAtTheSelection() {
+    QFETCH(QString, before);
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(QString, html);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, after);
+    QFETCH(QString, selected);
+    Program program;
+    Registry& registry = program.registry;
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
+    setPost(registry, before);
+    auto& box = PostBuffer(registry).box();
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    box.setTextCursor(cursor);
+    auto* clipboard = new QMimeData;
+    if (html.startsWith(u"text:"))
+        clipboard->setText(html.sliced(5));
+    else
+        clipboard->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(clipboard);
+
+    for (const QString& key : keys) {
+        if (key == u"menu") {
+            std::unique_ptr<QMenu> menu(box.createContextMenu());
+            const QList<QAction*> items = menu->actions();
+            const auto item = std::find_if(items.begin(), items.end(), [](QAction* action) {
+                return action->text() == QStringLiteral("لصق مع التنسيق");
+            });
+            QVERIFY(item != items.end() && item != items.begin());
+            QCOMPARE((*(item - 1))->objectName(), QStringLiteral("edit-paste"));
+            (*item)->trigger();
+        } else {
+            QTest::keySequence(&box, QKeySequence(key));
+        }
+    }
+    QCOMPARE(postText(registry), after);
+    const QTextCursor then = box.textCursor();
+    const QString shown = then.hasSelection()
+                              ? then.selectedText().replace(QChar::ParagraphSeparator, u'\n')
+                              : after.left(then.position());
+    QCOMPARE(shown, selected);
+    // One step of the undo history each.
+    for (qsizetype i = 0; i < keys.size(); ++i)
+        box.undo();
+    QCOMPARE(postText(registry), before);
 }
 
 QTEST_MAIN(CommandsTest)

@@ -165,6 +165,15 @@ void PreviewTest::followsThePost() {
     QCOMPARE(shown(*preview).trimmed(), QStringLiteral("<b>&amp;</b>"));
     // and the post itself is as it was.
     QCOMPARE(post.text(), QStringLiteral("<b>&amp;</b>"));
+
+    // The foot counts a character beyond the first 65,536 and a line break as one each.
+    post.append(u"\nمرحبا 😀\nabc");
+    QVERIFY(shown(*preview).contains(QStringLiteral("abc")));
+    QCOMPARE(preview->count()->text(), QStringLiteral("عدد الأحرف: 24"));
+    post.clear();
+    post.append(u"مرحبا 😀\nabc");
+    QVERIFY(!shown(*preview).contains(QStringLiteral("<b>")));
+    QCOMPARE(preview->count()->text(), QStringLiteral("عدد الأحرف: 11"));
 }
 
 void PreviewTest::keepsItsScrollPosition() {

@@ -508,6 +508,45 @@ def reading(d, app):
           "shows an unclosed tag as typed, and goes with Esc", flush=True)
 
 
+def aids(d, app):
+    """Tags around the selection by key, each one step of the undo history, and
+    HTML from the clipboard pasted as board tags."""
+    def expect(post, what):
+        got = app.post()
+        if got != post:
+            raise Failure(f"{what}: the post is\n    {got!r}\n  expected\n    {post!r}")
+        print(f"ok - {what}", flush=True)
+
+    app.on_main("Text1")
+    app.d.own_clipboard("مرحبا بكم")
+    d.keys("ctrl+v", "Home", "shift+End", "ctrl+b")
+    expect("[b]مرحبا بكم[/b]", "Home, Shift+End and Ctrl+B put the line in bold")
+    d.keys("ctrl+i")
+    expect("[b][i]مرحبا بكم[/i][/b]", "Ctrl+I then nests italic inside, around the same words")
+    d.keys("ctrl+z", "ctrl+z")
+    expect("مرحبا بكم", "two Ctrl+Z take both away")
+    # The line reads right to left: from its end, Shift+Right walks back over the last word.
+    d.keys("End", "shift+Right", "shift+Right", "shift+Right", "ctrl+shift+x")
+    expect("مرحبا [s]بكم[/s]", "a word selected with Shift and arrows is struck alone")
+
+    html = ('<p><b>مرحبا</b> <a href="http://example.org">بكم</a> '
+            '<span style="color:red">هنا</span></p>')
+    owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-t", "text/html", "-i", "-quiet"],
+                             env=d.env, stdin=subprocess.PIPE,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    d.sentinels.append(owner)
+    owner.stdin.write(html.encode())
+    owner.stdin.close()
+    wait(lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "text/html"],
+                                env=d.env, capture_output=True).stdout.decode() == html,
+         "the clipboard to hold the HTML")
+    d.keys("ctrl+a", "Delete", "ctrl+shift+v")
+    expect("[b]مرحبا[/b] [url=http://example.org]بكم[/url] [color=red]هنا[/color]",
+           "Ctrl+Shift+V pastes the HTML as board tags")
+    d.keys("ctrl+z")
+    expect("", "one Ctrl+Z takes the whole paste away")
+
+
 def scenario(d):
     app = Qirtaz(d)
     steps = 0
@@ -526,6 +565,9 @@ def scenario(d):
     reading(d, app)
     app.on_main("Image19")
     check("the post read, previewed and cleared")
+    aids(d, app)
+    app.on_main("Image19")
+    check("tags put around the selection and HTML pasted as tags, then cleared")
 
     for control, code in SMILEYS:
         app.on_main(control)

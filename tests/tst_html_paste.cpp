@@ -1,0 +1,97 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Clipboard HTML as pages, mails and word processors write it, turned into
+// board tags: the tags, and every word in its order.
+
+#include "composer/html_paste.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace qirtaz;
+
+class HtmlPasteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void becomesBoardTags_data();
+    void becomesBoardTags();
+    void hostileHtmlLosesNoWord_data();
+    void hostileHtmlLosesNoWord();
+};
+
+void HtmlPasteTest::becomesBoardTags_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("tags");
+    // clang-format off
+    QTest::newRow("bold, link, red") << "<p><b>مرحبا</b> <a href=\"http://example.org\">بكم</a> <span style=\"color:red\">هنا</span></p>"
+        << "[b]مرحبا[/b] [url=http://example.org]بكم[/url] [color=red]هنا[/color]";
+    // A browser's copy of a news paragraph: the fragment markers, a styled link, a picture.
+    QTest::newRow("news page") << "<html><body><!--StartFragment--><p style=\"font-size:16px;color:rgb(0,0,0)\">قال <strong>الوزير</strong> في <a href=\"https://news.example/a?b=1&amp;c=[2]\" style=\"color:#1a0dab\">بيان</a> إن <em>الخطة</em> <s>القديمة</s> انتهت.<br>تابع <img src=\"https://news.example/p.jpg\" alt=\"صورة\"></p><script>track()</script><!--EndFragment--></body></html>"
+        << "قال [b]الوزير[/b] في [url=https://news.example/a?b=1&c=%5B2%5D][color=#1a0dab]بيان[/color][/url] إن [i]الخطة[/i] [s]القديمة[/s] انتهت.\nتابع [img]https://news.example/p.jpg[/img]";
+    // A mail: a quoted reply, centred signature, purple and green words, underline.
+    QTest::newRow("mail") << "<div>شكرا <font color=\"#800080\">لك</font> <u>جدا</u></div><blockquote type=\"cite\"><div>السؤال <span style=\"color:green\">الأول</span></div><div>والثاني</div></blockquote><div align=\"center\">سلام</div>"
+        << "شكرا [color=purple]لك[/color] [u]جدا[/u]\n[QUOTE]السؤال [color=green]الأول[/color]\nوالثاني[/QUOTE]\n[center]سلام[/center]";
+    // A word processor: headings, larger and bold-italic runs in any order, a list and a table.
+    QTest::newRow("word processor") << "<html><head><style>p{margin:0}</style></head><body><h1>العنوان</h1><h3>فرع</h3><p><span style=\"font-size:18pt\">كبير</span> <span style=\"font-size:14pt;font-family:Arial\">أكبر قليلا</span> <i>مائل <b>وغامق</b></i> <span style=\"color:#123456\">لون</span> <span style=\"color:blue\">أزرق</span> <font color=\"#ffa500\" face=\"Times\">برتقالي</font></p><ul><li>أول</li><li>ثان</li></ul><ol><li>one</li></ol><table><tr><td>a</td><td>b</td></tr><tr><td>c</td><td><p>d</p><p>e</p></td></tr></table></body></html>"
+        << "[size=5][b]العنوان[/b][/size]\n[size=4][b]فرع[/b][/size]\n[size=5]كبير[/size] [size=4]أكبر قليلا[/size] [i]مائل [b]وغامق[/b][/i] [color=#123456]لون[/color] [color=blue]أزرق[/color] [color=orange]برتقالي[/color]\n• أول\n• ثان\n• one\na | b\nc | d e";
+    QTest::newRow("empty tags and blanks open nothing") << "<p><b></b><i> </i>x<u>  </u><span style=\"color:red\"></span></p>"
+        << "x ";
+    QTest::newRow("a picture only in the clipboard") << "<p>a<img src=\"data:image/png;base64,AAAA\">b</p>" << "ab";
+    QTest::newRow("broken markup") << "<p><b>أ<i>ب</b>ج</i><div><table><tr><td>د" << "[b]أ[i]ب[/i][/b]ج\n\nد";
+    QTest::newRow("styles and scripts dropped") << "<style>b{}</style><script>var s = 'سر';</script><!-- تعليق --><b>نص</b><noscript></noscript>"
+        << "[b]نص[/b]";
+    // clang-format on
+}
+
+void HtmlPasteTest::becomesBoardTags() {
+    QFETCH(QString, html);
+    QFETCH(QString, tags);
+    QCOMPARE(paste::boardTags(html), tags);
+}
+
+void HtmlPasteTest::hostileHtmlLosesNoWord_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QStringList>("words");
+    QStringList many;
+    QString big;
+    for (int i = 0; big.size() < 1024 * 1024; ++i) {
+        many << QStringLiteral("w%1").arg(i);
+        big += QStringLiteral("<p style=\"color:red\"><b>w%1</b> <script>x</script><a href=\"h\">")
+                   .arg(i);
+    }
+    QTest::newRow("1 MiB of paragraphs, unclosed links and scripts") << big << many;
+    // Qt's reader takes time that grows with the square of the depth of lists and
+    // tables (half a minute at 10,000), so those are nested 2,000 deep.
+    for (const char* element :
+         {"div", "b", "blockquote", "span style=\"color:red\"", "ul><li", "table><tr><td"}) {
+        const int depth = QLatin1StringView(element).contains(u'>') ? 2000 : 10000;
+        QString nested;
+        QStringList marks;
+        for (int i = 0; i < depth; ++i) {
+            nested += u'<' + QLatin1StringView(element) + u'>';
+            if (i % 500 == 0)
+                nested += (marks << QStringLiteral("n%1").arg(i)).last() + u' ';
+        }
+        QTest::addRow("%d nested %s", depth, element) << nested << marks;
+    }
+}
+
+void HtmlPasteTest::hostileHtmlLosesNoWord() {
+    QFETCH(QString, html);
+    QFETCH(QStringList, words);
+    QElapsedTimer clock;
+    clock.start();
+    const QString tags = paste::boardTags(html);
+    qInfo("%lld ms", clock.elapsed());
+    QVERIFY(!tags.contains(u'<'));
+    const QStringList found =
+        tags.split(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|[^\\w]+")), Qt::SkipEmptyParts);
+    const QStringList wanted = words;
+    QCOMPARE(found.filter(QRegularExpression(QStringLiteral("^[wn]\\d+$"))), wanted);
+}
+
+QTEST_MAIN(HtmlPasteTest)
+#include "tst_html_paste.moc"

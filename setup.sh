@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up what this machine lacks, builds, and then runs the program or its tests.
 #   ./setup.sh run          build and start Qirtaz
 #   ./setup.sh test         build and run every test
@@ -22,8 +24,9 @@ if [ "$what" = test ]; then
     packages="$packages strace dbus-daemon"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil"
-    # Checking an install as a desktop reads it, and making the Debian package.
-    packages="$packages desktop-file-utils appstream dpkg-dev file"
+    # Checking an install as a desktop reads it (the copyright file as Debian's
+    # tools do), and making the Debian package.
+    packages="$packages desktop-file-utils appstream dpkg-dev file python3-debian"
 fi
 
 missing=""

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command for every user: what assistive technology sees of each control
 // of each screen, pressing a control through it or through its key does what a
 // click does, Esc and Enter in the dialogs, and Qt's own words in Arabic.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the board makes of a post: post → what is shown, the foot line of
 // problems, the document built from it, and posts written to hurt.
 

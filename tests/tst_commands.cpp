@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands, driven by clicks on the window itself, so that
 // what lies in front of what decides which control a click reaches.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which way each line of the post reads, where it stands in the box, and that
 // none of it reaches the post's text or its undo history.
 

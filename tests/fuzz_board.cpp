@@ -198,6 +198,7 @@ void checkLinear(QStringView post) {
 
 } // namespace
 
+// NOLINTNEXTLINE(readability-non-const-parameter): the signature is libFuzzer's.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);

@@ -44,7 +44,7 @@ QByteArray mutated(QByteArray input, const QList<QByteArray>& all, QRandomGenera
             const QByteArray& other = all[random.bounded(int(all.size()))];
             const qsizetype from =
                 other.isEmpty() ? 0 : qsizetype(random.bounded(int(other.size())));
-            input.insert(at, other.mid(from, 2 * (1 + random.bounded(16))));
+            input.insert(at, other.mid(from, qsizetype(2) * (1 + random.bounded(16))));
         }
         }
     }

@@ -1,8 +1,11 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up what this machine lacks, builds, and then runs the program or its tests.
 #   ./setup.sh run          build and start Qirtaz
 #   ./setup.sh test         build and run every test
 #   ./setup.sh test asan    the same under the address, undefined and leak sanitizers
+#   ./setup.sh build [asan] what the tests need, and the build, without running them
 set -eu
 cd "$(dirname "$0")"
 
@@ -13,7 +16,7 @@ preset=${2:-dev}
 # fonts-urw-base35 holds Z003, the lettering of the program's name, which the
 # pictures' drawings need on a display of more pixels per inch.
 packages="cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-kacst fonts-dejavu-core fonts-urw-base35"
-if [ "$what" = test ]; then
+if [ "$what" = test ] || [ "$what" = build ]; then
     # The end-to-end test drives the real program on a virtual X display.
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"
     # ... and walks it as a screen reader does, over the accessibility bus.
@@ -22,8 +25,9 @@ if [ "$what" = test ]; then
     packages="$packages strace dbus-daemon"
     # Redrawing the pictures from their drawings, to check the committed files.
     packages="$packages librsvg2-bin python3-pil"
-    # Checking an install as a desktop reads it, and making the Debian package.
-    packages="$packages desktop-file-utils appstream dpkg-dev file"
+    # Checking an install as a desktop reads it (the copyright file as Debian's
+    # tools do), and making the Debian package.
+    packages="$packages desktop-file-utils appstream dpkg-dev file python3-debian"
 fi
 
 missing=""
@@ -49,8 +53,9 @@ run)
 test)
     ctest --preset "$preset"
     ;;
+build) ;;
 *)
-    echo "usage: $0 run | test [dev|asan]" >&2
+    echo "usage: $0 run | test [dev|asan] | build [dev|asan]" >&2
     exit 2
     ;;
 esac

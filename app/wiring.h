@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts the program together: every command of every screen bound to its control,
 // Qt's own words in Arabic, and the main window shown.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardsticks for the program's start: the least a Qt Widgets program does
 // to put one window on screen, and, with "--text", the same window with a menu
 // bar and one line of Arabic text, which any window with words on it pays for

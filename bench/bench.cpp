@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qirtaz-bench: what the program costs, one figure a line as "name: value".
 // Each change of the post runs in the real main window, is forced through
 // layout and paint, and is timed as the median of several runs after a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what the preview's reading of a post costs: parsing it, building the
 // document (both in the preview's worker thread) and laying the document out
 // (in the window's thread), on posts of mixed Arabic lines and tags. Not a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What both start-up probes do once their first window is on screen: say so on
 // standard output with the peak resident size so far, and end the run. The

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's own start, as app/main.cpp makes it, stopped as soon as the
 // main window is on screen.
 

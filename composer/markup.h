@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every piece of markup the program puts into a post. A fragment is its pieces
 // joined with nothing between them: no blank, no line break, and the user's

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The post: the whole text of the main window's box Text1. It changes only by
 // the user's own editing and by three changes of the whole text: append,

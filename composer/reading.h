@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a line of the post reads: which parts of it are markup (tags and smiley
 // codes), and which way it runs. A line takes its direction from its first

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The insertion dialogs' commands. Each reads its own boxes at the moment of the
 // click, changes the post once, and closes its dialog.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fixed layout of every screen, as data. Each screen is one table that reads
 // like a layout sheet: rows are listed front to back, and the builder derives

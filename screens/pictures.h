@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every picture the screens show, embedded in the program and decoded on first
 // use. A picture shown by several screens is one picture: they share its pixels.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a screen's window opens. The layout sheets give every client area a
 // place on a desktop of their own time; what matters to a user is how the

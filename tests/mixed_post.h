@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A post as a board sees them, for the board's tests and the preview's bench:
 // Arabic and Latin lines with tags, smileys, an unclosed quote and an unknown

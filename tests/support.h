@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the suites share: a program with every command bound, clicks that go
 // through the window's own hit testing, and a hand that dismisses message boxes.

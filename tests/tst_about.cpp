@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about window: opened from the main window's menu, one window however often
 // it is chosen, closed through its frame or with Esc, and touching nothing else.
 

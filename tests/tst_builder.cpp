@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The builder's own rules, on small screens made up to break them: what lies in
 // front of what, which control a click reaches, and where Tab goes.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every screen is built as its layout sheet draws it: sizes, controls, what lies
 // in front of what, where the focus starts and where Tab takes it.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands, driven by clicks on the window itself, so that
 // what lies in front of what decides which control a click reaches.
 
@@ -7,9 +9,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace qirtaz;
@@ -46,6 +50,19 @@ void CommandsTest::smileysAppendTheirCodes_data() {
     QTest::newRow("after line break") << "سطر\n" << QStringList{"Image14"} << "سطر\n:p";
     QTest::newRow("after a word")     << "word" << QStringList{"Image10", "Image12"} << "word:mad::eek:";
     // clang-format on
+    // Each smiley's key as the README's table gives it, pressed in the post box.
+    QFile readme(QStringLiteral(QIRTAZ_README));
+    QVERIFY(readme.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QRegularExpression row(QStringLiteral(R"(^\| (Alt\+\d) \| [^|`]*`([^`]+)`)"),
+                                 QRegularExpression::MultilineOption);
+    int keys = 0;
+    for (const QRegularExpressionMatch& match :
+         row.globalMatch(QString::fromUtf8(readme.readAll()))) {
+        QTest::addRow("README %s", qPrintable(match.captured(1)))
+            << "abc" << QStringList{match.captured(1)} << "abc" + match.captured(2);
+        ++keys;
+    }
+    QCOMPARE(keys, 8);
 }
 
 void CommandsTest::smileysAppendTheirCodes() {
@@ -54,8 +71,13 @@ void CommandsTest::smileysAppendTheirCodes() {
     QFETCH(QString, after);
     Program program;
     setPost(program.registry, before);
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(program.registry, u"Form1")));
+    PostBuffer(program.registry).box().setFocus();
     for (const QString& control : clicks)
-        click(program.registry, u"Form1", control);
+        if (control.startsWith(u"Alt+"))
+            QTest::keySequence(&PostBuffer(program.registry).box(), QKeySequence(control));
+        else
+            click(program.registry, u"Form1", control);
     QCOMPARE(postText(program.registry), after);
     // Each click is one undo step.
     auto& box = PostBuffer(program.registry).box();

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every dialog's commands, driven by clicks on the windows: the exact post text
 // each leaves, and which screens open, close and come back.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts no one means to write but anyone can paste: control characters, broken
 // UTF-16, direction marks, every kind of line break, and posts far beyond a
 // board's limit, through every command that changes the post. Every code unit

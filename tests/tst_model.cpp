@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long random runs of clicks, typing and closed windows, checked after every
 // event against a plain model: the post as a string and the state of each screen.
 //

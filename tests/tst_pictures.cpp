@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures: each file is what its format promises, decodes at its size, sits
 // where the layout puts it, and lets the background show through where it is clear.
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where windows open: the main window at its place or centred, every other
 // screen at its place relative to the main window wherever that stands, always
 // on the desktop; fixed-size frames with no maximize button, no owner, no modality.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three changes of the post, on texts that Qt's text handling likes to alter.
 
 #include "composer/post.h"

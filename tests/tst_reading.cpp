@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which way each line of the post reads, where it stands in the box, and that
 // none of it reaches the post's text or its undo history.
 
@@ -78,6 +80,8 @@ private slots:
     void boxDirections_data();
     void boxDirections();
     void everyLineStartsInView();
+    void markupMutedInView_data();
+    void markupMutedInView();
     void rightAlignPutsEveryLineRight();
     void widestLineFollowsChanges_data();
     void widestLineFollowsChanges();
@@ -186,6 +190,60 @@ void ReadingTest::boxDirections() {
     QCOMPARE(::directions(box), QStringLiteral("LLRR"));
     buffer.clear();
     QCOMPARE(::directions(box), QStringLiteral("R"));
+}
+
+void ReadingTest::markupMutedInView_data() {
+    QTest::addColumn<QString>("line"); // a word and a tag, again and again
+    QTest::addColumn<bool>("atEnd");   // scrolled to the line's end
+    // clang-format off
+    QTest::newRow("short line")               << QStringLiteral("word[b]").repeated(20) << false;
+    QTest::newRow("long line, its start")     << QStringLiteral("word[b]").repeated(400) << false;
+    QTest::newRow("long line, its end")       << QStringLiteral("word[b]").repeated(400) << true;
+    QTest::newRow("long Arabic line, its end") << QStringLiteral("كلمة[b]").repeated(400) << true;
+    // clang-format on
+}
+
+// The tags in view are drawn muted and the words in ink, also where a line is
+// too long to be looked at whole and only the part in view is.
+void ReadingTest::markupMutedInView() {
+    QFETCH(QString, line);
+    QFETCH(bool, atEnd);
+    Program program;
+    auto& box = PostBuffer(program.registry).box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    layoutOf(box).setMarkupColour(Qt::red);
+    setPost(program.registry, line);
+    box.moveCursor(atEnd ? QTextCursor::End : QTextCursor::Start);
+    box.clearFocus(); // no caret over the letters
+    layoutOf(box).complete();
+    box.ensureCursorVisible();
+    QCoreApplication::processEvents();
+    const QImage seen = box.viewport()->grab().toImage();
+    // Red and dark pixels between the edges of the characters from .. to.
+    const auto inks = [&](int from, int to) {
+        int red = 0, dark = 0;
+        for (int at = from; at < to; ++at) {
+            QTextCursor start(box.document()), end(box.document());
+            start.setPosition(at);
+            end.setPosition(at + 1);
+            const QRect a = box.cursorRect(start), b = box.cursorRect(end);
+            for (int x = std::min(a.left(), b.left()) + 1; x < std::max(a.left(), b.left()); ++x)
+                for (int y = a.top(); y <= a.bottom(); ++y) {
+                    const QColor c = seen.valid(x, y) ? seen.pixelColor(x, y) : QColor(Qt::white);
+                    red += c.red() > 150 && c.green() < 110;
+                    dark += c.red() < 90 && c.green() < 90 && c.blue() < 90;
+                }
+        }
+        return std::pair{red, dark};
+    };
+    const int word = int(line.indexOf(u'[')), unit = word + 3;
+    const int first = atEnd ? int(line.size()) - unit : 0;
+    const auto [wordRed, wordDark] = inks(first, first + word);
+    const auto [tagRed, tagDark] = inks(first + word, first + unit);
+    QVERIFY2(wordDark > 0 && wordRed == 0,
+             qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
+    QVERIFY2(tagRed > 0 && tagDark == 0,
+             qPrintable(QStringLiteral("tag %1 %2").arg(tagRed).arg(tagDark)));
 }
 
 void ReadingTest::everyLineStartsInView() {

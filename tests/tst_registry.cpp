@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screens come, go and come back as the registry promises, and the run ends
 // when it should and not before.
 

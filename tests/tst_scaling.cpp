@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures on a display of more pixels per inch. CTest runs this suite at
 // scale factors 1, 1.5 and 2 (QT_SCALE_FACTOR): at 1 every picture shows its
 // file pixel for pixel; above it every picture is its drawing at the display's

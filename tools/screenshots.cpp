@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saves every screen as the user sees it, menu bar included, one PNG per screen
 // named after it, into the folder given (made if missing). For reviews and the
 // README; run it offscreen:

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon for the desktop's icon theme, one PNG per size:
 //   theme_icons folder 16 32 48 128      -> folder/16.png ...
 // Each is what the program's own windows carry at that size: the window icon's

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Redraws every picture of the program from its source drawing.
 
     screens/pictures/redraw.py            redraw every picture

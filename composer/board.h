@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a forum board shows a post, for the preview: parse() reads the post's
 // text into a flat list of what is shown (paragraphs, quotations, runs of text

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preview: a window beside the main window that shows the post as the board
 // will show it, and follows every change of the post within a moment. The post

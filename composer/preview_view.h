@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preview's page: shows a text document that was laid out beforehand, in
 // whatever thread made it, and never lays anything out itself. A text browser

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One instance of each screen, created on first use and kept for the whole run;
 // loading builds a screen's window from the catalogue, unloading destroys it.

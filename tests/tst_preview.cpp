@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window: opened from the main window's menu or its key, one window
 // however often, following the post as it changes, and gone with Esc.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a screen reader finds in the real program, and the keyboard alone.
 
 The program runs on a virtual X display under openbox with the accessibility

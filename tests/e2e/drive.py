@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the real program from outside, as a person would, and trusts nothing
 the window manager could do on the program's behalf.
 

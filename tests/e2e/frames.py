@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The program's windows on a real X display with a window manager: where they
 open, which frame buttons they offer, and how sharp their pictures are.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The post survives what a writer does over a long sitting, on a real X display.
 
 An uncopied post is asked about before Ctrl+Q or the main window's close box

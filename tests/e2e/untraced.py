@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Qirtaz developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the whole end-to-end session (drive.py) with the program under strace,
 and fails on any Internet socket the program opens and on any file it creates
 or writes.

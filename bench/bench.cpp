@@ -566,8 +566,8 @@ int main(int argc, char* argv[]) {
             tagLines += QStringLiteral("[b][i][color=red]x[/color][/i][/b]\n");
         print("worst_stall_hostile_ms",
               bench.hostile(registry, {
-                                          {"10mib_lines", lines(10 * 1024 * KiB)},
-                                          {"5mib_line", oneLine(5 * 1024 * KiB)},
+                                          {"10mib_lines", lines(qsizetype(10) * 1024 * KiB)},
+                                          {"5mib_line", oneLine(qsizetype(5) * 1024 * KiB)},
                                           {"1mib_img_word",
                                            "[img]http://" + QString(1024 * KiB, u'a') + "[/img]"},
                                           {"100k_tag_lines", tagLines},

@@ -724,7 +724,7 @@ constexpr int DeepestQuoteShown = 8;
 // "[" took minutes). So a paragraph longer than LongestBlock, or a run longer
 // than LongestRun without a blank, goes on in a block of its own with the same
 // look: the line ends there as a wrapped line would, and every character stays.
-constexpr qsizetype LongestBlock = 16 * 1024;
+constexpr qsizetype LongestBlock = qsizetype(16) * 1024;
 constexpr qsizetype LongestRun = 2048;
 // Where a long paragraph is cut, a blank this close before the cut is taken
 // instead, so the cut falls where a line would wrap anyway.

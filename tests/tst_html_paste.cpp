@@ -57,7 +57,7 @@ void HtmlPasteTest::hostileHtmlLosesNoWord_data() {
     QTest::addColumn<QStringList>("words");
     QStringList many;
     QString big;
-    for (int i = 0; big.size() < 1024 * 1024; ++i) {
+    for (int i = 0; big.size() < qsizetype(1024) * 1024; ++i) {
         many << QStringLiteral("w%1").arg(i);
         big += QStringLiteral("<p style=\"color:red\"><b>w%1</b> <script>x</script><a href=\"h\">")
                    .arg(i);
@@ -89,7 +89,7 @@ void HtmlPasteTest::hostileHtmlLosesNoWord() {
     QVERIFY(!tags.contains(u'<'));
     const QStringList found =
         tags.split(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|[^\\w]+")), Qt::SkipEmptyParts);
-    const QStringList wanted = words;
+    const QStringList& wanted = words;
     QCOMPARE(found.filter(QRegularExpression(QStringLiteral("^[wn]\\d+$"))), wanted);
 }
 

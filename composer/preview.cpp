@@ -33,8 +33,8 @@ constexpr int SoonMs = 120;
 // A step of building the rendering aims at this many milliseconds, so that a
 // key typed meanwhile waits no longer; the amount of post a step takes follows
 // how long the last one took.
-constexpr double StepMs = 8;
-constexpr qsizetype FirstStepUnits = 4096;
+constexpr double StepMs = 16;
+constexpr qsizetype FirstStepUnits = qsizetype(16) * 1024;
 
 // The preview stands beside the main window, on the right where the screen
 // has room, else on the left, else where the window system puts it.

@@ -69,7 +69,6 @@ struct PostPreview::Building {
     QString foot;
     qsizetype characters = 0;
     qsizetype units = FirstStepUnits;
-    double longestStepMs = 0;
 };
 
 PostPreview::PostPreview(QWidget* parent)
@@ -188,7 +187,6 @@ void PostPreview::build() {
     const bool done = building.rendering->step(building.units);
     building.document->documentLayout()->documentSize();
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    building.longestStepMs = std::max(building.longestStepMs, ms);
     if (!done) {
         const double scale = std::clamp(StepMs / std::max(ms, 0.1), 0.5, 2.0);
         building.units = std::max<qsizetype>(256, qsizetype(double(building.units) * scale));
@@ -200,7 +198,6 @@ void PostPreview::build() {
     foot_->setText(finished->foot);
     foot_->setVisible(!finished->foot.isEmpty());
     count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(finished->characters));
-    longestStepMs_ = finished->longestStepMs;
     emit shown();
     if (dirty_ || view_->wantsLayout())
         start();

@@ -44,10 +44,6 @@ public:
     // True while a change of the post is not yet shown.
     bool isBehind() const;
 
-    // The longest step the window's thread took on the last rendering it
-    // showed, in milliseconds.
-    double longestStepMs() const { return longestStepMs_; }
-
 signals:
     // A rendering of the post is on show.
     void shown();
@@ -73,7 +69,6 @@ private:
     std::unique_ptr<Building> building_;
     bool dirty_ = false;   // the post changed since the rendering last begun
     bool reading_ = false; // the worker reads the post
-    double longestStepMs_ = 0;
 };
 
 // Registers the preview screen, opened by the main window's preview item.

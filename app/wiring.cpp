@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/wiring.h"
 
-#include "composer/commands.h"
+#include "app/commands.h"
 #include "dialogs/dialogs.h"
 
 #include <QCoreApplication>

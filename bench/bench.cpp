@@ -10,10 +10,10 @@
 // for profiling.
 
 #include "app/wiring.h"
-#include "composer/post.h"
-#include "composer/post_layout.h"
-#include "composer/preview.h"
-#include "composer/preview_view.h"
+#include "post/post.h"
+#include "postbox/post_layout.h"
+#include "board/preview.h"
+#include "board/preview_view.h"
 #include "screens/controls.h"
 
 #include <QAbstractTextDocumentLayout>

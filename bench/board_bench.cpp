@@ -8,7 +8,7 @@
 //   cmake --build build-release --target board_bench
 //   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
 
-#include "composer/board.h"
+#include "board/board.h"
 #include "tests/mixed_post.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/markup.h"
-#include "composer/post.h"
+#include "post/markup.h"
+#include "post/post.h"
 #include "dialogs/dialogs.h"
 #include "shell/registry.h"
 

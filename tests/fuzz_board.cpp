@@ -8,9 +8,9 @@
 // libFuzzer by the fuzz preset (clang), and with tests/fuzz/replay.cpp as its
 // main by the other presets, which run it over the corpus and its mutations.
 
-#include "composer/board.h"
-#include "composer/markup.h"
-#include "composer/reading.h"
+#include "board/board.h"
+#include "post/markup.h"
+#include "post/reading.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

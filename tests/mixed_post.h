@@ -5,7 +5,7 @@
 // Arabic and Latin lines with tags, smileys, an unclosed quote and an unknown
 // tag, in turn.
 
-#include "composer/markup.h"
+#include "post/markup.h"
 
 #include <QString>
 

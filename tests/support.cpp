@@ -3,7 +3,7 @@
 #include "support.h"
 
 #include "app/wiring.h"
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/catalogue.h"
 
 #include <QAbstractButton>

@@ -3,7 +3,7 @@
 // The about window: opened from the main window's menu, one window however often
 // it is chosen, closed through its frame or with Esc, and touching nothing else.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/pictures.h"
 #include "support.h"
 

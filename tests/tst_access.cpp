@@ -5,8 +5,8 @@
 // click does, Esc and Enter in the dialogs, and Qt's own words in Arabic.
 
 #include "app/wiring.h"
-#include "composer/commands.h"
-#include "composer/post.h"
+#include "app/commands.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

@@ -3,8 +3,8 @@
 // What the board makes of a post: post → what is shown, the foot line of
 // problems, the document built from it, and posts written to hurt.
 
-#include "composer/board.h"
-#include "composer/markup.h"
+#include "board/board.h"
+#include "post/markup.h"
 #include "mixed_post.h"
 
 #include <QAbstractTextDocumentLayout>

@@ -3,7 +3,7 @@
 // The main window's commands, driven by clicks on the window itself, so that
 // what lies in front of what decides which control a click reaches.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

@@ -3,7 +3,7 @@
 // Every dialog's commands, driven by clicks on the windows: the exact post text
 // each leaves, and which screens open, close and come back.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

@@ -6,7 +6,7 @@
 // must reach the post as it was given, save line breaks: CR, CR LF and the
 // paragraph separator each become one "\n", as a board's own text field makes them.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

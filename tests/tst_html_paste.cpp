@@ -3,7 +3,7 @@
 // Clipboard HTML as pages, mails and word processors write it, turned into
 // board tags: the tags, and every word in its order.
 
-#include "composer/html_paste.h"
+#include "post/html_paste.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

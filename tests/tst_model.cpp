@@ -8,7 +8,7 @@
 // checked. A failure prints its seed; QIRTAZ_SEED=<seed> replays that one run
 // alone, and QIRTAZ_SEED=random runs one new seed and prints it.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

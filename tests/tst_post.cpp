@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three changes of the post, on texts that Qt's text handling likes to alter.
 
-#include "composer/post.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

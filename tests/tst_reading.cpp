@@ -3,9 +3,9 @@
 // Which way each line of the post reads, where it stands in the box, and that
 // none of it reaches the post's text or its undo history.
 
-#include "composer/post.h"
-#include "composer/post_layout.h"
-#include "composer/reading.h"
+#include "post/post.h"
+#include "postbox/post_layout.h"
+#include "post/reading.h"
 #include "screens/controls.h"
 #include "support.h"
 

@@ -4,8 +4,8 @@
 // when it should and not before.
 
 #include "app/wiring.h"
-#include "composer/commands.h"
-#include "composer/post.h"
+#include "app/commands.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

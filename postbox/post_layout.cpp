@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/post_layout.h"
+#include "postbox/post_layout.h"
 
 #include <QElapsedTimer>
 #include <QPainter>

@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/commands.h"
+#include "app/commands.h"
 
-#include "composer/html_paste.h"
-#include "composer/markup.h"
-#include "composer/post.h"
-#include "composer/post_layout.h"
-#include "composer/preview.h"
+#include "post/html_paste.h"
+#include "post/markup.h"
+#include "post/post.h"
+#include "postbox/post_layout.h"
+#include "board/preview.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 

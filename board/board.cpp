@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/board.h"
+#include "board/board.h"
 
-#include "composer/markup.h"
+#include "post/markup.h"
 #include "screens/pictures.h"
 
 #include <QColor>

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/preview.h"
+#include "board/preview.h"
 
-#include "composer/board.h"
-#include "composer/post.h"
-#include "composer/preview_view.h"
+#include "board/board.h"
+#include "post/post.h"
+#include "board/preview_view.h"
 #include "screens/controls.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"

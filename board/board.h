@@ -14,7 +14,7 @@
 // post is either shown as text or part of a tag or smiley code that the board
 // takes.
 
-#include "composer/reading.h"
+#include "post/reading.h"
 
 #include <QRgb>
 #include <QString>

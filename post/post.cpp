@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/post.h"
+#include "post/post.h"
 
 #include "screens/controls.h"
 #include "shell/registry.h"

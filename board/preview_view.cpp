@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "composer/preview_view.h"
+#include "board/preview_view.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>

@@ -2,11 +2,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commands.h"
 
+#include "board/preview.h"
 #include "post/html_paste.h"
 #include "post/markup.h"
 #include "post/post.h"
 #include "postbox/post_layout.h"
-#include "board/preview.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 

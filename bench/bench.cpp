@@ -10,10 +10,10 @@
 // for profiling.
 
 #include "app/wiring.h"
-#include "post/post.h"
-#include "postbox/post_layout.h"
 #include "board/preview.h"
 #include "board/preview_view.h"
+#include "post/post.h"
+#include "postbox/post_layout.h"
 #include "screens/controls.h"
 
 #include <QAbstractTextDocumentLayout>

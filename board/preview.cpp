@@ -3,8 +3,8 @@
 #include "board/preview.h"
 
 #include "board/board.h"
-#include "post/post.h"
 #include "board/preview_view.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"

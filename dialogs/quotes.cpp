@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
-#include "dialogs/dialogs.h"
 #include "shell/registry.h"
 
 namespace qirtaz {

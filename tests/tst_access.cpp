@@ -4,8 +4,8 @@
 // of each screen, pressing a control through it or through its key does what a
 // click does, Esc and Enter in the dialogs, and Qt's own words in Arabic.
 
-#include "app/wiring.h"
 #include "app/commands.h"
+#include "app/wiring.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"

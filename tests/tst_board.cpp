@@ -4,8 +4,8 @@
 // problems, the document built from it, and posts written to hurt.
 
 #include "board/board.h"
-#include "post/markup.h"
 #include "mixed_post.h"
+#include "post/markup.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>

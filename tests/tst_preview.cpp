@@ -3,9 +3,9 @@
 // The preview window: opened from the main window's menu or its key, one window
 // however often, following the post as it changes, and gone with Esc.
 
-#include "post/post.h"
 #include "board/preview.h"
 #include "board/preview_view.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"
 

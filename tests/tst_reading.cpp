@@ -4,8 +4,8 @@
 // none of it reaches the post's text or its undo history.
 
 #include "post/post.h"
-#include "postbox/post_layout.h"
 #include "post/reading.h"
+#include "postbox/post_layout.h"
 #include "screens/controls.h"
 #include "support.h"
 

@@ -3,8 +3,8 @@
 // Screens come, go and come back as the registry promises, and the run ends
 // when it should and not before.
 
-#include "app/wiring.h"
 #include "app/commands.h"
+#include "app/wiring.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "support.h"

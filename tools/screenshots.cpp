@@ -12,8 +12,8 @@
 //   QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2 build/tools/screenshots shots2
 
 #include "app/wiring.h"
-#include "post/post.h"
 #include "board/preview.h"
+#include "post/post.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 

@@ -17,7 +17,7 @@
 // the shaped lines are kept as they come and go, so the widest line of either
 // direction, which the scroll range follows, is known without a walk.
 
-#include "composer/reading.h"
+#include "post/reading.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QColor>

@@ -163,6 +163,11 @@ void PostLayout::setMarkupColour(const QColor& colour) {
     emit update();
 }
 
+void PostLayout::setMarks(Marks marks) {
+    marks_ = std::move(marks);
+    emit update();
+}
+
 Direction PostLayout::direction(const QTextBlock& block) const {
     return dataOf(block)->shown;
 }
@@ -475,6 +480,17 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
         for (const reading::Span& span :
              reading::markupSpans(QStringView(text).sliced(from, to - from)))
             ranges.append({int(from + span.start), int(span.length), muted});
+        if (marks_) {
+            QTextCharFormat wavy;
+            wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+            wavy.setUnderlineColor(Qt::red);
+            const int shown = int(text.size()) - (part ? int(cutNote().size()) : 0);
+            for (const reading::Span& mark : marks_(block))
+                if (mark.start < shown)
+                    ranges.append({int(mark.start),
+                                   int(std::min<qsizetype>(mark.length, shown - mark.start)),
+                                   wavy});
+        }
         for (const Selection& selection : context.selections) {
             const int from = std::max(selection.cursor.selectionStart(), start);
             const int to = std::min(selection.cursor.selectionEnd(), end);

@@ -24,7 +24,9 @@
 #include <QFont>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QTextEdit;
 
@@ -51,6 +53,13 @@ public:
     void setCursorWidth(int width);
 
     void setMarkupColour(const QColor& colour);
+
+    // Words to underline with a red wavy line (misspelt ones, say): for a line,
+    // their places within it, in the post's positions. Display only.
+    using Marks = std::function<std::vector<reading::Span>(const QTextBlock&)>;
+    void setMarks(Marks marks);
+    // The marks of some lines changed: draws them anew.
+    void marksChanged() { emit update(); }
 
     // The direction a line is shown in.
     reading::Direction direction(const QTextBlock& block) const;
@@ -86,6 +95,7 @@ private:
 
     int cursorWidth_ = 1;
     QColor markupColour_;
+    Marks marks_;
     QFont font_;
     qreal tabStop_ = 0;
     QTextOption::Flags flags_;

@@ -77,6 +77,44 @@ std::vector<Span> markupSpans(QStringView line) {
     return spans;
 }
 
+qsizetype addressAt(QStringView text) {
+    qsizetype scheme = 0;
+    for (const QStringView start :
+         {QStringView(u"http://"), QStringView(u"https://"), QStringView(u"www.")})
+        if (text.startsWith(start, Qt::CaseInsensitive))
+            scheme = start.size();
+    if (scheme == 0)
+        return 0;
+    qsizetype end = scheme;
+    while (end < text.size() && !text[end].isSpace() && text[end] != u'[' && text[end] != u']')
+        ++end;
+    return end > scheme ? end : 0;
+}
+
+std::vector<Span> ownOrderSpans(QStringView line) {
+    std::vector<Span> spans;
+    qsizetype from = 0; // where the prose since the last piece of markup starts
+    const auto addresses = [&](qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            if (i > 0 && line[i - 1].isLetterOrNumber())
+                continue;
+            const qsizetype length = addressAt(line.sliced(i, to - i));
+            if (length > 0) {
+                spans.push_back({i, length});
+                i += length - 1;
+            }
+        }
+    };
+    forEachMarkup(line, [&](qsizetype start, qsizetype length) {
+        addresses(start);
+        spans.push_back({start, length});
+        from = start + length;
+        return true;
+    });
+    addresses(line.size());
+    return spans;
+}
+
 Direction ownDirection(QStringView line) {
     Direction found = Direction::Neutral;
     qsizetype from = 0;

@@ -33,6 +33,15 @@ qsizetype smileyAt(QStringView text);
 // Every tag and smiley code of a line, in order and never overlapping.
 std::vector<Span> markupSpans(QStringView line);
 
+// The bare address ("http://", "https://" or "www." and what follows up to a
+// blank or a bracket) at the very start of text: its length, or 0.
+qsizetype addressAt(QStringView text);
+
+// What reads left to right as typed, wherever it stands: every tag, smiley code
+// and bare address of a line (one starting where a word starts), in order and
+// never overlapping.
+std::vector<Span> ownOrderSpans(QStringView line);
+
 // The line's own direction: that of its first strong letter outside markup,
 // Neutral when it has none.
 Direction ownDirection(QStringView line);

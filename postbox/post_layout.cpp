@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "postbox/post_layout.h"
 
+#include "postbox/line.h"
+
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QScrollBar>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -54,20 +57,19 @@ struct LineData : QTextBlockUserData {
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
     int extraRows = 0; // line separators inside the line
-    // A line too long to lay out whole: the layout of the part of it shown.
-    std::unique_ptr<QTextLayout> part;
-    qreal width = -1; // of its widest row once shaped; -1 before
+    postbox::Line line;
+    qreal width = -1; // of its widest row once laid out; -1 before
     // Where width is counted, by shown; it outlives the layout if need be, as
     // the document frees its lines after its layout.
     std::shared_ptr<LineWidths> widths;
 
-    void setWidth(qreal shaped, const std::shared_ptr<LineWidths>& counted) {
+    void setWidth(qreal laidOut, const std::shared_ptr<LineWidths>& counted) {
         forgetWidth();
-        width = shaped;
+        width = laidOut;
         widths = counted;
         widths->add(shown, width);
     }
-    // Before the line is shaped again, or shown the other way.
+    // Before the line is laid out again, or shown the other way.
     void forgetWidth() {
         if (width >= 0 && widths)
             widths->remove(shown, width);
@@ -87,54 +89,23 @@ LineData* dataOf(const QTextBlock& block) {
 // A step of idle shaping stays short enough to go unnoticed between keys.
 constexpr qint64 ShapingStepNs = 4'000'000;
 
-// Qt lays a line out from the whole of it on every change, at about half a
-// microsecond a character before any shaping (reading its scripts, its
-// breaks, buffers for every glyph): a line of megabytes held the window up
-// for seconds a key. A line longer than LongestWhole is therefore shown in
-// part, its first ShownPart characters and a note that the rest is not shown,
-// laid out from that part alone. The post keeps every character, and typing,
-// undo, the clipboard and the caret's moves work on all of them.
-constexpr int LongestWhole = 256 * 1024;
-constexpr int ShownPart = 32 * 1024;
-
-QString cutNote() {
-    return QStringLiteral(" … بقية السطر لا تُعرض لطوله ");
-}
-
-// The layout a line is drawn from: its own, or that of its shown part.
-QTextLayout* layoutOf(const QTextBlock& block) {
-    const LineData* data = dataOf(block);
-    return data->part ? data->part.get() : block.layout();
-}
-
-// The part of a line's text that can show inside clip. Each piece of markup
-// drawn in its own colour costs a walk over the whole line, so on a line far
-// wider than the box only the part in view is looked at: the text found at
-// points across the view, with some to spare for runs the other way.
-std::pair<qsizetype, qsizetype> visibleText(const QTextLayout& layout, qsizetype length,
-                                            const QRectF& clip) {
-    constexpr qsizetype Short = 2000;
-    constexpr qsizetype Spare = 200;
-    constexpr qreal Step = 24;
-    if (length <= Short)
-        return {0, length};
-    qsizetype from = length;
-    qsizetype to = 0;
-    const QPointF origin = layout.position();
-    for (int i = 0; i < layout.lineCount(); ++i) {
-        const QTextLine line = layout.lineAt(i);
-        const qreal top = origin.y() + line.y();
-        if (top > clip.bottom() || top + line.height() < clip.top())
-            continue;
-        for (qreal x = clip.left(); x < clip.right() + Step; x += Step) {
-            const qsizetype at = line.xToCursor(x - origin.x());
-            from = std::min(from, at);
-            to = std::max(to, at);
-        }
-    }
-    if (from > to)
+// The part of shown, from .. to of the post's positions in the piece, as
+// positions in its text: the characters themselves, not the controls around.
+std::pair<int, int> shownRange(const postbox::Piece& piece, qsizetype from, qsizetype to) {
+    from = std::max(from, piece.from);
+    to = std::min(to, piece.to);
+    if (from >= to)
         return {0, 0};
-    return {std::max<qsizetype>(0, from - Spare), std::min(length, to + Spare)};
+    // The first character sits after every control before or at it; the last
+    // one likewise.
+    const auto charAt = [&piece](qsizetype position) {
+        const qsizetype offset = position - piece.from;
+        const auto after = std::partition_point(
+            piece.controls.begin(), piece.controls.end(),
+            [offset](const postbox::Piece::Control& c) { return c.at <= offset; });
+        return offset + (after - piece.controls.begin());
+    };
+    return {int(charAt(from)), int(charAt(to - 1) + 1)};
 }
 
 } // namespace
@@ -151,6 +122,7 @@ PostLayout::PostLayout(QTextDocument* document)
     flags_ = document->defaultTextOption().flags();
     alignment_ = document->defaultTextOption().alignment();
     lineHeight_ = std::ceil(QFontMetricsF(font_).height());
+    estimate_ = QFontMetricsF(font_).averageCharWidth();
 }
 
 void PostLayout::setCursorWidth(int width) {
@@ -190,10 +162,10 @@ void PostLayout::settingsChanged() {
     tabStop_ = option.tabStopDistance();
     flags_ = option.flags();
     lineHeight_ = std::ceil(QFontMetricsF(font_).height());
+    estimate_ = QFontMetricsF(font_).averageCharWidth();
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        block.layout()->clearLayout();
         dataOf(block)->forgetWidth();
-        dataOf(block)->part.reset();
+        dataOf(block)->line.forgetShapes();
     }
     nextToShape_ = 0;
 }
@@ -239,17 +211,15 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             data->own = reading::ownDirection(text);
             data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;
-            data->forgetWidth();
-            data->part.reset();
+            data->line.invalidate();
             rowsChanged = rowsChanged || data->extraRows > 0;
         }
         const Direction shown = reading::resolved(data->own, previous);
         if (shown != data->shown) {
-            // Bidi runs and caret moves depend on the line's direction: shape anew.
+            // Bidi runs and caret moves depend on the line's direction.
             data->forgetWidth();
             data->shown = shown;
-            data->part.reset();
-            block.layout()->clearLayout();
+            data->line.invalidate();
         } else if (!fresh) {
             break; // this line and all after it read as they did
         }
@@ -263,49 +233,84 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             extraLines_ += dataOf(block)->extraRows;
     }
     rowOfBlock_.clear();
-    const int from = first.blockNumber();
-    if (document()->blockCount() != blockCount_ || rowsChanged) {
+    if (document()->blockCount() != blockCount_ || rowsChanged)
         blockCount_ = document()->blockCount();
-        rowsChangedFrom_ = rowsChangedFrom_ < 0 ? from : std::min(rowsChangedFrom_, from);
-    }
+    const int from = first.blockNumber();
     nextToShape_ = nextToShape_ < 0 ? from : std::min(nextToShape_, from);
 }
 
-void PostLayout::shape(const QTextBlock& block) const {
+void PostLayout::prepare(const QTextBlock& block) const {
     LineData* data = dataOf(block);
-    if (block.length() > LongestWhole && !data->part) {
-        QString part = block.text().first(ShownPart);
-        if (part.back().isHighSurrogate())
-            part.chop(1);
-        data->part = std::make_unique<QTextLayout>(part + cutNote(), font_);
-    }
-    QTextLayout* layout = layoutOf(block);
-    if (layout->lineCount() > 0 && data->width >= 0)
+    postbox::Line& line = data->line;
+    if (line.isBuilt() && data->width >= 0)
         return;
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(data->shown == Direction::LeftToRight ? Qt::LeftToRight
-                                                                  : Qt::RightToLeft);
-    // Where a line stands is this layout's business, not the line's.
-    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-    option.setFlags(flags_ | QTextOption::IncludeTrailingSpaces);
-    option.setTabStopDistance(tabStop_);
-    layout->setTextOption(option);
-    layout->beginLayout();
-    qreal width = 0;
-    for (int row = 0;; ++row) {
-        QTextLine line = layout->createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(0);
-        line.setPosition(QPointF(0, row * lineHeight_));
-        width = std::max(width, line.naturalTextWidth());
-        if (line.height() > lineHeight_)
-            lineHeight_ = std::ceil(line.height());
+    if (!line.isBuilt())
+        line.build(block.text(), data->shown == Direction::RightToLeft);
+    // A line of a few pieces is shaped whole at once, as its width is then
+    // exact; a longer one is taken to be as wide as its characters say until
+    // its pieces are shaped, those in view first.
+    std::size_t pieces = 0;
+    for (const postbox::Row& row : line.rows())
+        pieces += row.pieces.size();
+    if (pieces <= 8) {
+        const postbox::Shaping shaping{font_, flags_, tabStop_, estimate_};
+        while (line.measureOne(shaping, lineHeight_, 0)) {
+        }
     }
-    layout->endLayout();
-    data->setWidth(width, widths_);
-    widthsChanged_ = true;
+    arrange(block);
+}
+
+void PostLayout::arrange(const QTextBlock& block) const {
+    LineData* data = dataOf(block);
+    const qreal width = data->line.arrange(estimate_);
+    if (width != data->width) {
+        data->setWidth(width, widths_);
+        widthsChanged_ = true;
+    }
+}
+
+QTextLayout& PostLayout::layoutOf(const QTextBlock& block, std::size_t row,
+                                  std::size_t piece) const {
+    LineData* data = dataOf(block);
+    postbox::ShapedPiece& shaped = data->line.rows()[row].pieces[piece];
+    shaped.usedAt = paints_;
+    if (shaped.layout)
+        return *shaped.layout;
+    const qreal before = shaped.width;
+    QTextLayout& layout =
+        data->line.shape(shaped, {font_, flags_, tabStop_, estimate_}, lineHeight_);
+    if (shaped.width != before)
+        arrange(block);
+    return layout;
+}
+
+QPointF PostLayout::origin(const QTextBlock& block, std::size_t row, std::size_t piece) const {
+    const LineData* data = dataOf(block);
+    const postbox::Row& r = data->line.rows()[row];
+    qreal x = document()->documentMargin() + geometry_.left;
+    if (anchoredRight(data->shown))
+        x += geometry_.page - r.width;
+    return {x + r.pieces[piece].x, top(block) + qreal(row) * lineHeight_};
+}
+
+PostLayout::Spot PostLayout::spotOf(int position) const {
+    Spot spot;
+    spot.block = document()->findBlock(position);
+    if (!spot.block.isValid())
+        spot.block = document()->lastBlock();
+    prepare(spot.block);
+    const postbox::Line& line = dataOf(spot.block)->line;
+    const qsizetype at =
+        std::clamp<qsizetype>(position - spot.block.position(), 0, spot.block.length() - 1);
+    spot.row = line.rowAt(at);
+    spot.piece = line.pieceAt(line.rows()[spot.row], at);
+    spot.shown = line.rows()[spot.row].pieces[spot.piece].toShown(at);
+    return spot;
+}
+
+int PostLayout::positionOf(const Spot& spot) const {
+    const postbox::Piece& piece = dataOf(spot.block)->line.rows()[spot.row].pieces[spot.piece];
+    return spot.block.position() + int(piece.fromShown(spot.shown));
 }
 
 qreal PostLayout::top(const QTextBlock& block) const {
@@ -335,16 +340,6 @@ QTextBlock PostLayout::blockAt(qreal y) const {
     return doc->findBlockByNumber(int(after - rowOfBlock_.begin()) - 1);
 }
 
-void PostLayout::place(const QTextBlock& block) const {
-    shape(block);
-    const LineData* data = dataOf(block);
-    const qreal margin = document()->documentMargin();
-    qreal x = margin + geometry_.left;
-    if (anchoredRight(data->shown))
-        x += geometry_.page - data->width;
-    layoutOf(block)->setPosition(QPointF(x, top(block)));
-}
-
 void PostLayout::measure() {
     widthsChanged_ = false;
     const QTextDocument* doc = document();
@@ -361,21 +356,9 @@ void PostLayout::measure() {
     geometry.left = std::max<qreal>(0, widestRight - geometry.page);
     geometry.right = std::max<qreal>(0, widestLeft - geometry.page);
     const qreal shift = geometry.left - geometry_.left;
-    const bool moved = geometry.left != geometry_.left || geometry.page != geometry_.page ||
-                       alignment_ != placedAlignment_ || lineHeight_ != placedLineHeight_;
     geometry_ = geometry;
     placedAlignment_ = alignment_;
     placedLineHeight_ = lineHeight_;
-    // Lines already shaped learn where they stand now, for whoever asks their
-    // layout directly (a screen reader's character positions, say): all of
-    // them when the lines moved sideways, those below a change of rows else.
-    const int from = moved ? 0 : rowsChangedFrom_;
-    rowsChangedFrom_ = -1;
-    if (from >= 0) {
-        for (QTextBlock block = doc->findBlockByNumber(from); block.isValid(); block = block.next())
-            if (layoutOf(block)->lineCount() > 0 && dataOf(block)->width >= 0)
-                place(block);
-    }
     if (shift != 0)
         emit shifted(shift);
 }
@@ -385,9 +368,19 @@ void PostLayout::shapeSome() {
         return;
     QElapsedTimer step;
     step.start();
+    const postbox::Shaping shaping{font_, flags_, tabStop_, estimate_};
     QTextBlock block = document()->findBlockByNumber(nextToShape_);
     while (block.isValid() && step.nsecsElapsed() < ShapingStepNs) {
-        shape(block);
+        prepare(block);
+        postbox::Line& line = dataOf(block)->line;
+        bool measured = false;
+        while (step.nsecsElapsed() < ShapingStepNs &&
+               line.measureOne(shaping, lineHeight_, paints_ - 1))
+            measured = true;
+        if (measured)
+            arrange(block);
+        if (line.hasUnmeasured())
+            break;
         block = block.next();
     }
     nextToShape_ = block.isValid() ? block.blockNumber() : -1;
@@ -395,10 +388,9 @@ void PostLayout::shapeSome() {
         const QSizeF before = documentSize();
         const qreal left = geometry_.left;
         measure();
-        if (documentSize() != before || geometry_.left != left) {
+        if (documentSize() != before || geometry_.left != left)
             emit documentSizeChanged(documentSize());
-            emit update();
-        }
+        emit update();
     }
     if (nextToShape_ >= 0)
         idle_.start();
@@ -424,33 +416,197 @@ QRectF PostLayout::frameBoundingRect(QTextFrame* /*frame*/) const {
 QRectF PostLayout::blockBoundingRect(const QTextBlock& block) const {
     if (!block.isValid())
         return {};
-    place(block);
+    prepare(block);
     const LineData* data = dataOf(block);
-    return {layoutOf(block)->position(), QSizeF(data->width, (1 + data->extraRows) * lineHeight_)};
+    qreal x = document()->documentMargin() + geometry_.left;
+    if (anchoredRight(data->shown))
+        x += geometry_.page - data->width;
+    return {QPointF(x, top(block)), QSizeF(data->width, (1 + data->extraRows) * lineHeight_)};
+}
+
+int PostLayout::positionAt(const QTextBlock& block, std::size_t row, qreal x) const {
+    const postbox::Row& r = dataOf(block)->line.rows()[row];
+    const bool rightToLeft = dataOf(block)->line.rightToLeft();
+    // The pieces from left to right on the screen.
+    const std::size_t count = r.pieces.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t k = rightToLeft ? count - 1 - i : i;
+        const QPointF at = origin(block, row, k);
+        if (x >= at.x() + r.pieces[k].widthOr(estimate_) && i + 1 < count)
+            continue;
+        QTextLayout& layout = layoutOf(block, row, k);
+        const QPointF shaped = origin(block, row, k); // the piece's width may be known now
+        const int index = layout.lineAt(0).xToCursor(x - shaped.x());
+        return block.position() + int(r.pieces[k].fromShown(index));
+    }
+    return block.position() + int(r.from);
 }
 
 int PostLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const {
     const QTextBlock block = blockAt(point.y());
     if (!block.isValid())
         return -1;
-    place(block);
-    const QTextLayout* layout = layoutOf(block);
-    const QPointF inside = point - layout->position();
-    QTextLine line = layout->lineAt(0);
-    for (int i = 1; i < layout->lineCount() && layout->lineAt(i).y() <= inside.y(); ++i)
-        line = layout->lineAt(i);
+    prepare(block);
+    const LineData* data = dataOf(block);
+    const qreal inside = point.y() - top(block);
+    const std::size_t row = std::clamp<std::size_t>(
+        inside < 0 ? 0 : std::size_t(inside / lineHeight_), 0, data->line.rows().size() - 1);
     if (accuracy == Qt::ExactHit) {
-        const QRectF rect = line.naturalTextRect();
-        if (!rect.contains(QPointF(inside.x(), rect.top())) || inside.y() < 0 ||
-            inside.y() >= line.y() + lineHeight_)
+        const postbox::Row& r = data->line.rows()[row];
+        const qreal left = origin(block, row, 0).x() - r.pieces[0].x;
+        if (point.x() < left || point.x() >= left + r.width || inside < 0 ||
+            inside >= (1 + qreal(data->extraRows)) * lineHeight_)
             return -1;
     }
-    const int at = line.xToCursor(inside.x());
-    // Within a line shown in part, the note stands for the rest of the line.
-    return block.position() + (dataOf(block)->part && at > ShownPart ? block.length() - 1 : at);
+    return positionAt(block, row, point.x());
+}
+
+QRectF PostLayout::caretRect(int position) const {
+    const Spot spot = spotOf(position);
+    QTextLayout& layout = layoutOf(spot.block, spot.row, spot.piece);
+    const QPointF at = origin(spot.block, spot.row, spot.piece);
+    const qreal x = layout.lineAt(0).cursorToX(int(spot.shown));
+    return {at.x() + x, at.y(), qreal(cursorWidth_), lineHeight_};
+}
+
+QRectF PostLayout::characterRect(int position) const {
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid() || position >= block.position() + block.length() - 1)
+        return {};
+    const Spot spot = spotOf(position);
+    const postbox::Row& row = dataOf(block)->line.rows()[spot.row];
+    if (position - block.position() >= row.to)
+        return {}; // a line separator
+    const postbox::Piece& piece = row.pieces[spot.piece];
+    const qsizetype within = position - block.position();
+    const auto [from, to] = shownRange(piece, within, within + 1);
+    QTextLayout& layout = layoutOf(block, spot.row, spot.piece);
+    const QTextLine line = layout.lineAt(0);
+    const QPointF at = origin(block, spot.row, spot.piece);
+    QRectF box;
+    for (const QGlyphRun& run : line.glyphRuns(from, to - from))
+        box |= run.boundingRect();
+    if (box.isEmpty()) {
+        int index = from;
+        const qreal leading = line.cursorToX(&index, QTextLine::Leading);
+        index = from;
+        const qreal trailing = line.cursorToX(&index, QTextLine::Trailing);
+        box = QRectF(QPointF(std::min(leading, trailing), 0),
+                     QPointF(std::max(leading, trailing), 0));
+    }
+    return {at.x() + box.left(), at.y(), box.width(), lineHeight_};
+}
+
+int PostLayout::besideOnScreen(int position, bool leftwards) const {
+    const Spot spot = spotOf(position);
+    const qreal from = caretRect(position).left();
+    postbox::Line& line = dataOf(spot.block)->line;
+    postbox::Row& row = line.rows()[spot.row];
+    // The nearest place the caret can stand that way on the screen, in the
+    // caret's piece or else in the one beside it.
+    const bool rightToLeft = line.rightToLeft();
+    const std::size_t beside = (leftwards == rightToLeft) ? spot.piece + 1 : spot.piece - 1;
+    for (const std::size_t k : {spot.piece, beside}) {
+        if (k >= row.pieces.size())
+            continue;
+        (void)layoutOf(spot.block, spot.row, k);
+        const qreal left = origin(spot.block, spot.row, k).x();
+        const auto& stops = postbox::Line::stopsOf(row.pieces[k]);
+        constexpr qreal Apart = 0.5; // drawn as one place below this
+        const auto found = std::partition_point(
+            stops.begin(), stops.end(),
+            [&](const postbox::ShapedPiece::Stop& stop) { return left + stop.x < from - Apart; });
+        if (leftwards && found != stops.begin()) {
+            // Of those drawn at the same place, the one nearest in the line.
+            auto best = std::prev(found);
+            for (auto it = best; it->x == best->x; --it) {
+                if (std::abs(it->position - (position - spot.block.position())) <
+                    std::abs(best->position - (position - spot.block.position())))
+                    best = it;
+                if (it == stops.begin())
+                    break;
+            }
+            return spot.block.position() + int(best->position);
+        }
+        if (!leftwards) {
+            auto after = std::partition_point(found, stops.end(),
+                                              [&](const postbox::ShapedPiece::Stop& stop) {
+                                                  return left + stop.x <= from + Apart;
+                                              });
+            if (after != stops.end()) {
+                auto best = after;
+                for (auto it = after; it != stops.end() && it->x == after->x; ++it)
+                    if (std::abs(it->position - (position - spot.block.position())) <
+                        std::abs(best->position - (position - spot.block.position())))
+                        best = it;
+                return spot.block.position() + int(best->position);
+            }
+        }
+    }
+    // The row's end: on to the start of the next row in reading order, or
+    // back to the end of the one before.
+    const bool onwards = leftwards == rightToLeft;
+    const auto [start, end] = rowOf(position);
+    if (onwards)
+        return end + 1 < document()->characterCount() ? end + 1 : position;
+    return start > 0 ? start - 1 : position;
+}
+
+int PostLayout::wordAfter(int position, bool forwards) const {
+    Spot spot = spotOf(position);
+    for (int steps = 0; steps < 64; ++steps) {
+        const postbox::Row& row = dataOf(spot.block)->line.rows()[spot.row];
+        QTextLayout& layout = layoutOf(spot.block, spot.row, spot.piece);
+        const int next =
+            forwards ? layout.nextCursorPosition(int(spot.shown), QTextLayout::SkipWords)
+                     : layout.previousCursorPosition(int(spot.shown), QTextLayout::SkipWords);
+        if (next != spot.shown) {
+            spot.shown = next;
+        } else if (forwards ? spot.piece + 1 < row.pieces.size() : spot.piece > 0) {
+            spot.piece = forwards ? spot.piece + 1 : spot.piece - 1;
+            spot.shown = forwards ? 0 : row.pieces[spot.piece].shown.size();
+        } else {
+            const auto [from, to] = rowOf(position);
+            if (forwards)
+                return to + 1 < document()->characterCount() ? to + 1 : position;
+            return from > 0 ? from - 1 : position;
+        }
+        const int now = positionOf(spot);
+        if (now != position)
+            return now;
+    }
+    return position;
+}
+
+std::pair<int, int> PostLayout::rowOf(int position) const {
+    const Spot spot = spotOf(position);
+    const postbox::Row& row = dataOf(spot.block)->line.rows()[spot.row];
+    return {spot.block.position() + int(row.from), spot.block.position() + int(row.to)};
+}
+
+int PostLayout::rowsAway(int position, int rows, qreal x) const {
+    const Spot spot = spotOf(position);
+    // Rows counted through the lines, each as many rows as it has.
+    QTextBlock block = spot.block;
+    qsizetype row = qsizetype(spot.row) + rows;
+    while (row < 0) {
+        block = block.previous();
+        if (!block.isValid())
+            return 0;
+        row += 1 + dataOf(block)->extraRows;
+    }
+    while (row > dataOf(block)->extraRows) {
+        row -= 1 + dataOf(block)->extraRows;
+        block = block.next();
+        if (!block.isValid())
+            return document()->characterCount() - 1;
+    }
+    prepare(block);
+    return positionAt(block, std::size_t(row), x);
 }
 
 void PostLayout::draw(QPainter* painter, const PaintContext& context) {
+    ++paints_;
     const QRectF clip =
         context.clip.isValid() ? context.clip : QRectF(QPointF(0, 0), documentSize());
     QTextCharFormat muted;
@@ -460,50 +616,77 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
     painter->save();
     painter->setPen(context.palette.color(QPalette::Text));
     for (QTextBlock block = blockAt(clip.top()); block.isValid(); block = block.next()) {
-        place(block);
-        QTextLayout* layout = layoutOf(block);
-        if (layout->position().y() > clip.bottom())
+        prepare(block);
+        const qreal y = top(block);
+        if (y > clip.bottom())
             break;
-        const bool part = dataOf(block)->part != nullptr;
+        const LineData* data = dataOf(block);
+        const postbox::Line& line = data->line;
         const int start = block.position();
-        const int end = start + (part ? layout->text().size() : block.length());
-
-        // Tags first, so that the selection is drawn over them; a note that
-        // the rest of the line is not shown too.
-        QList<QTextLayout::FormatRange> ranges;
-        const QString text = part ? layout->text() : block.text();
-        if (part) {
-            const int note = int(cutNote().size());
-            ranges.append({int(text.size()) - note, note, muted});
-        }
-        const auto [from, to] = visibleText(*layout, text.size(), clip);
-        for (const reading::Span& span :
-             reading::markupSpans(QStringView(text).sliced(from, to - from)))
-            ranges.append({int(from + span.start), int(span.length), muted});
-        if (marks_) {
-            QTextCharFormat wavy;
-            wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-            wavy.setUnderlineColor(Qt::red);
-            const int shown = int(text.size()) - (part ? int(cutNote().size()) : 0);
-            for (const reading::Span& mark : marks_(block))
-                if (mark.start < shown)
-                    ranges.append({int(mark.start),
-                                   int(std::min<qsizetype>(mark.length, shown - mark.start)),
-                                   wavy});
-        }
-        for (const Selection& selection : context.selections) {
-            const int from = std::max(selection.cursor.selectionStart(), start);
-            const int to = std::min(selection.cursor.selectionEnd(), end);
-            if (from < to)
-                ranges.append({from - start, to - from, selection.format});
-        }
-        layout->draw(painter, QPointF(0, 0), ranges, clip);
+        const std::vector<reading::Span> marks =
+            marks_ ? marks_(block) : std::vector<reading::Span>();
         const int blockEnd = start + block.length();
-        if (context.cursorPosition >= start && context.cursorPosition < blockEnd)
-            layout->drawCursor(painter, QPointF(0, 0),
-                               std::min(context.cursorPosition - start,
-                                        int(text.size()) - (part ? int(cutNote().size()) : 0)),
-                               cursorWidth_);
+        const bool caretHere = context.cursorPosition >= start && context.cursorPosition < blockEnd;
+        const Spot caret = caretHere ? spotOf(context.cursorPosition) : Spot();
+        for (std::size_t r = 0; r < line.rows().size(); ++r) {
+            const qreal rowTop = y + qreal(r) * lineHeight_;
+            if (rowTop > clip.bottom() || rowTop + lineHeight_ < clip.top())
+                continue;
+            const postbox::Row& row = line.rows()[r];
+            // Shaping a piece in view may change where the others stand: the
+            // pieces in view are shaped before any is drawn.
+            std::vector<std::size_t> inView;
+            for (int pass = 0; pass < 4; ++pass) {
+                inView.clear();
+                bool shaped = false;
+                for (std::size_t k = 0; k < row.pieces.size(); ++k) {
+                    const qreal left = origin(block, r, k).x();
+                    if (left > clip.right() ||
+                        left + row.pieces[k].widthOr(estimate_) < clip.left())
+                        continue;
+                    inView.push_back(k);
+                    shaped = shaped || !row.pieces[k].layout;
+                    (void)layoutOf(block, r, k);
+                }
+                if (!shaped)
+                    break;
+            }
+            for (const std::size_t k : inView) {
+                const postbox::ShapedPiece& piece = row.pieces[k];
+                QTextLayout& layout = layoutOf(block, r, k);
+                QList<QTextLayout::FormatRange> ranges;
+                // Tags first, so that the selection is drawn over them.
+                for (const reading::Span& span : line.markup()) {
+                    if (span.start >= piece.to)
+                        break;
+                    const auto [from, to] = shownRange(piece, span.start, span.start + span.length);
+                    if (from < to)
+                        ranges.append({from, to - from, muted});
+                }
+                if (!marks.empty()) {
+                    QTextCharFormat wavy;
+                    wavy.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+                    wavy.setUnderlineColor(Qt::red);
+                    for (const reading::Span& mark : marks) {
+                        const auto [from, to] =
+                            shownRange(piece, mark.start, mark.start + mark.length);
+                        if (from < to)
+                            ranges.append({from, to - from, wavy});
+                    }
+                }
+                for (const Selection& selection : context.selections) {
+                    const auto [from, to] =
+                        shownRange(piece, selection.cursor.selectionStart() - start,
+                                   selection.cursor.selectionEnd() - start);
+                    if (from < to)
+                        ranges.append({from, to - from, selection.format});
+                }
+                const QPointF at = origin(block, r, k);
+                layout.draw(painter, at, ranges, clip);
+                if (caretHere && caret.row == r && caret.piece == k)
+                    layout.drawCursor(painter, at, int(caret.shown), cursorWidth_);
+            }
+        }
     }
     painter->restore();
     if (widthsChanged_)
@@ -527,6 +710,7 @@ void installReadingOrder(QTextEdit& box) {
         bar->setRange(0, std::max(0, width - box.viewport()->width()));
         bar->setValue(bar->value() + int(std::lround(dx)));
     });
+    postbox::followCaret(box, *layout);
 }
 
 } // namespace qirtaz

@@ -22,6 +22,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <functional>
@@ -58,6 +59,7 @@ public:
     // their places within it, in the post's positions. Display only.
     using Marks = std::function<std::vector<reading::Span>(const QTextBlock&)>;
     void setMarks(Marks marks);
+    const Marks& marks() const { return marks_; }
     // The marks of some lines changed: draws them anew.
     void marksChanged() { emit update(); }
 
@@ -67,6 +69,24 @@ public:
     bool isComplete() const { return nextToShape_ < 0; }
     // Shapes every line now.
     void complete();
+
+    // Where the caret at a position of the post is drawn, in the document.
+    QRectF caretRect(int position) const;
+    // Where the character at a position of the post is drawn: the box around
+    // its glyphs, in the document.
+    QRectF characterRect(int position) const;
+    // The position of the post one character to the left or the right on the
+    // screen, on to the next row at a row's end; position itself at the post's
+    // ends.
+    int besideOnScreen(int position, bool leftwards) const;
+    // The position one word on in the post (forwards) or back.
+    int wordAfter(int position, bool forwards) const;
+    // Where the row (the line, or its part between line separators) holding a
+    // position starts and ends in the post.
+    std::pair<int, int> rowOf(int position) const;
+    // The position rows rows down (up when negative) at x, in the document.
+    int rowsAway(int position, int rows, qreal x) const;
+    qreal lineHeight() const { return lineHeight_; }
 
 signals:
     // Everything moved right by dx pixels: a line starting at the right edge grew
@@ -82,13 +102,26 @@ private:
         qreal right = 0; // and over its right edge
         qreal page = 0;  // the box's own width inside its margins
     };
+    // A position of the post as the box shows it.
+    struct Spot {
+        QTextBlock block;
+        std::size_t row = 0;
+        std::size_t piece = 0;
+        qsizetype shown = 0; // in the piece's text
+    };
 
     bool anchoredRight(reading::Direction shown) const;
     void readLines(const QTextBlock& first, const QTextBlock& last);
-    void shape(const QTextBlock& block) const;
-    void place(const QTextBlock& block) const;
+    // Cuts a line into pieces and lays out those of a short line.
+    void prepare(const QTextBlock& block) const;
+    void arrange(const QTextBlock& block) const;
+    QTextLayout& layoutOf(const QTextBlock& block, std::size_t row, std::size_t piece) const;
+    QPointF origin(const QTextBlock& block, std::size_t row, std::size_t piece) const;
+    Spot spotOf(int position) const;
+    int positionOf(const Spot& spot) const;
     qreal top(const QTextBlock& block) const;
     QTextBlock blockAt(qreal y) const;
+    int positionAt(const QTextBlock& block, std::size_t row, qreal x) const;
     void measure();
     void shapeSome();
     void settingsChanged();
@@ -99,25 +132,32 @@ private:
     QFont font_;
     qreal tabStop_ = 0;
     QTextOption::Flags flags_;
+    qreal estimate_ = 8; // a character's width before its piece is shaped
     int revision_ = -1;
     int characterCount_ = -1; // as the last change left it
     Qt::Alignment alignment_;
 
     mutable qreal lineHeight_ = 0;
-    // What the shaped lines were last placed by.
+    // What the lines were last placed by.
     Qt::Alignment placedAlignment_;
     qreal placedLineHeight_ = 0;
     int blockCount_ = 0;
-    int rowsChangedFrom_ = -1; // the first line whose row may have changed
     mutable bool widthsChanged_ = false;
+    mutable int paints_ = 0; // how many times the box was drawn
     Geometry geometry_;
-    std::shared_ptr<LineWidths> widths_;        // of the shaped lines
+    std::shared_ptr<LineWidths> widths_;        // of the lines laid out
     qsizetype extraLines_ = 0;                  // line separators inside lines, each one more row
     mutable std::vector<qsizetype> rowOfBlock_; // only while there are extra lines
 
     int nextToShape_ = -1; // block number the idle shaping goes on from
     QTimer idle_;
 };
+
+namespace postbox {
+// Moves the box's caret as the layout shows the lines: the arrows go where
+// they point, and the view follows the caret where the layout draws it.
+void followCaret(QTextEdit& box, PostLayout& layout);
+} // namespace postbox
 
 // Gives the post box its reading order and its muted tags.
 void installReadingOrder(QTextEdit& box);

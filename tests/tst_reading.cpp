@@ -10,6 +10,7 @@
 #include "support.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -31,17 +32,24 @@ PostLayout& layoutOf(QTextEdit& box) {
     return *qobject_cast<PostLayout*>(box.document()->documentLayout());
 }
 
-// Where the first character of a line is drawn, in the box's viewport, and
-// whether the whole of that character lies inside it.
+// A rectangle of the document where the box's viewport shows it.
+QRectF inView(QTextEdit& box, const QRectF& rect) {
+    const QScrollBar* h = box.horizontalScrollBar();
+    const int x = box.isRightToLeft() ? h->maximum() - h->value() : h->value();
+    return rect.translated(-x, -box.verticalScrollBar()->value());
+}
+
+// Where the character at a position is drawn, and the caret, in the viewport.
+QRectF letterAt(QTextEdit& box, int position) {
+    return inView(box, layoutOf(box).characterRect(position));
+}
+QRect caretAt(QTextEdit& box, int position) {
+    return inView(box, layoutOf(box).caretRect(position)).toRect();
+}
+
+// Where the first character of a line is drawn, in the box's viewport.
 QRectF firstLetter(QTextEdit& box, int blockNumber) {
-    const QTextBlock block = box.document()->findBlockByNumber(blockNumber);
-    QTextCursor at(block);
-    QTextCursor next(block);
-    next.movePosition(QTextCursor::NextCharacter);
-    const QRect start = box.cursorRect(at);
-    const QRect end = box.cursorRect(next);
-    return {QPointF(std::min(start.left(), end.left()), start.top()),
-            QPointF(std::max(start.left(), end.left()), start.bottom())};
+    return letterAt(box, box.document()->findBlockByNumber(blockNumber).position());
 }
 
 QString directions(QTextEdit& box) {
@@ -86,6 +94,9 @@ private slots:
     void widestLineFollowsChanges_data();
     void widestLineFollowsChanges();
     void displayOnly();
+    void markupReadsAsTyped_data();
+    void markupReadsAsTyped();
+    void arrowsFollowTheScreen();
 };
 
 void ReadingTest::lineDirection_data() {
@@ -223,11 +234,8 @@ void ReadingTest::markupMutedInView() {
     const auto inks = [&](int from, int to) {
         int red = 0, dark = 0;
         for (int at = from; at < to; ++at) {
-            QTextCursor start(box.document()), end(box.document());
-            start.setPosition(at);
-            end.setPosition(at + 1);
-            const QRect a = box.cursorRect(start), b = box.cursorRect(end);
-            for (int x = std::min(a.left(), b.left()) + 1; x < std::max(a.left(), b.left()); ++x)
+            const QRect a = letterAt(box, at).toRect();
+            for (int x = a.left() + 1; x < a.right(); ++x)
                 for (int y = a.top(); y <= a.bottom(); ++y) {
                     const QColor c = seen.valid(x, y) ? seen.pixelColor(x, y) : QColor(Qt::white);
                     red += c.red() > 150 && c.green() < 110;
@@ -287,26 +295,25 @@ void ReadingTest::everyLineStartsInView() {
     QVERIFY(bar->value() > 0);
     box.moveCursor(QTextCursor::End);
     QCoreApplication::processEvents();
-    QVERIFY(view.contains(box.cursorRect()));
+    QVERIFY(view.contains(caretAt(box, box.textCursor().position())));
     QCOMPARE(bar->value(), 0);
     // and back to where the lines start.
     box.moveCursor(QTextCursor::Start);
     QCoreApplication::processEvents();
     QVERIFY(view.contains(firstLetter(box, 1).toRect()));
 
-    // A line put in above moves the others down, also for whoever reads a
-    // line's place straight off its layout, as a screen reader does; out of
-    // view as well.
+    // A line put in above moves the others down, also for whoever reads where
+    // a letter stands, as a screen reader does; out of view as well.
     post.append(QStringLiteral("\nسطر").repeated(40));
     layoutOf(box).complete();
     QCoreApplication::processEvents();
     QTest::keyClicks(&box, QStringLiteral("x"));
     QTest::keyClick(&box, Qt::Key_Return);
     QCoreApplication::processEvents();
-    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
-        const QPointF read = block.layout()->position();
-        QCOMPARE(read, layoutOf(box).blockBoundingRect(block).topLeft());
-    }
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
+        if (block.length() > 1)
+            QCOMPARE(layoutOf(box).characterRect(block.position()).top(),
+                     layoutOf(box).blockBoundingRect(block).top());
 }
 
 void ReadingTest::rightAlignPutsEveryLineRight() {
@@ -453,6 +460,111 @@ void ReadingTest::displayOnly() {
     box.document()->undo();
     QCOMPARE(post.text(), typed);
     QVERIFY(box.document()->isRedoAvailable());
+}
+
+void ReadingTest::markupReadsAsTyped_data() {
+    QTest::addColumn<QString>("line");
+    // clang-format off
+    QTest::newRow("tags and a smiley")   << "[color=red]مرحبا[/color] :D بكم في منتدانا";
+    QTest::newRow("nested tags")         << "مرحبا [b][i][u][/u][/i][/b] بكم";
+    QTest::newRow("address")             << "مرحبا [url]http://example.org[/url] :(";
+    QTest::newRow("arabic address")      << "انظر http://مثال.كوم/صفحة هنا ;)";
+    QTest::newRow("english line")        << "Hello [b]world[/b] :( and [url=http://x.org]link[/url]";
+    QTest::newRow("long, cut in pieces") << QStringLiteral("كلمة [b]عريض[/b] :D ").repeated(230);
+    // clang-format on
+}
+
+// Every tag, smiley code and address reads left to right as typed, its
+// characters each to the right of the one before; the Arabic words around
+// them right to left; and every position of the line is reached by the
+// arrows, one after another across the screen.
+void ReadingTest::markupReadsAsTyped() {
+    QFETCH(QString, line);
+    Program program;
+    PostBuffer buffer(program.registry);
+    buffer.append(line);
+    PostLayout& layout = layoutOf(buffer.box());
+    layout.complete();
+    const auto left = [&](qsizetype at) { return layout.characterRect(int(at)).left(); };
+    const auto arabic = [](QChar c) { return c.script() == QChar::Script_Arabic && c.isLetter(); };
+    for (const reading::Span& span : reading::ownOrderSpans(line))
+        for (qsizetype at = span.start + 1; at < span.start + span.length; ++at)
+            if (!arabic(line[at]) || !arabic(line[at - 1]))
+                QVERIFY2(left(at) > left(at - 1), qPrintable(line.sliced(span.start, span.length)));
+    for (qsizetype at = 1; at < line.size(); ++at)
+        if (arabic(line[at]) && arabic(line[at - 1]) &&
+            reading::ownOrderSpans(line.sliced(at - 1, 2)).empty())
+            QVERIFY2(left(at) < left(at - 1), qPrintable(QString::number(at)));
+
+    // From the row's right edge leftwards, and back.
+    const bool rightToLeft =
+        layout.direction(buffer.box().document()->begin()) == Direction::RightToLeft;
+    for (const bool leftwards : {true, false}) {
+        int at = (leftwards == rightToLeft) ? 0 : int(line.size());
+        std::vector<bool> seen(std::size_t(line.size() + 1));
+        seen[std::size_t(at)] = true;
+        for (qsizetype step = 0; step < line.size(); ++step) {
+            const int next = layout.besideOnScreen(at, leftwards);
+
+            const qreal from = layout.caretRect(at).left(), to = layout.caretRect(next).left();
+            QVERIFY2(leftwards ? to < from : to > from,
+                     qPrintable(QStringLiteral("%1 → %2").arg(at).arg(next)));
+            QVERIFY2(!seen[std::size_t(next)], qPrintable(QString::number(next)));
+            seen[std::size_t(next)] = true;
+            at = next;
+        }
+        QCOMPARE(layout.besideOnScreen(at, leftwards), at); // the post's one line ends there
+    }
+}
+
+// The keys as a writer presses them, on an Arabic line that opens with a tag
+// and an English one.
+void ReadingTest::arrowsFollowTheScreen() {
+    Program program;
+    PostBuffer buffer(program.registry);
+    auto& box = buffer.box();
+    QVERIFY(exposed(program.registry, u"Form1"));
+    const QString arabic = QStringLiteral("[color=red]مرحبا[/color] :D بكم في منتدانا");
+    const QString english = QStringLiteral("Hello [b]world[/b] :(");
+    buffer.append(arabic + u'\n' + english);
+    box.setFocus();
+    const auto press = [&box](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&box, key, modifiers);
+        return box.textCursor().position();
+    };
+    const auto x = [&box](int at) { return caretAt(box, at).left(); };
+    const int second = int(arabic.size()) + 1;
+
+    box.moveCursor(QTextCursor::Start);
+    QCOMPARE(press(Qt::Key_Right), 0); // the start of the post, at its right edge
+    const int in = press(Qt::Key_Left);
+    QVERIFY(in > 0 && x(in) < x(0));
+    QCOMPARE(press(Qt::Key_End), int(arabic.size()));
+    QCOMPARE(press(Qt::Key_Right), int(arabic.size()) - 1); // back into "منتدانا"
+    QCOMPARE(press(Qt::Key_Left), int(arabic.size()));
+    QCOMPARE(press(Qt::Key_Left), second); // on to the next line's start
+    QCOMPARE(press(Qt::Key_End), second + int(english.size()));
+    QCOMPARE(press(Qt::Key_Left), second + int(english.size()) - 1);
+    press(Qt::Key_Right);
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Left, Qt::ShiftModifier);
+    QCOMPARE(box.textCursor().selectedText(), QStringLiteral(" :("));
+    QCOMPARE(press(Qt::Key_Home), second);
+    const int word = press(Qt::Key_Right, Qt::ControlModifier);
+    QVERIFY(word > second && word <= second + 6);
+    QCOMPARE(box.document()->findBlock(press(Qt::Key_Up)).blockNumber(), 0);
+    QCOMPARE(box.document()->findBlock(press(Qt::Key_Down)).blockNumber(), 1);
+
+    // Typing and undo go on as ever where the arrows left the caret.
+    box.moveCursor(QTextCursor::Start);
+    press(Qt::Key_End);
+    press(Qt::Key_Right);
+    QKeyEvent letter(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("ي"));
+    QCoreApplication::sendEvent(&box, &letter);
+    QCOMPARE(buffer.text(),
+             arabic.first(arabic.size() - 1) + u'ي' + arabic.back() + u'\n' + english);
+    box.document()->undo();
+    QCOMPARE(buffer.text(), arabic + u'\n' + english);
 }
 
 QTEST_MAIN(ReadingTest)

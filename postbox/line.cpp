@@ -1,0 +1,360 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "postbox/line.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qirtaz::postbox {
+namespace {
+
+// A line of more pieces than this keeps the layouts of those in use only.
+constexpr std::size_t KeptWhole = 8;
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// The direction of the nearest strong letter from i on, stepping by step,
+// within a short reach: 0 for none, 1 left to right, 2 right to left.
+int strongNear(QStringView line, qsizetype i, int step, qsizetype begin, qsizetype end) {
+    constexpr int Reach = 48;
+    for (int n = 0; n < Reach && i >= begin && i < end; ++n, i += step) {
+        switch (line[i].direction()) {
+        case QChar::DirL:
+            return 1;
+        case QChar::DirR:
+        case QChar::DirAL:
+            return 2;
+        default:
+            break;
+        }
+    }
+    return 0;
+}
+
+bool isRightToLeft(QChar c) {
+    const QChar::Direction d = c.direction();
+    return d == QChar::DirR || d == QChar::DirAL;
+}
+
+// What may stand inside an Arabic word: its letters, their marks, digits.
+bool continuesWord(QChar c) {
+    switch (c.direction()) {
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirNSM:
+    case QChar::DirAN:
+    case QChar::DirBN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+qsizetype Piece::toShown(qsizetype position) const {
+    const qsizetype offset = position - from;
+    auto before = std::partition_point(controls.begin(), controls.end(),
+                                       [offset](const Control& c) { return c.at < offset; });
+    // Markup that ends here closes before the position.
+    while (before != controls.end() && before->at == offset && !before->opens)
+        ++before;
+    return offset + (before - controls.begin());
+}
+
+qsizetype Piece::fromShown(qsizetype index) const {
+    // The j-th control stands at at + j in shown.
+    qsizetype j = 0;
+    auto it = std::partition_point(controls.begin(), controls.end(),
+                                   [&j, index](const Control& c) { return c.at + j++ < index; });
+    const qsizetype offset = index - (it - controls.begin());
+    return from + std::clamp<qsizetype>(offset, 0, to - from);
+}
+
+// Where a piece stands in shown: at + its index among the controls.
+qsizetype shownIndexOf(const Piece& piece, std::size_t control) {
+    return piece.controls[control].at + qsizetype(control);
+}
+
+std::vector<qsizetype> Piece::placesOf(qsizetype index) const {
+    std::vector<qsizetype> places{fromShown(index)};
+    // The control just before index, if it opens, and the one at index, if it
+    // closes: their partners' positions.
+    const auto partner = [this](std::size_t control) {
+        int depth = 0;
+        const int step = controls[control].opens ? 1 : -1;
+        for (auto k = qsizetype(control); k >= 0 && k < qsizetype(controls.size()); k += step) {
+            depth += controls[std::size_t(k)].opens ? 1 : -1;
+            if (depth == 0)
+                return from + controls[std::size_t(k)].at;
+        }
+        return qsizetype(-1);
+    };
+    for (std::size_t control = 0; control < controls.size(); ++control) {
+        const qsizetype at = shownIndexOf(*this, control);
+        if ((at == index - 1 && controls[control].opens) ||
+            (at == index && !controls[control].opens))
+            if (const qsizetype other = partner(control); other >= 0)
+                places.push_back(other);
+        if (at > index)
+            break;
+    }
+    return places;
+}
+
+std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
+                          const std::vector<reading::Span>& spans) {
+    std::vector<qsizetype> cuts{from};
+    auto span = std::partition_point(spans.begin(), spans.end(), [from](const reading::Span& s) {
+        return s.start + s.length <= from;
+    });
+    const int own = rightToLeft ? 2 : 1;
+    const auto inside = [&](qsizetype b) {
+        while (span != spans.end() && span->start + span->length <= b)
+            ++span;
+        return span != spans.end() && span->start < b && b < span->start + span->length;
+    };
+    while (to - cuts.back() > MaxPiece) {
+        const qsizetype start = cuts.back();
+        qsizetype cut = -1;
+        qsizetype lastBlank = -1;
+        qsizetype lastEdge = -1;
+        for (qsizetype b = start + 1; b <= start + MaxPiece; ++b) {
+            if (inside(b))
+                continue;
+            lastEdge = b;
+            if (!isBlank(line[b - 1]))
+                continue;
+            lastBlank = b;
+            if (b - start < MinPiece || b < from + 8)
+                continue;
+            // Where the text says: a blank after eight characters of a kind
+            // one place in sixteen has, between letters of the line's direction.
+            if ((qHash(line.sliced(b - 8, 8)) & 15) != 0)
+                continue;
+            const int before = strongNear(line, b - 2, -1, start, to);
+            const int after = strongNear(line, b, 1, start, to);
+            if ((before == 0 || before == own) && (after == 0 || after == own)) {
+                cut = b;
+                break;
+            }
+        }
+        if (cut < 0)
+            cut = lastBlank > start + MinPiece  ? lastBlank
+                  : lastEdge > start + MinPiece ? lastEdge
+                                                : start + MaxPiece;
+        if (line[cut - 1].isHighSurrogate() && line[cut].isLowSurrogate())
+            --cut;
+        cuts.push_back(cut);
+        span = std::partition_point(spans.begin(), spans.end(), [cut](const reading::Span& s) {
+            return s.start + s.length <= cut;
+        });
+    }
+    cuts.push_back(to);
+
+    std::vector<Piece> pieces;
+    pieces.reserve(cuts.size() - 1);
+    span = std::partition_point(spans.begin(), spans.end(), [from](const reading::Span& s) {
+        return s.start + s.length <= from;
+    });
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        Piece piece;
+        piece.from = cuts[k];
+        piece.to = cuts[k + 1];
+        piece.shown.reserve(piece.to - piece.from + 8);
+        qsizetype at = piece.from;
+        for (; span != spans.end() && span->start < piece.to; ++span) {
+            const qsizetype start = std::max(span->start, piece.from);
+            const qsizetype end = std::min(span->start + span->length, piece.to);
+            piece.shown.append(line.sliced(at, start - at));
+            piece.controls.push_back({start - piece.from, true});
+            piece.shown.append(Isolate);
+            // Arabic words inside markup (an address's, say) each read right
+            // to left in a place of their own, so that what separates them,
+            // "." or "/", stays in the order typed.
+            qsizetype copied = start;
+            for (qsizetype i = start; i < end; ++i) {
+                if (!isRightToLeft(line[i]))
+                    continue;
+                qsizetype last = i;
+                for (qsizetype j = i + 1; j < end && continuesWord(line[j]); ++j)
+                    if (isRightToLeft(line[j]))
+                        last = j;
+                piece.shown.append(line.sliced(copied, i - copied));
+                piece.controls.push_back({i - piece.from, true});
+                piece.shown.append(RightToLeftIsolate);
+                piece.shown.append(line.sliced(i, last + 1 - i));
+                piece.shown.append(PopIsolate);
+                piece.controls.push_back({last + 1 - piece.from, false});
+                copied = last + 1;
+                i = last;
+            }
+            piece.shown.append(line.sliced(copied, end - copied));
+            piece.shown.append(PopIsolate);
+            piece.controls.push_back({end - piece.from, false});
+            at = end;
+            if (span->start + span->length > piece.to)
+                break; // the rest of it goes on in the next piece
+        }
+        piece.shown.append(line.sliced(at, piece.to - at));
+        pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
+void Line::forgetShapes() {
+    rows_.clear();
+    built_ = false;
+}
+
+void Line::build(QStringView text, bool rightToLeft) {
+    // What the pieces were shaped as, to be found again by their text.
+    QHash<QString, ShapedPiece*> before;
+    std::vector<Row> old = std::move(rows_);
+    if (rightToLeft == rightToLeft_)
+        for (Row& row : old)
+            for (ShapedPiece& piece : row.pieces)
+                if (piece.width >= 0)
+                    before.insert(piece.shown, &piece);
+    rows_.clear();
+    rightToLeft_ = rightToLeft;
+    unmeasured_ = 0;
+    const std::vector<reading::Span> spans = reading::ownOrderSpans(text);
+    markup_ = reading::markupSpans(text);
+    qsizetype from = 0;
+    for (;;) {
+        qsizetype to = text.indexOf(QChar::LineSeparator, from);
+        const bool last = to < 0;
+        if (last)
+            to = text.size();
+        Row row;
+        row.from = from;
+        row.to = to;
+        for (Piece& cut : cutRow(text, from, to, rightToLeft, spans)) {
+            ShapedPiece piece;
+            static_cast<Piece&>(piece) = std::move(cut);
+            if (const auto found = before.find(piece.shown); found != before.end()) {
+                piece.layout = std::move(found.value()->layout);
+                piece.width = found.value()->width;
+                before.erase(found);
+            } else {
+                ++unmeasured_;
+            }
+            row.pieces.push_back(std::move(piece));
+        }
+        rows_.push_back(std::move(row));
+        if (last)
+            break;
+        from = to + 1;
+    }
+    built_ = true;
+}
+
+std::size_t Line::rowAt(qsizetype position) const {
+    const auto after = std::partition_point(rows_.begin(), rows_.end(),
+                                            [position](const Row& r) { return r.to < position; });
+    return std::min<std::size_t>(after - rows_.begin(), rows_.size() - 1);
+}
+
+std::size_t Line::pieceAt(const Row& row, qsizetype position) const {
+    const auto after =
+        std::partition_point(row.pieces.begin(), row.pieces.end(),
+                             [position](const Piece& p) { return p.to <= position; });
+    return std::min<std::size_t>(after - row.pieces.begin(), row.pieces.size() - 1);
+}
+
+QTextLayout& Line::shape(ShapedPiece& piece, const Shaping& shaping, qreal& lineHeight) const {
+    if (piece.layout)
+        return *piece.layout;
+    piece.layout = std::make_unique<QTextLayout>(piece.shown, shaping.font);
+    piece.stops.clear();
+    QTextLayout& layout = *piece.layout;
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(rightToLeft_ ? Qt::RightToLeft : Qt::LeftToRight);
+    // Where a piece stands is the box's business, not the piece's.
+    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    option.setFlags(shaping.flags | QTextOption::IncludeTrailingSpaces);
+    option.setTabStopDistance(shaping.tabStop);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLineWidth(0);
+        line.setPosition(QPointF(0, 0));
+        // Nothing breaks a piece, but make sure of it.
+        while (layout.createLine().isValid()) {
+        }
+    }
+    layout.endLayout();
+    const qreal width = line.isValid() ? line.naturalTextWidth() : 0;
+    if (piece.width < 0)
+        const_cast<Line*>(this)->unmeasured_ -= 1;
+    piece.width = width;
+    if (line.isValid() && line.height() > lineHeight)
+        lineHeight = std::ceil(line.height());
+    return layout;
+}
+
+const std::vector<ShapedPiece::Stop>& Line::stopsOf(ShapedPiece& piece) {
+    if (!piece.stops.empty() || !piece.layout)
+        return piece.stops;
+    const QTextLine line = piece.layout->lineAt(0);
+    piece.stops.reserve(std::size_t(piece.to - piece.from + 1));
+    for (qsizetype position = piece.from; position <= piece.to; ++position) {
+        const int index = int(piece.toShown(position));
+        if (piece.layout->isValidCursorPosition(index))
+            piece.stops.push_back({line.cursorToX(index), position});
+    }
+    std::stable_sort(
+        piece.stops.begin(), piece.stops.end(),
+        [](const ShapedPiece::Stop& a, const ShapedPiece::Stop& b) { return a.x < b.x; });
+    return piece.stops;
+}
+
+qreal Line::arrange(qreal estimate) {
+    qreal widest = 0;
+    for (Row& row : rows_) {
+        qreal sum = 0;
+        for (const ShapedPiece& piece : row.pieces)
+            sum += piece.widthOr(estimate);
+        row.width = sum;
+        qreal x = rightToLeft_ ? sum : 0;
+        for (ShapedPiece& piece : row.pieces) {
+            const qreal width = piece.widthOr(estimate);
+            if (rightToLeft_) {
+                x -= width;
+                piece.x = x;
+            } else {
+                piece.x = x;
+                x += width;
+            }
+        }
+        widest = std::max(widest, sum);
+    }
+    return widest;
+}
+
+bool Line::measureOne(const Shaping& shaping, qreal& lineHeight, int keepFrom) {
+    if (unmeasured_ <= 0)
+        return false;
+    std::size_t count = 0;
+    for (const Row& row : rows_)
+        count += row.pieces.size();
+    for (Row& row : rows_)
+        for (ShapedPiece& piece : row.pieces)
+            if (piece.width < 0) {
+                shape(piece, shaping, lineHeight);
+                if (count > KeptWhole && piece.usedAt < keepFrom)
+                    piece.layout.reset();
+                return true;
+            }
+    return false;
+}
+
+} // namespace qirtaz::postbox

@@ -194,6 +194,7 @@ void CommandsTest::menuItemOpensOneAboutScreen() {
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, bar->mapTo(window, title));
         QTRY_VERIFY(menu->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(menu->actions().size(), 1);
         QAction* item = menu->actions().front();
         QCOMPARE(item->text(), QStringLiteral("حول البرنامح"));
         QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {},

@@ -158,7 +158,7 @@ void addInsertMenu(Registry& registry, ScreenInstance& mainWindow, const QList<Q
     screens::ScreenWindow* window = mainWindow.window();
     QMenu* menu = window->menu(QString::fromUtf8(InsertMenu));
     menu->setObjectName(QStringLiteral("insert"));
-    menu->setLayoutDirection(Qt::RightToLeft);
+    screens::setRightToLeft(menu);
     const auto addCommand = [&registry, &mainWindow, window, menu](QStringView control,
                                                                    const QString& text) {
         auto* item = new CommandItem(text, menu);

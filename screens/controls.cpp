@@ -17,9 +17,11 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -421,6 +423,31 @@ bool setShortcut(QObject* control, const QKeySequence& keys) {
     else
         return false;
     return true;
+}
+
+namespace {
+
+// Qt lays a right-to-left menu's items out mirrored, but draws their words in
+// the application's direction: each item is drawn in the menu's own.
+class RightToLeftMenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuItem)
+            painter->setLayoutDirection(option->direction);
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
+void setRightToLeft(QMenu* menu) {
+    menu->setLayoutDirection(Qt::RightToLeft);
+    auto* style = new RightToLeftMenuStyle();
+    style->setParent(menu);
+    menu->setStyle(style);
 }
 
 void tellDone(QWidget* control, const QString& note) {

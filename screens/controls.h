@@ -242,6 +242,10 @@ QKeySequence shortcut(const QObject* control);
 // false for a control that cannot be clicked.
 bool setShortcut(QObject* control, const QKeySequence& keys);
 
+// Lays the menu out right to left, its items' words read from the right and
+// their keys at the left edge, in a program whose own direction stays left to right.
+void setRightToLeft(QMenu* menu);
+
 // Shows the user, and tells a screen reader, that a command has done its work,
 // in a short note beside the control.
 void tellDone(QWidget* control, const QString& note);

@@ -7,6 +7,7 @@
 #include "post/markup.h"
 #include "post/post.h"
 #include "postbox/post_layout.h"
+#include "screens/catalogue.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
 
@@ -14,7 +15,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QShortcut>
 
 #include <functional>
 
@@ -44,25 +48,27 @@ constexpr Smiley smileys[] = {
 };
 constexpr const char* GrinKey = "Alt+1";
 
+// What the insert menu calls each opener: none for the menu items of their own.
 struct Opener {
     const char16_t* control;
     const char16_t* screen;
     const char* key;
+    const char* item;
 };
 
 constexpr Opener openers[] = {
-    {u"Image1", u"Form2", "Ctrl+Shift+I"},    // img
-    {u"Image3", u"Form3", "Ctrl+Shift+L"},    // link
-    {u"Image2", u"Form4", "Ctrl+Shift+W"},    // web
-    {u"Image6", u"Form8", "Ctrl+Shift+F"},    // FLASH
-    {u"Image4", u"Form19", "Ctrl+Shift+S"},   // SOUND
-    {u"Image5", u"Form20", "Ctrl+Shift+R"},   // RAM
-    {u"Label11", u"Form18", "Ctrl+Shift+Q"},  // QUOTE
-    {u"Image7", u"Form5", "Ctrl+Alt+Q"},      // the other quote dialog
-    {u"Image17", u"Form9", "Ctrl+Shift+C"},   // color
-    {u"Command1", u"Form17", "Ctrl+Shift+T"}, // text size
-    {u"aaa", u"Form6", "F1"},
-    {u"preview", u"Preview", "F5"},
+    {u"Image1", u"Form2", "Ctrl+Shift+I", "صورة [img]…"},
+    {u"Image3", u"Form3", "Ctrl+Shift+L", "رابط [url]…"},
+    {u"Image2", u"Form4", "Ctrl+Shift+W", "صفحة [web]…"},
+    {u"Image6", u"Form8", "Ctrl+Shift+F", "فلاش [FLASH]…"},
+    {u"Image4", u"Form19", "Ctrl+Shift+S", "صوت [SOUND]…"},
+    {u"Image5", u"Form20", "Ctrl+Shift+R", "مقطع [RAM]…"},
+    {u"Label11", u"Form18", "Ctrl+Shift+Q", "اقتباس [QUOTE]…"},
+    {u"Image7", u"Form5", "Ctrl+Alt+Q", "اقتباس بالنافذة الثانية…"},
+    {u"Image17", u"Form9", "Ctrl+Shift+C", "لون [color]…"},
+    {u"Command1", u"Form17", "Ctrl+Shift+T", "حجم الخط [size]…"},
+    {u"aaa", u"Form6", "F1", nullptr},
+    {u"preview", u"Preview", "F5", nullptr},
 };
 
 // Tags around the selection, beside the catalogued commands that add at the end.
@@ -72,20 +78,43 @@ struct Pair {
     QStringView opening;
     QStringView closing;
     const char* key;
+    const char* item;
 };
 
 constexpr Pair pairs[] = {
-    {markup::BoldOpen, markup::BoldClose, "Ctrl+B"},
-    {markup::ItalicOpen, markup::ItalicClose, "Ctrl+I"},
-    {markup::UnderlineOpen, markup::UnderlineClose, "Ctrl+U"},
-    {markup::StrikeOpen, markup::StrikeClose, "Ctrl+Shift+X"},
-    {markup::CentreOpen, markup::CentreClose, "Ctrl+Shift+E"},
+    {markup::BoldOpen, markup::BoldClose, "Ctrl+B", "غامق [b]"},
+    {markup::ItalicOpen, markup::ItalicClose, "Ctrl+I", "مائل [i]"},
+    {markup::UnderlineOpen, markup::UnderlineClose, "Ctrl+U", "تسطير [u]"},
+    {markup::StrikeOpen, markup::StrikeClose, "Ctrl+Shift+X", "يتوسطه خط [s]"},
+    {markup::CentreOpen, markup::CentreClose, "Ctrl+Shift+E", "توسيط [center]"},
 };
 constexpr const char* PasteAsTagsKey = "Ctrl+Shift+V";
 
+// The menu that lists the window's commands with their keys. F10 opens it, as
+// Alt and its underlined letter do.
+constexpr char InsertMenu[] = "إ&دراج";
+constexpr const char* InsertMenuKey = "F10";
+
+// A menu item that shows a control's key, which stays the control's. The key
+// reaches the item only where the menu bar has the focus, and the control then
+// too: each press goes to one of the two, ambiguous, and either clicks the control.
+class CommandItem : public QAction {
+public:
+    using QAction::QAction;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::Shortcut)
+            return QAction::event(event);
+        trigger();
+        return true;
+    }
+};
+
 // The writing aids work where the user is in the post, so they belong to no
 // catalogued control: each is an action of the main window, made on every load.
-void addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
+// Returns them, in the order of the table, the paste last.
+QList<QAction*> addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
     QWidget* window = mainWindow.window();
     auto addAction = [&registry, window](const char* key, std::function<void(PostBuffer&)> edit) {
         auto* action = new QAction(window);
@@ -100,8 +129,12 @@ void addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
         window->addAction(action);
         return action;
     };
-    for (const Pair& pair : pairs)
-        addAction(pair.key, [pair](PostBuffer& post) { post.enclose(pair.opening, pair.closing); });
+    QList<QAction*> aids;
+    for (const Pair& pair : pairs) {
+        aids << addAction(pair.key,
+                          [pair](PostBuffer& post) { post.enclose(pair.opening, pair.closing); });
+        aids.back()->setText(QString::fromUtf8(pair.item));
+    }
 
     QAction* paste = addAction(PasteAsTagsKey, [](PostBuffer& post) {
         const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
@@ -114,6 +147,52 @@ void addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
     });
     paste->setText(QStringLiteral("لصق مع التنسيق"));
     mainWindow.control<screens::MultiLineBox>(u"Text1").addMenuAction(paste);
+    return aids << paste;
+}
+
+// Every command of the window in one menu, each with its key, as desktop programs
+// show them: the smileys, the dialogs, copy and clear, then the writing aids.
+// Choosing an item clicks the control, as its key does; the key stays the
+// control's own, which the item shows (see CommandItem).
+void addInsertMenu(Registry& registry, ScreenInstance& mainWindow, const QList<QAction*>& aids) {
+    screens::ScreenWindow* window = mainWindow.window();
+    QMenu* menu = window->menu(QString::fromUtf8(InsertMenu));
+    menu->setObjectName(QStringLiteral("insert"));
+    screens::setRightToLeft(menu);
+    const auto addCommand = [&registry, &mainWindow, window, menu](QStringView control,
+                                                                   const QString& text) {
+        auto* item = new CommandItem(text, menu);
+        menu->addAction(item);
+        item->setShortcut(screens::shortcut(&mainWindow.control(control)));
+        item->setShortcutContext(Qt::WidgetShortcut);
+        QObject::connect(item, &QAction::triggered, window,
+                         [&registry, control = control.toString()] {
+                             screens::click(&registry.instance(MainWindow).control(control));
+                         });
+    };
+    // The smileys by their keys' order, each called as a screen reader calls it.
+    const screens::Screen& entry = *screens::findScreen(MainWindow);
+    const auto spoken = [&entry](QStringView control) {
+        return QString::fromUtf8(screens::findControl(entry, control)->spoken);
+    };
+    addCommand(u"Image8", spoken(u"Image8"));
+    for (const Smiley& smiley : smileys)
+        addCommand(smiley.control, spoken(smiley.control));
+    menu->addSeparator();
+    for (const Opener& opener : openers)
+        if (opener.item)
+            addCommand(opener.control, QString::fromUtf8(opener.item));
+    menu->addSeparator();
+    addCommand(u"Command5", QStringLiteral("نسخ النص كله"));
+    addCommand(u"Image19", QStringLiteral("مسح النص"));
+    menu->addSeparator();
+    menu->addActions(aids);
+
+    auto* opens = new QShortcut(QKeySequence(QString::fromLatin1(InsertMenuKey)), window);
+    QObject::connect(opens, &QShortcut::activated, menu, [window, menu] {
+        window->menuBar()->setActiveAction(menu->menuAction());
+        menu->setActiveAction(menu->actions().front());
+    });
 }
 
 void bindKey(Registry& registry, QStringView control, const char* key) {
@@ -155,7 +234,7 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
-        addWritingAids(registry, mainWindow);
+        addInsertMenu(registry, mainWindow, addWritingAids(registry, mainWindow));
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

@@ -5,6 +5,8 @@
 #include "post/post.h"
 #include "shell/registry.h"
 
+using namespace Qt::StringLiterals;
+
 namespace qirtaz {
 namespace {
 
@@ -41,7 +43,11 @@ constexpr WordSwatch wordSwatches[] = {
 } // namespace
 
 void bindColourPicker(Registry& registry) {
+    // The swatches take no Tab stop: the arrow keys go through them and the
+    // list's own button, Enter or Space presses the one they are on.
+    QStringList arrows{u"Command1"_s};
     for (const WholePostSwatch& swatch : wholePostSwatches) {
+        arrows << QString::fromUtf16(swatch.control);
         registry.bind(ColourList, swatch.control, [&registry, opening = swatch.opening] {
             PostBuffer(registry).wrap(opening, markup::ColourClose);
             registry.instance(ColourList).unload();
@@ -50,6 +56,7 @@ void bindColourPicker(Registry& registry) {
     dialogs::bindClose(registry, ColourList, u"Command1");
 
     for (const WordSwatch& swatch : wordSwatches) {
+        arrows << QString::fromUtf16(swatch.control);
         registry.bind(ColourList, swatch.control, [&registry, dialog = swatch.dialog] {
             registry.instance(dialog).show();
             registry.instance(ColourList).unload();
@@ -68,7 +75,9 @@ void bindColourPicker(Registry& registry) {
             registry.instance(dialog).unload();
         });
         dialogs::bindEscape(registry, swatch.dialog, u"Image2");
+        registry.bindArrows(swatch.dialog, {u"Image1"_s, u"Image2"_s});
     }
+    registry.bindArrows(ColourList, arrows);
 }
 
 } // namespace qirtaz

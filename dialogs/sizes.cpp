@@ -30,7 +30,11 @@ constexpr SizeRow sizeRows[] = {
 } // namespace
 
 void bindSizePicker(Registry& registry) {
+    // The numbers take no Tab stop: the arrow keys go through them and the OK
+    // buttons, Enter or Space presses the one they are on.
+    QStringList arrows;
     for (const SizeRow& row : sizeRows) {
+        arrows << QString::fromUtf16(row.number) << QString::fromUtf16(row.ok);
         registry.bind(SizeDialog, row.number, [&registry, opening = row.opening] {
             PostBuffer(registry).wrap(opening, markup::SizeClose);
             registry.instance(SizeDialog).unload();
@@ -45,6 +49,7 @@ void bindSizePicker(Registry& registry) {
         registry.bindEnter(SizeDialog, row.box, row.ok);
     }
     dialogs::bindClose(registry, SizeDialog, u"Image1");
+    registry.bindArrows(SizeDialog, arrows);
 }
 
 } // namespace qirtaz

@@ -7,7 +7,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -259,8 +259,7 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         client->setBackground(QString::fromLatin1(screen.background));
 
     for (const Menu& entry : screen.menus) {
-        QMenuBar* bar = window->addMenuBar();
-        QMenu* menu = bar->addMenu(utf8(entry.caption));
+        QMenu* menu = window->menu(utf8(entry.caption));
         menu->setObjectName(QLatin1StringView(entry.name));
         QAction* item = menu->addAction(utf8(entry.itemCaption));
         item->setObjectName(QLatin1StringView(entry.itemName));

@@ -11,20 +11,51 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
 namespace qirtaz::screens {
+
+namespace {
+
+// Enter, Return or Space alone, as typed: what presses the control with the focus.
+bool isPressKey(const QKeyEvent& key) {
+    const bool press =
+        key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter || key.key() == Qt::Key_Space;
+    return press && (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+           !key.isAutoRepeat();
+}
+
+// Where the keyboard is, over whatever the control shows (a swatch may be
+// black, white or any colour between): a dark frame with a light one inside it.
+void drawFocusFrame(QWidget* control) {
+    if (!control->hasFocus())
+        return;
+    QPainter painter(control);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawRect(QRectF(control->rect()).adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(QRectF(control->rect()).adjusted(2.5, 2.5, -2.5, -2.5));
+}
+
+} // namespace
 
 ClientArea::ClientArea(QWidget* parent)
     : QWidget(parent) {}
@@ -58,6 +89,15 @@ QMenuBar* ScreenWindow::addMenuBar() {
         layout()->setMenuBar(menuBar_);
     }
     return menuBar_;
+}
+
+QMenu* ScreenWindow::menu(const QString& title) {
+    QMenuBar* bar = addMenuBar();
+    const auto bare = [](QString text) { return text.remove(u'&'); };
+    for (QAction* entry : bar->actions())
+        if (entry->menu() && bare(entry->text()) == bare(title))
+            return entry->menu();
+    return bar->addMenu(title);
 }
 
 void ScreenWindow::closeEvent(QCloseEvent* event) {
@@ -103,6 +143,9 @@ void Clicks::setShortcut(const QKeySequence& keys) {
         shortcut_ = new QShortcut(control_);
         shortcut_->setContext(Qt::WindowShortcut);
         connect(shortcut_, &QShortcut::activated, this, &Clicks::click);
+        // The same key shown by a menu item, where both reach: each press goes to
+        // one of the two, which do the same.
+        connect(shortcut_, &QShortcut::activatedAmbiguously, this, &Clicks::click);
     }
     shortcut_->setKey(keys);
 }
@@ -114,6 +157,11 @@ QKeySequence Clicks::shortcut() const {
 bool Clicks::eventFilter(QObject* /*watched*/, QEvent* event) {
     // Events still reach a filter on a disabled control; they go no further.
     switch (event->type()) {
+    case QEvent::KeyPress:
+        if (!isPressKey(*static_cast<QKeyEvent*>(event)))
+            return false;
+        click();
+        return true;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: // the second press of a double click
         if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
@@ -143,6 +191,121 @@ bool CommandButton::event(QEvent* event) {
     return QPushButton::event(event);
 }
 
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    // The screens are no dialogs of Qt's, where Enter would go to a default button.
+    if (isPressKey(*event) && event->key() != Qt::Key_Space) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    drawFocusFrame(this);
+}
+
+ArrowKeys::ArrowKeys(QWidget* client, const QList<QWidget*>& controls)
+    : QObject(client)
+    , client_(client) {
+    for (QWidget* control : controls) {
+        controls_.append(control);
+        if (control->focusPolicy() == Qt::NoFocus)
+            control->setFocusPolicy(Qt::ClickFocus);
+    }
+    for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (controls.contains(control) || qobject_cast<QLineEdit*>(control))
+            control->installEventFilter(this);
+}
+
+ArrowKeys* ArrowKeys::install(const QList<QWidget*>& controls) {
+    if (controls.isEmpty())
+        return nullptr;
+    return new ArrowKeys(controls.front()->parentWidget(), controls);
+}
+
+QList<QList<QWidget*>> ArrowKeys::rows() const {
+    QList<QWidget*> members;
+    for (QWidget* control : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if ((controls_.contains(control) || qobject_cast<QLineEdit*>(control)) &&
+            control->isVisible() && control->isEnabled())
+            members.append(control);
+    std::sort(members.begin(), members.end(), [](QWidget* a, QWidget* b) {
+        return a->geometry().center().y() < b->geometry().center().y();
+    });
+    // A control belongs to the row of the first one when their middles lie
+    // within half the lower one's height of each other.
+    QList<QList<QWidget*>> rows;
+    for (QWidget* control : members) {
+        const QRect place = control->geometry();
+        if (!rows.isEmpty()) {
+            const QRect first = rows.back().front()->geometry();
+            if (2 * std::abs(place.center().y() - first.center().y()) <
+                std::min(place.height(), first.height())) {
+                rows.back().append(control);
+                continue;
+            }
+        }
+        rows.append({control});
+    }
+    for (QList<QWidget*>& row : rows)
+        std::sort(row.begin(), row.end(), [](QWidget* a, QWidget* b) {
+            return a->geometry().center().x() > b->geometry().center().x();
+        });
+    return rows;
+}
+
+QList<QWidget*> ArrowKeys::readingOrder() const {
+    QList<QWidget*> order;
+    for (const QList<QWidget*>& row : rows())
+        for (QWidget* control : row)
+            if (controls_.contains(control))
+                order.append(control);
+    return order;
+}
+
+QWidget* ArrowKeys::target(QWidget* from, int key) const {
+    if (key == Qt::Key_Left || key == Qt::Key_Right) {
+        const QList<QWidget*> order = readingOrder();
+        const qsizetype at = order.indexOf(from);
+        if (at < 0)
+            return nullptr;
+        const qsizetype step = key == Qt::Key_Left ? 1 : order.size() - 1;
+        return order[(at + step) % order.size()];
+    }
+    const QList<QList<QWidget*>> all = rows();
+    qsizetype row = 0;
+    while (row < all.size() && !all[row].contains(from))
+        ++row;
+    const qsizetype next = key == Qt::Key_Up ? row - 1 : row + 1;
+    if (row == all.size() || next < 0 || next >= all.size())
+        return nullptr;
+    const int x = from->geometry().center().x();
+    return *std::min_element(all[next].begin(), all[next].end(), [x](QWidget* a, QWidget* b) {
+        return std::abs(a->geometry().center().x() - x) < std::abs(b->geometry().center().x() - x);
+    });
+}
+
+bool ArrowKeys::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int code = key->key();
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+        (code != Qt::Key_Left && code != Qt::Key_Right && code != Qt::Key_Up &&
+         code != Qt::Key_Down))
+        return false;
+    auto* from = static_cast<QWidget*>(watched);
+    const bool isBox = !controls_.contains(from);
+    if (isBox && (code == Qt::Key_Left || code == Qt::Key_Right))
+        return false; // the caret's
+    QWidget* to = target(from, code);
+    if (to)
+        to->setFocus(Qt::OtherFocusReason);
+    // A control of the set keeps its arrows from Qt's buttons, which would tab on.
+    return to || !isBox;
+}
+
 PictureControl::PictureControl(QWidget* parent)
     : QFrame(parent) {}
 
@@ -153,11 +316,13 @@ void PictureControl::setPicture(const QString& picture) {
 
 void PictureControl::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
-    if (picture_.isEmpty())
-        return;
-    QPainter painter(this);
-    // Unscaled, from the top-left corner inside the border.
-    painter.drawPixmap(contentsRect().topLeft(), screens::picture(picture_, devicePixelRatioF()));
+    if (!picture_.isEmpty()) {
+        QPainter painter(this);
+        // Unscaled, from the top-left corner inside the border.
+        painter.drawPixmap(contentsRect().topLeft(),
+                           screens::picture(picture_, devicePixelRatioF()));
+    }
+    drawFocusFrame(this);
 }
 
 MultiLineBox::MultiLineBox(QWidget* parent)
@@ -238,6 +403,16 @@ bool click(QObject* control) {
     return true;
 }
 
+QKeySequence shortcut(const QObject* control) {
+    if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->shortcut();
+    if (const auto* action = qobject_cast<const QAction*>(control))
+        return action->shortcut();
+    if (const Clicks* clicks = Clicks::find(control))
+        return clicks->shortcut();
+    return {};
+}
+
 bool setShortcut(QObject* control, const QKeySequence& keys) {
     if (auto* button = qobject_cast<QAbstractButton*>(control))
         button->setShortcut(keys);
@@ -248,6 +423,31 @@ bool setShortcut(QObject* control, const QKeySequence& keys) {
     else
         return false;
     return true;
+}
+
+namespace {
+
+// Qt lays a right-to-left menu's items out mirrored, but draws their words in
+// the application's direction: each item is drawn in the menu's own.
+class RightToLeftMenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuItem)
+            painter->setLayoutDirection(option->direction);
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
+void setRightToLeft(QMenu* menu) {
+    menu->setLayoutDirection(Qt::RightToLeft);
+    auto* style = new RightToLeftMenuStyle();
+    style->setParent(menu);
+    menu->setStyle(style);
 }
 
 void tellDone(QWidget* control, const QString& note) {

@@ -50,6 +50,10 @@ public:
     ClientArea* client() const { return client_; }
     QMenuBar* menuBar() const { return menuBar_; }
     QMenuBar* addMenuBar();
+    // The menu of the menu bar with that title ('&' marks its letter and is not
+    // compared), added at the bar's end if there is none yet: every menu of a
+    // window, the catalogue's and the program's own, joins the bar here.
+    QMenu* menu(const QString& title);
 
     void setDialog(bool dialog) { dialog_ = dialog; }
     bool isDialog() const { return dialog_; }
@@ -73,9 +77,9 @@ private:
 
 // How a picture or a label takes a click: a press and a release of the left
 // button on it, as a push button does, a press through assistive technology,
-// or its key. Attached to the pictures and labels a command is bound to; it
-// is what makes them buttons to assistive technology too (see
-// installAccessibility).
+// its key, or Enter or Space while it has the keyboard focus (see ArrowKeys). Attached to the
+// pictures and labels a command is bound to; it is what makes them buttons to assistive technology
+// too (see installAccessibility).
 class Clicks : public QObject {
     Q_OBJECT
 public:
@@ -110,7 +114,7 @@ private:
 
 // A picture, optionally framed by a sunken border two pixels wide. Without a
 // picture it draws only its border; with a command bound it takes clicks over
-// its whole rectangle.
+// its whole rectangle. With the keyboard focus it shows a focus frame.
 class PictureControl : public QFrame {
     Q_OBJECT
 public:
@@ -127,15 +131,20 @@ private:
 };
 
 // A label of a screen: static text, or with a command bound, a control that takes
-// clicks; transparent ones let what lies behind show through.
+// clicks; transparent ones let what lies behind show through. With the keyboard
+// focus it shows a focus frame.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A command button whose key clicks it at once and leaves the keyboard focus
 // where it was: a key of the main window must not take the caret from the post.
+// Enter clicks it while it has the focus, as Space does.
 class CommandButton : public QPushButton {
     Q_OBJECT
 public:
@@ -143,6 +152,40 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The arrow keys over some of a screen's controls, beside Tab, whose order stays
+// as catalogued. The screens read right to left: the controls are taken row by
+// row from the top, each row from its right end, and Left moves the focus to the
+// next one, Right to the one before, wrapping round, so that both go the way the
+// user sees. Up and Down move to the nearest control, left to right, in the row
+// above or below; the screen's text boxes count there too, so that Up and Down
+// lead into a box and out of it, while Left and Right stay the box's own.
+// Pictures and labels among the controls take the focus so, and by a click,
+// never by Tab.
+class ArrowKeys : public QObject {
+    Q_OBJECT
+public:
+    // Attaches the arrow keys to the controls, all of one window's client area.
+    static ArrowKeys* install(const QList<QWidget*>& controls);
+
+    // The controls in the order Left walks them.
+    QList<QWidget*> readingOrder() const;
+    // Where an arrow key moves the focus from a control; nullptr: nowhere.
+    QWidget* target(QWidget* from, int key) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ArrowKeys(QWidget* client, const QList<QWidget*>& controls);
+    // The controls and the text boxes that show, in rows from the top, each
+    // from the right.
+    QList<QList<QWidget*>> rows() const;
+
+    QWidget* client_;
+    QList<QPointer<QWidget>> controls_;
 };
 
 // An option button of a screen's one group. Clicking a chosen button leaves it
@@ -190,10 +233,18 @@ bool onClick(QObject* control, QObject* context, std::function<void()> handler);
 // Clicks the control as the user would. Returns false for a control that cannot be clicked.
 bool click(QObject* control);
 
+// The key that clicks the control wherever the focus is in its window; empty
+// for none.
+QKeySequence shortcut(const QObject* control);
+
 // Gives the control a key that clicks it wherever the focus is in its window;
 // assistive technology reports the key as the control's key binding. Returns
 // false for a control that cannot be clicked.
 bool setShortcut(QObject* control, const QKeySequence& keys);
+
+// Lays the menu out right to left, its items' words read from the right and
+// their keys at the left edge, in a program whose own direction stays left to right.
+void setRightToLeft(QMenu* menu);
 
 // Shows the user, and tells a screen reader, that a command has done its work,
 // in a short note beside the control.

@@ -203,6 +203,14 @@ void Registry::bindEnter(QStringView screen, QStringView box, QStringView contro
     enters_.push_back({screen.toString(), box.toString(), control.toString()});
 }
 
+void Registry::bindArrows(QStringView screen, const QStringList& controls) {
+    entryOf(screen);
+    for (const QString& control : controls)
+        if (!isBound(screen, control))
+            throw refused(screen, control, "the arrow keys go to bound commands only");
+    arrows_.emplace_back(screen.toString(), controls);
+}
+
 QStringList Registry::boundControls(QStringView screen) const {
     QStringList controls;
     for (const Binding& binding : bindings_)
@@ -239,6 +247,18 @@ void Registry::loaded(ScreenInstance& instance) {
         auto* control = window->findChild<QObject*>(enter.control);
         QObject::connect(box, &QLineEdit::returnPressed, window,
                          [control] { screens::click(control); });
+    }
+    for (const auto& [screen, controls] : arrows_) {
+        if (screen != name)
+            continue;
+        QList<QWidget*> widgets;
+        for (const QString& control : controls) {
+            auto* widget = window->findChild<QWidget*>(control);
+            if (!widget)
+                throw std::logic_error("no control " + control.toStdString() + " for the arrows");
+            widgets << widget;
+        }
+        screens::ArrowKeys::install(widgets);
     }
     for (const auto& [screen, step] : loadSteps_)
         if (screen == name)

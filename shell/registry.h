@@ -102,6 +102,10 @@ public:
     // Enter in the box clicks the bound control. Throws std::invalid_argument
     // for a box that is no single-line text box or a control that is not bound.
     void bindEnter(QStringView screen, QStringView box, QStringView control);
+    // The arrow keys move the keyboard focus through these controls of the screen
+    // (see screens::ArrowKeys), and Enter or Space clicks the one it is on.
+    // Throws std::invalid_argument for a control that is not bound.
+    void bindArrows(QStringView screen, const QStringList& controls);
     // The controls of the screen a command is bound to, in the order bound.
     QStringList boundControls(QStringView screen) const;
     // Runs after the screen's controls are built, on every load.
@@ -156,6 +160,7 @@ private:
     std::vector<Binding> bindings_;
     std::vector<KeyBinding> keys_;
     std::vector<EnterBinding> enters_;
+    std::vector<std::pair<QString, QStringList>> arrows_;
     std::vector<std::pair<QString, LoadStep>> loadSteps_;
     std::vector<QPointer<QWidget>> retired_; // unloaded windows waiting to be deleted
     bool ended_ = false;

@@ -94,7 +94,19 @@ QString describe(const Outcome& outcome) {
              QString::number(outcome.messages.size()), QString::number(outcome.finished));
 }
 
-enum class Way { Click, Press, Key };
+enum class Way { Click, Press, Key, Menu };
+
+// The item of the main window's insert menu that shows the control's key, as a
+// screen reader finds it there; nullptr for none.
+QAccessibleInterface* menuItemOf(Registry& registry, const QString& control) {
+    auto* menu = registry.instance(u"Form1").window()->findChild<QMenu*>(QStringLiteral("insert"));
+    const QKeySequence key = screens::shortcut(&registry.instance(u"Form1").control(control));
+    QAccessibleInterface* items = QAccessible::queryAccessibleInterface(menu);
+    for (int i = 0; menu && !key.isEmpty() && i < items->childCount(); ++i)
+        if (items->child(i)->text(QAccessible::Accelerator) == key.toString())
+            return items->child(i);
+    return nullptr;
+}
 
 // Opens the screen over a post "abc", does the command one way, and says what came of it.
 Outcome perform(const QString& screen, const QString& control, Way way) {
@@ -132,6 +144,11 @@ Outcome perform(const QString& screen, const QString& control, Way way) {
         QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : window,
                            QKeySequence(keyOf(accessibleOf(registry, screen, control))));
         break;
+    case Way::Menu:
+        menuItemOf(registry, control)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        break;
     }
     QCoreApplication::processEvents();
 
@@ -163,6 +180,8 @@ private slots:
     void escapeDoesWhatCancelDoes();
     void enterInABoxDoesWhatItsOkDoes_data();
     void enterInABoxDoesWhatItsOkDoes();
+    void arrowsWalkInReadingOrder_data();
+    void arrowsWalkInReadingOrder();
     void copyGivesTheCaretBackAndSaysSo();
     void keysLeaveThePostBoxAlone();
     void qtSpeaksArabicButTheLayoutsStayAsDrawn();
@@ -257,6 +276,15 @@ void AccessTest::pressAndKeyDoWhatAClickDoes() {
         const Outcome keyed = perform(screen, control, Way::Key);
         QVERIFY2(keyed == clicked,
                  qPrintable(describe(keyed) + QStringLiteral(" / ") + describe(clicked)));
+    }
+    // The insert menu lists every command of the main window but those of other
+    // menus and the exit, and its item does what the click does.
+    if (screen == u"Form1" && !QStringList{"aaa", "preview", "Command4"}.contains(control)) {
+        Program program;
+        QVERIFY2(menuItemOf(program.registry, control), "not in the insert menu");
+        const Outcome chosen = perform(screen, control, Way::Menu);
+        QVERIFY2(chosen == clicked,
+                 qPrintable(describe(chosen) + QStringLiteral(" / ") + describe(clicked)));
     }
     // Something happened: every bound control does something, if only closing.
     Program untouched;
@@ -450,6 +478,88 @@ void AccessTest::enterInABoxDoesWhatItsOkDoes() {
     QCoreApplication::processEvents();
     QCOMPARE(postText(registry), after);
     QCOMPARE(registry.state(screen), ScreenState::Created);
+}
+
+void AccessTest::arrowsWalkInReadingOrder_data() {
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("start"); // empty: where the screen puts the focus
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("visited"); // the focus after each key
+    QTest::addColumn<QString>("press");       // the key that presses where the walk ends
+    QTest::addColumn<QString>("after");       // the post then, or the screen shown next
+    const auto row = [](const char* name, const char* screen, const char* start,
+                        const QStringList& keys, const QStringList& visited, const char* press,
+                        const char* after) {
+        QTest::newRow(name) << latin(screen) << latin(start) << keys << visited << latin(press)
+                            << QString::fromUtf8(after);
+    };
+    // clang-format off
+    // The colour list reads from its top right; Left goes on, Right goes back, round.
+    row("to whole-post red", "Form9", "", {"Left", "Left", "Left", "Left"}, {"Label5", "Label4", "Label3", "Label2"}, "Return", "[color=red]abc[/color]");
+    row("row ends wrap", "Form9", "Label2", {"Left", "Right", "Right", "Right"}, {"Label8", "Label2", "Label3", "Label4"}, "Space", "[color=blue]abc[/color]");
+    row("down the left edge", "Form9", "Label2", {"Down", "Down", "Down", "Down", "Down"}, {"Label6", "Label10", "Label14", "Command1", "Command1"}, "Space", "abc");
+    row("round, Tab, up", "Form9", "", {"Right", "Right", "Up", "Tab", "Up", "Up"}, {"Label14", "Label15", "Label11", "Command1", "Label15", "Label11"}, "Return", "Form11");
+    // The size dialog: numbers and OK buttons; Up and Down go between the boxes too.
+    row("to whole-post 3", "Form17", "", {"Tab", "Left", "Down", "Down"}, {"Command1", "Label2", "Label3", "Label4"}, "Return", "[size=3]abc[/size]");
+    row("OK of row 2", "Form17", "Label2", {"Right", "Down", "Left", "Left", "Up"}, {"Command1", "Command2", "Label3", "Command3", "Command2"}, "Space", "abc[size=2][/size]");
+    row("Tab, and boxes keep Left", "Form17", "Label4", {"Tab", "Left", "Down", "Down", "Up"}, {"Text1", "Text1", "Text2", "Text3", "Text2"}, "", "");
+    // A colour confirmation: from the box down to its pictures and back.
+    row("red OK", "Form10", "", {"Down", "Left", "Left"}, {"Image1", "Image2", "Image1"}, "Return", "abc[color=red][/color]");
+    row("orange cancel", "Form16", "", {"Down", "Right", "Up", "Down", "Right"}, {"Image1", "Image2", "Text1", "Image1", "Image2"}, "Space", "Form9");
+    // clang-format on
+}
+
+void AccessTest::arrowsWalkInReadingOrder() {
+    QFETCH(QString, screen);
+    QFETCH(QString, start);
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, visited);
+    QFETCH(QString, press);
+    QFETCH(QString, after);
+    Program program;
+    Registry& registry = program.registry;
+    setPost(registry, QStringLiteral("abc"));
+    registry.instance(screen).show();
+    auto* window = windowOf(registry, screen);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (!start.isEmpty())
+        window->findChild<QWidget*>(start)->setFocus();
+
+    QStringList went;
+    QWidget* before = nullptr;
+    for (const QString& key : keys) {
+        before = QApplication::focusWidget();
+        QTest::keySequence(before, QKeySequence(key));
+        went << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(went, visited);
+
+    // Seen where it is, and told: a frame on the control, none left where it was,
+    // and a screen reader finds it focused.
+    QWidget* at = QApplication::focusWidget();
+    const auto framed = [](QWidget* control) {
+        const QImage image = control->grab().toImage();
+        for (int y = 3; y < image.height() - 3; ++y)
+            if (image.pixel(0, y) != qRgb(0, 0, 0) || image.pixel(2, y) != qRgb(255, 255, 255))
+                return false;
+        return true;
+    };
+    if (screens::Clicks::find(at))
+        QVERIFY(framed(at));
+    if (before != at && screens::Clicks::find(before))
+        QVERIFY(!framed(before));
+    const QAccessible::State state = QAccessible::queryAccessibleInterface(at)->state();
+    QVERIFY(state.focused && state.focusable);
+
+    if (press.isEmpty())
+        return;
+    QTest::keySequence(at, QKeySequence(press));
+    QCoreApplication::processEvents();
+    QCOMPARE(registry.state(screen), ScreenState::Created);
+    if (after.startsWith(u"Form"))
+        QCOMPARE(registry.state(after), ScreenState::Shown);
+    else
+        QCOMPARE(postText(registry), after);
 }
 
 void AccessTest::copyGivesTheCaretBackAndSaysSo() {

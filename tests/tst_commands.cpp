@@ -31,6 +31,7 @@ private slots:
     void openersShowTheirScreen_data();
     void openersShowTheirScreen();
     void menuItemOpensOneAboutScreen();
+    void insertMenuOpensWithItsLetter();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
 };
@@ -194,6 +195,7 @@ void CommandsTest::menuItemOpensOneAboutScreen() {
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, bar->mapTo(window, title));
         QTRY_VERIFY(menu->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QCOMPARE(menu->actions().size(), 1);
         QAction* item = menu->actions().front();
         QCOMPARE(item->text(), QStringLiteral("حول البرنامح"));
         QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {},
@@ -205,6 +207,17 @@ void CommandsTest::menuItemOpensOneAboutScreen() {
         std::count_if(windows.begin(), windows.end(),
                       [](QWidget* w) { return w->objectName() == u"Form6" && w->isVisible(); }),
         1);
+}
+
+void CommandsTest::insertMenuOpensWithItsLetter() {
+    Program program;
+    auto* window = windowOf(program.registry, u"Form1");
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* menu = window->findChild<QMenu*>(QStringLiteral("insert"));
+    QCOMPARE(menu->title(), QStringLiteral("إ&دراج"));
+    QTest::sendKeyEvent(QTest::Click, &PostBuffer(program.registry).box(), Qt::Key(u'د'),
+                        QStringLiteral("د"), Qt::AltModifier);
+    QTRY_VERIFY(menu->isVisible());
 }
 
 void CommandsTest::aidsWorkAtTheSelection_data() {

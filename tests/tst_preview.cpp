@@ -95,9 +95,10 @@ void PreviewTest::opensFromMenuAndKey() {
     QVERIFY(exposed(registry, u"Form1"));
     screens::ScreenWindow* main = windowOf(registry, u"Form1");
 
-    // The new menu stands beside the help menu, which keeps its one item.
+    // The new menu stands beside the help menu, which keeps its one item; the
+    // insert menu comes after them.
     const auto menus = main->menuBar()->actions();
-    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus.size(), 3);
     QCOMPARE(menus[0]->text(), QStringLiteral("تعليمات"));
     QCOMPARE(menus[0]->menu()->actions().size(), 1);
     QCOMPARE(menus[1]->text(), QStringLiteral("عرض"));

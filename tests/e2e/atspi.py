@@ -6,7 +6,8 @@
 The program runs on a virtual X display under openbox with the accessibility
 bus, as on a desktop with a screen reader; the test walks it through AT-SPI
 (Debian's python3-pyatspi) as a screen reader does: the picture commands and
-colour swatches must be named push buttons with a press action, Esc closes a
+colour swatches must be named push buttons with a press action, the arrow keys
+focus a swatch, the insert menu lists every command with its key, Esc closes a
 dialog without touching the post, Enter in the quote box inserts and closes,
 after the copy button the post box has the focus again, and the goodbye box's
 button says "موافق". The post is read back through the post box's accessible text.
@@ -169,11 +170,23 @@ def scenario(d):
         for block in ("لتلوين النص بالكامل", "لتلوين كلمة ما"):
             r.button(colours, f"{colour}، {block}")
     d.in_front(d.window(COLOURS), COLOURS)
+    d.keys("Left", "Left", "Left", "Left")
+    red = r.button(colours, "أحمر، لتلوين النص بالكامل")
+    wait(lambda: red.getState().contains(r.at.STATE_FOCUSED), "the red swatch to be focused")
     d.keys("Escape")
     wait(lambda: r.window(COLOURS) is None, "Esc to close the colour list")
     if r.post() != ":D":
         raise Failure(f"Esc in the colour list changed the post to {r.post()!r}")
-    print("ok 3 - the swatches are named buttons; Esc closes the list, post untouched", flush=True)
+    print("ok 3 - the swatches are named buttons, reached by the arrows; Esc closes the list, "
+          "post untouched", flush=True)
+
+    # The insert menu: every command of the window, each with its key.
+    title = r.find(r.main, "إدراج", "menu item")
+    items = [item for item in (title[0] if title else []) if item.getRoleName() == "menu item"]
+    keys = {item.name: r.key_of(item) for item in items}
+    if len(items) != 26 or not all(keys.values()) or "Ctrl+Shift+C" not in keys.get("لون [color]…", []):
+        raise Failure(f"the insert menu holds {keys}")
+    print(f"ok - the insert menu lists {len(items)} commands, each with its key", flush=True)
 
     # Esc in a dialog whose box the user typed in, opened by its key.
     d.in_front(d.window(MAIN), MAIN)

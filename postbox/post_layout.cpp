@@ -108,6 +108,30 @@ std::pair<int, int> shownRange(const postbox::Piece& piece, qsizetype from, qsiz
     return {int(charAt(from)), int(charAt(to - 1) + 1)};
 }
 
+// The part of a piece's text that can show inside clip, for a piece drawn at
+// left. Each range drawn in a colour of its own costs Qt a pass over the whole
+// piece, so only the ranges in view are given: the text found at points
+// across the view, with some to spare for runs the other way.
+std::pair<qsizetype, qsizetype> visibleText(const QTextLayout& layout, qreal left,
+                                            const QRectF& clip) {
+    const qsizetype length = layout.text().size();
+    const QTextLine line = layout.lineAt(0);
+    if (left >= clip.left() && left + line.naturalTextWidth() <= clip.right())
+        return {0, length};
+    constexpr qsizetype Spare = 200;
+    constexpr qreal Step = 24;
+    qsizetype from = length;
+    qsizetype to = 0;
+    for (qreal x = clip.left(); x < clip.right() + Step; x += Step) {
+        const qsizetype at = line.xToCursor(x - left);
+        from = std::min(from, at);
+        to = std::max(to, at);
+    }
+    if (from > to)
+        return {0, 0};
+    return {std::max<qsizetype>(0, from - Spare), std::min(length, to + Spare)};
+}
+
 } // namespace
 
 PostLayout::PostLayout(QTextDocument* document)
@@ -654,12 +678,18 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
             for (const std::size_t k : inView) {
                 const postbox::ShapedPiece& piece = row.pieces[k];
                 QTextLayout& layout = layoutOf(block, r, k);
+                const QPointF at = origin(block, r, k);
+                const auto [first, last] = visibleText(layout, at.x(), clip);
+                const qsizetype seenFrom = piece.fromShown(first), seenTo = piece.fromShown(last);
                 QList<QTextLayout::FormatRange> ranges;
                 // Tags first, so that the selection is drawn over them.
-                for (const reading::Span& span : line.markup()) {
-                    if (span.start >= piece.to)
-                        break;
-                    const auto [from, to] = shownRange(piece, span.start, span.start + span.length);
+                const auto& markup = line.markup();
+                for (auto span = std::partition_point(markup.begin(), markup.end(),
+                                                      [seenFrom](const reading::Span& s) {
+                                                          return s.start + s.length <= seenFrom;
+                                                      });
+                     span != markup.end() && span->start < seenTo; ++span) {
+                    const auto [from, to] = shownRange(piece, span->start, span->start + span->length);
                     if (from < to)
                         ranges.append({from, to - from, muted});
                 }
@@ -681,7 +711,6 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
                     if (from < to)
                         ranges.append({from, to - from, selection.format});
                 }
-                const QPointF at = origin(block, r, k);
                 layout.draw(painter, at, ranges, clip);
                 if (caretHere && caret.row == r && caret.piece == k)
                     layout.drawCursor(painter, at, int(caret.shown), cursorWidth_);

@@ -135,6 +135,7 @@ PostPreview::PostPreview(QWidget* parent)
     problems_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     problems_->setAccessibleName(QStringLiteral("مشكلات الموضوع"));
     problems_->setPalette(warning);
+    problems_->setLayoutDirection(Qt::RightToLeft);
     problems_->hide();
     connect(problems_, &QListView::activated, this,
             [this](const QModelIndex& index) { showProblem(index.row()); });

@@ -832,6 +832,7 @@ constexpr qsizetype LongestRun = 2048;
 constexpr qsizetype CutReach = 256;
 // An address shown in a tooltip: more than this is cut off, and says so.
 constexpr qsizetype LongestTip = 2000;
+constexpr qsizetype LongestOneLineTip = 120;
 
 } // namespace
 
@@ -987,7 +988,12 @@ private:
             else
                 shown = address.toString();
             tipAddress_ = shown;
-            tip_ = Qt::convertFromPlainText(addressShown(shown));
+            // A tooltip of rich text wraps where it likes, even inside a short
+            // address: one that fits a screen stays on one line.
+            tip_ = shown.size() <= LongestOneLineTip
+                       ? QStringLiteral("<p style=\"white-space:pre\">") +
+                             addressShown(shown).toHtmlEscaped() + QStringLiteral("</p>")
+                       : Qt::convertFromPlainText(addressShown(shown));
         }
         return tip_;
     }

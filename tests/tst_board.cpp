@@ -34,6 +34,11 @@ QString shown(const QString& tag) {
     return QChar(0x2066) + tag + QChar(0x2069);
 }
 
+// A tooltip kept on one line, as an address is shown.
+QString oneLine(const QString& text) {
+    return "<p style=\"white-space:pre\">" + text.toHtmlEscaped() + "</p>";
+}
+
 QString repeated(QStringView piece, int times) {
     QString text;
     text.reserve(piece.size() * times);
@@ -331,7 +336,7 @@ void BoardTest::footLine_data() {
     // reads left to right as typed even where it holds Arabic.
     QTest::newRow("bad link")      << "[url=javascript:alert(1)]x[/url] [size=7]y[/size]" << "رابط غير مقبول: " + shown(u"javascript:alert(1)"_qs);
     QTest::newRow("bad arabic")    << "[img]ftp://مثال.كوم/صفحة[/img]"
-                                   << "رابط غير مقبول: " + shown(u"ftp://مثال‎.كوم‎/صفحة‎"_qs);
+                                   << "رابط غير مقبول: " + shown(u"ftp://مثال\u200e.كوم\u200e/صفحة\u200e"_qs);
     QTest::newRow("bad and empty") << "[url=]x[/url][SOUND]file:///a.wav[/SOUND][/b]"
                                    << "وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs) + "؛ رابطان غير مقبولين: " + shown(u"[url=]"_qs) + " " + shown(u"file:///a.wav"_qs);
     // clang-format on
@@ -369,8 +374,7 @@ void BoardTest::rendersFormats() {
     // The address on hover, escaped (a tooltip is rich text when it looks like
     // it), and left to right as typed.
     const QTextCharFormat link = formatOf(document, "رابط");
-    QCOMPARE(link.toolTip(),
-             Qt::convertFromPlainText(u"⁦http://x/?a=1&b=مثال‎.كوم‎⁩"_qs));
+    QCOMPARE(link.toolTip(), oneLine(u"\u2066http://x/?a=1&b=مثال\u200e.كوم\u200e\u2069"_qs));
     QVERIFY(link.toolTip().contains("&amp;b"));
     QVERIFY(link.fontUnderline());
     QVERIFY(!link.isAnchor());

@@ -146,6 +146,7 @@ struct Token {
     unsigned char size = 0;
     bool literal = false; // shown as typed: not taken by the board
     bool inside = false;  // part of the content of a tag that takes it as it stands
+    bool counted = true;  // shown as typed for a problem of its own, not its partner's
     Problem problem = Problem::Unknown;
     QRgb colour = 0;
     Span value; // the address of [url=…] and [FLASH=…]
@@ -209,7 +210,7 @@ void classify(QStringView post, Token& token) {
             return;
         break;
     case Name::Size:
-        if (value.size() != 1 || value[0] < u'1' || value[0] > u'5')
+        if (value.size() != 1 || value[0] < u'1' || value[0] > u'7')
             return;
         token.size = static_cast<unsigned char>(value[0].unicode() - u'0');
         break;
@@ -223,6 +224,56 @@ void classify(QStringView post, Token& token) {
     }
     token.type = Token::Type::Open;
     token.name = name;
+}
+
+// Characters a board refuses in an address: they end an address in the board's
+// own reading, or hide what it says (a direction override, a blank).
+bool refusedInAddress(char32_t c) {
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        break;
+    }
+    return QChar::isSpace(c) || QChar::isNonCharacter(c) || c == U'"' || c == U'\'' || c == U'`' ||
+           c == U'<' || c == U'>' || c == U'\\';
+}
+
+bool addressTaken(QStringView address, bool link) {
+    const qsizetype colon = address.indexOf(u':');
+    if (colon <= 0)
+        return false;
+    const QStringView scheme = address.first(colon);
+    const QStringView rest = address.sliced(colon + 1);
+    const auto is = [scheme](const char* name) {
+        return scheme.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
+    };
+    if (link && is("mailto")) {
+        if (rest.isEmpty())
+            return false;
+    } else if (is("http") || is("https") || (link && is("ftp"))) {
+        // Something must follow "//": "http://" alone, as the dialogs offer it, names nothing.
+        if (!rest.startsWith(u"//") || rest.size() < 3 || rest[2] == u'/')
+            return false;
+    } else {
+        return false;
+    }
+    const qsizetype n = address.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = address[i].unicode();
+        if (address[i].isHighSurrogate() && i + 1 < n && address[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(address[i], address[i + 1]);
+            ++i;
+        }
+        if (refusedInAddress(c))
+            return false;
+    }
+    return true;
 }
 
 bool isBreak(QChar c) {
@@ -369,6 +420,31 @@ void pair(std::vector<Token>& tokens) {
         leave(k, Problem::Unclosed);
 }
 
+// A link, picture or media whose address the board will not take is shown as
+// typed: its tags (and, for what takes its content as an address, the whole of
+// it) are marked, and counted once, by the address.
+void refuseAddresses(QStringView post, std::vector<Token>& tokens) {
+    for (Token& token : tokens) {
+        if (token.type != Token::Type::Open || token.literal || token.inside || token.partner < 0)
+            continue;
+        Token& close = tokens[std::size_t(token.partner)];
+        Span address;
+        if (token.name == Name::Link || token.name == Name::Flash)
+            address = token.value;
+        else if (takesContentAsIs(token.name))
+            address = {token.end(), close.start - token.end()};
+        else
+            continue;
+        const bool link = token.name == Name::Link || token.name == Name::BareLink;
+        if (addressTaken(post.sliced(address.start, address.length), link))
+            continue;
+        token.literal = close.literal = true;
+        token.problem = close.problem = Problem::Address;
+        token.value = address;
+        close.counted = false;
+    }
+}
+
 // ------------------------------------------------------------ the item list
 
 class Builder {
@@ -392,6 +468,13 @@ public:
                 Item item = made(Item::Kind::Marked);
                 item.text = {token.start, token.length};
                 item.problem = token.problem;
+                if (token.problem == Problem::Address && takesContentAsIs(token.name)) {
+                    // The address is the content: all of it is shown as typed.
+                    const Token& close = tokens[std::size_t(token.partner)];
+                    item.text.length = close.end() - token.start;
+                    at = close.end();
+                    k = token.partner;
+                }
                 parsed_.items.push_back(item);
                 continue;
             }
@@ -600,14 +683,27 @@ private:
 
 } // namespace
 
+bool linkTaken(QStringView address) {
+    return addressTaken(address, true);
+}
+
+bool mediaTaken(QStringView address) {
+    return addressTaken(address, false);
+}
+
 Parsed parse(QStringView post) {
     Parsed parsed;
     parsed.post = post.toString();
     std::vector<Token> tokens = tokenize(parsed.post);
     pair(tokens);
-    for (const Token& token : tokens)
-        if (token.literal && !token.inside)
-            parsed.issues.push_back({token.problem, {token.start, token.length}});
+    refuseAddresses(parsed.post, tokens);
+    for (const Token& token : tokens) {
+        if (!token.literal || token.inside || !token.counted)
+            continue;
+        const bool byAddress = token.problem == Problem::Address && token.value.length > 0;
+        parsed.issues.push_back(
+            {token.problem, byAddress ? token.value : Span{token.start, token.length}});
+    }
     // A token gives at most one item and the text before it two (the text and
     // its paragraph).
     parsed.items.reserve(3 * tokens.size() + 2);
@@ -623,6 +719,9 @@ constexpr QChar LeftToRightIsolate(0x2066);
 constexpr QChar RightToLeftIsolate(0x2067);
 constexpr QChar FirstStrongIsolate(0x2068);
 constexpr QChar PopIsolate(0x2069);
+constexpr QChar LeftToRightMark(0x200E);
+constexpr QChar WordJoiner(0x2060);
+constexpr QChar NoBreakSpace(0x00A0);
 
 constexpr const char* pictureNames[] = {
     // the smileys, in the order of Smiley
@@ -700,12 +799,14 @@ QString problemName(Problem problem) {
         return QStringLiteral("وسم متداخل");
     case Problem::Unknown:
         return QStringLiteral("وسم غير معروف");
+    case Problem::Address:
+        return QStringLiteral("رابط غير مقبول");
     }
     return {};
 }
 
-// HTML's font sizes 1 to 5 against its usual size 3.
-constexpr double sizeFactors[] = {0.625, 0.8125, 1.0, 1.125, 1.5};
+// HTML's font sizes 1 to 7 against its usual size 3.
+constexpr double sizeFactors[] = {0.625, 0.8125, 1.0, 1.125, 1.5, 2.0, 3.0};
 
 const QColor linkColour(0x1a, 0x0d, 0xab);
 const QColor markUnderline(0xd0, 0x10, 0x10);
@@ -731,6 +832,7 @@ constexpr qsizetype LongestRun = 2048;
 constexpr qsizetype CutReach = 256;
 // An address shown in a tooltip: more than this is cut off, and says so.
 constexpr qsizetype LongestTip = 2000;
+constexpr qsizetype LongestOneLineTip = 120;
 
 } // namespace
 
@@ -746,6 +848,7 @@ public:
     }
 
     bool finished() const { return next_ == parsed_.items.size() && pieces_.empty(); }
+    const std::vector<Mark>& marks() const { return marks_; }
 
     // Adds what follows, about units code units of the post, as one edit of
     // the document; true once the whole post is in.
@@ -758,6 +861,8 @@ public:
                 continue;
             }
             Piece& piece = pieces_.front();
+            if (piece.mark == MarkStart)
+                marks_.push_back({piece.markOf, cursor_.position(), 0});
             if (piece.picture >= 0) {
                 picture(piece.picture, piece.format);
                 --units;
@@ -765,10 +870,12 @@ public:
                 added(piece.added, piece.format);
                 units -= piece.added.size();
             } else {
-                units -= postText(piece.post, piece.format, piece.reopen, units);
+                units -= postText(piece.post, piece.format, piece.reopen, piece.glued, units);
                 if (piece.post.length > 0)
                     break; // the rest in the next step
             }
+            if (piece.mark == MarkEnd)
+                marks_.back().length = cursor_.position() - marks_.back().position;
             pieces_.pop_front();
         }
         cursor_.endEditBlock();
@@ -778,12 +885,16 @@ public:
 private:
     // What an item puts in the document, in order: a picture, words the
     // preview adds, or a stretch of the post.
+    enum MarkEdge : unsigned char { NoMark, MarkStart, MarkEnd };
     struct Piece {
         QTextCharFormat format;
         int picture = -1;
         QString added;
         Span post;
-        QChar reopen; // the isolate the stretch stands in, opened again in a new block
+        QChar reopen;           // the isolate the stretch stands in, opened again in a new block
+        bool glued = false;     // no line may break inside the stretch
+        MarkEdge mark = NoMark; // the piece begins or ends a marked tag
+        Span markOf;            // the marked tag, for its start
     };
 
     void expand(const Item& item) {
@@ -798,13 +909,13 @@ private:
             quoteEnd();
             break;
         case Item::Kind::Text:
-            pieces_.push_back({format(item.style), -1, {}, item.text, {}});
+            addPost(item.text, format(item.style), {});
             break;
         case Item::Kind::Marked:
             marked(item);
             break;
         case Item::Kind::Smiley:
-            pieces_.push_back({format(item.style), pictureOf(item.smiley), {}, {}, {}});
+            addPicture(pictureOf(item.smiley), format(item.style));
             break;
         case Item::Kind::Placeholder:
             placeholder(item);
@@ -814,13 +925,24 @@ private:
 
     void add(const QString& text, QTextCharFormat format) {
         format.setProperty(AddedTextProperty, true);
-        pieces_.push_back({std::move(format), -1, text, {}, {}});
+        Piece piece;
+        piece.format = std::move(format);
+        piece.added = text;
+        pieces_.push_back(std::move(piece));
     }
     void addPicture(int picture, const QTextCharFormat& format) {
-        pieces_.push_back({format, picture, {}, {}, {}});
+        Piece piece;
+        piece.format = format;
+        piece.picture = picture;
+        pieces_.push_back(std::move(piece));
     }
-    void addPost(Span span, const QTextCharFormat& format, QChar reopen) {
-        pieces_.push_back({format, -1, {}, span, reopen});
+    void addPost(Span span, const QTextCharFormat& format, QChar reopen, bool glued = false) {
+        Piece piece;
+        piece.format = format;
+        piece.post = span;
+        piece.reopen = reopen;
+        piece.glued = glued;
+        pieces_.push_back(std::move(piece));
     }
 
     QTextCharFormat format(const Style& style) {
@@ -837,8 +959,10 @@ private:
             // Only shown: the preview opens nothing, so there is no anchor to follow.
             format.setForeground(linkColour);
             format.setFontUnderline(true);
-            if (style.link.length > 0)
+            if (style.link.length > 0) {
                 format.setToolTip(tip(style.link));
+                format.setProperty(LinkProperty, tipAddress_);
+            }
         }
         if (style.coloured)
             format.setForeground(QColor(style.colour));
@@ -863,7 +987,13 @@ private:
                         QStringLiteral("…");
             else
                 shown = address.toString();
-            tip_ = Qt::convertFromPlainText(shown);
+            tipAddress_ = shown;
+            // A tooltip of rich text wraps where it likes, even inside a short
+            // address: one that fits a screen stays on one line.
+            tip_ = shown.size() <= LongestOneLineTip
+                       ? QStringLiteral("<p style=\"white-space:pre\">") +
+                             addressShown(shown).toHtmlEscaped() + QStringLiteral("</p>")
+                       : Qt::convertFromPlainText(addressShown(shown));
         }
         return tip_;
     }
@@ -894,7 +1024,8 @@ private:
     // them now; span keeps what is left. The two characters a text document
     // keeps for its frames would split the paragraph, so they are shown as the
     // replacement character; a post box never holds them.
-    qsizetype postText(Span& span, const QTextCharFormat& format, QChar reopen, qsizetype budget) {
+    qsizetype postText(Span& span, const QTextCharFormat& format, QChar reopen, bool glued,
+                       qsizetype budget) {
         qsizetype done = 0;
         while (span.length > 0 && done < budget) {
             QStringView rest = QStringView(parsed_.post).sliced(span.start, span.length);
@@ -910,13 +1041,33 @@ private:
             for (QChar& c : text)
                 if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
                     c = QChar::ReplacementCharacter;
-            cursor_.insertText(text, format);
             blockUnits_ += take;
             span.start += take;
             span.length -= take;
             done += take;
+            if (glued)
+                gluedText(text, format, span.length == 0);
+            else
+                cursor_.insertText(text, format);
         }
         return std::max<qsizetype>(done, 1);
+    }
+
+    // A line may break after a slash, a hyphen or a question mark: a word
+    // joiner after each keeps an address on one line with its label.
+    void gluedText(const QString& text, const QTextCharFormat& format, bool last) {
+        qsizetype from = 0;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QChar c = text[i];
+            if (c.isLetterOrNumber() || c.isMark() || c.isSurrogate() || (last && i + 1 == n))
+                continue;
+            cursor_.insertText(text.sliced(from, i + 1 - from), format);
+            added(QString(WordJoiner), format);
+            from = i + 1;
+        }
+        if (from < n)
+            cursor_.insertText(from == 0 ? text : text.sliced(from), format);
     }
 
     void added(const QString& text, QTextCharFormat format) {
@@ -953,15 +1104,22 @@ private:
         format.setToolTip(problemName(item.problem));
         // Read left to right, as typed, even in an Arabic paragraph.
         add(QString(LeftToRightIsolate), format);
+        pieces_.back().mark = MarkStart;
+        pieces_.back().markOf = item.text;
         addPost(item.text, format, LeftToRightIsolate);
-        add(QString(PopIsolate), format);
+        // A screen reader reads the tag, then what is wrong with it.
+        QTextCharFormat end = format;
+        end.setProperty(SpokenProperty, QStringLiteral(" (") + problemName(item.problem) + u')');
+        add(QString(PopIsolate), end);
+        pieces_.back().mark = MarkEnd;
     }
 
+    // Blanks inside a placeholder hold its parts together on one line.
     static QString spaced(QStringView word) {
-        QString text(u' ');
+        QString text(NoBreakSpace);
         text.append(word);
         if (!word.isEmpty())
-            text.append(u' ');
+            text.append(NoBreakSpace);
         return text;
     }
 
@@ -972,17 +1130,18 @@ private:
         label.setForeground(placeholderLabel);
         label.setFontWeight(QFont::Bold);
         // One unit with an Arabic label, which the text around it cannot pull
-        // apart: an Arabic word beside it would otherwise join the label.
-        add(QString(RightToLeftIsolate), box);
-        addPicture(pictureOf(item.media), box);
-        add(spaced(mediaLabel(item.media)), label);
+        // apart: an Arabic word beside it would otherwise join the label. It
+        // never breaks across lines: no blank inside it, a word joiner
+        // wherever the address could break, and its icon last, as a line may
+        // always break after a picture.
+        add(QString(RightToLeftIsolate) + spaced(mediaLabel(item.media)), label);
         add(QString(LeftToRightIsolate), box);
-        addPost(item.text, box, LeftToRightIsolate);
+        addPost(item.text, box, LeftToRightIsolate, true);
         add(QString(PopIsolate), box);
         const auto value = [&](QStringView name, Span span) {
             add(spaced(name), label);
             add(QString(FirstStrongIsolate), box);
-            addPost(span, box, FirstStrongIsolate);
+            addPost(span, box, FirstStrongIsolate, true);
             add(QString(PopIsolate), box);
         };
         if (!item.width.none()) {
@@ -991,7 +1150,15 @@ private:
         } else if (!item.extra.none()) {
             value(u"", item.extra);
         }
-        add(QStringLiteral(" ") + PopIsolate, box);
+        add(QString(NoBreakSpace), box);
+        QTextCharFormat icon = box;
+        icon.setProperty(SpokenProperty, QString()); // the label says it
+        addPicture(pictureOf(item.media), icon);
+        add(QString(PopIsolate), box);
+        // The next placeholder right after it keeps a box of its own, and the
+        // line may break between them.
+        if (next_ < parsed_.items.size() && parsed_.items[next_].kind == Item::Kind::Placeholder)
+            add(QStringLiteral(" "), format(item.style));
     }
 
     void paragraph(const Item& item) {
@@ -1080,6 +1247,8 @@ private:
     qsizetype run_ = 0;        // since its last blank
     Span tipLink_;
     QString tip_;
+    QString tipAddress_;
+    std::vector<Mark> marks_;
     std::array<bool, PictureCount> resourceAdded_{};
     qreal pixelRatio_ = 1;
 };
@@ -1116,6 +1285,10 @@ bool Rendering::finished() const {
     return renderer_->finished();
 }
 
+const std::vector<Mark>& Rendering::marks() const {
+    return renderer_->marks();
+}
+
 // ------------------------------------------------------------- the foot line
 
 namespace {
@@ -1138,6 +1311,8 @@ QString counted(Problem problem, qsizetype n) {
         {u"وسم متداخل", u"وسمان متداخلان", u"وسوم متداخلة", u"وسمًا متداخلًا", u"وسم متداخل"},
         {u"وسم غير معروف", u"وسمان غير معروفين", u"وسوم غير معروفة", u"وسمًا غير معروف",
          u"وسم غير معروف"},
+        {u"رابط غير مقبول", u"رابطان غير مقبولين", u"روابط غير مقبولة", u"رابطًا غير مقبول",
+         u"رابط غير مقبول"},
     };
     const Forms& form = forms[int(problem)];
     if (n == 1)
@@ -1154,7 +1329,9 @@ QString counted(Problem problem, qsizetype n) {
 constexpr int TagsShown = 3;
 constexpr qsizetype LongestTagShown = 40;
 
-QString shownTag(QStringView tag) {
+// A tag, or an address the board will not take, as the foot shows it: left to
+// right as typed, cut short when long.
+QString shownTag(QStringView tag, bool address) {
     QString shown;
     if (tag.size() <= LongestTagShown) {
         shown = tag.toString();
@@ -1162,24 +1339,79 @@ QString shownTag(QStringView tag) {
         qsizetype cut = LongestTagShown - 10;
         if (tag[cut - 1].isHighSurrogate())
             --cut;
-        shown = tag.first(cut).toString() + QStringLiteral("…]");
+        shown = tag.first(cut).toString() + (address ? QStringLiteral("…") : QStringLiteral("…]"));
     }
-    return LeftToRightIsolate + shown + PopIsolate;
+    return address ? addressShown(shown) : LeftToRightIsolate + shown + PopIsolate;
+}
+
+bool isDirectionMark(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F ||
+           (u >= 0x202A && u <= 0x202E) || u == 0x061C;
 }
 
 } // namespace
 
+QString addressShown(QStringView address) {
+    // Isolated left to right; within it a run of Arabic letters would still
+    // take the dots and slashes between its words and read backwards, so a
+    // left-to-right mark closes each run: "http://مثال.كوم/صفحة" reads as typed.
+    QString shown;
+    shown.reserve(address.size() + 8);
+    shown += LeftToRightIsolate;
+    bool rightToLeft = false;
+    for (QChar c : address) {
+        const QChar::Direction direction = c.direction();
+        const bool strongRight = direction == QChar::DirR || direction == QChar::DirAL;
+        if (rightToLeft && !strongRight && direction != QChar::DirNSM)
+            shown += LeftToRightMark;
+        if (strongRight)
+            rightToLeft = true;
+        else if (direction != QChar::DirNSM)
+            rightToLeft = false;
+        shown += c;
+    }
+    if (rightToLeft)
+        shown += LeftToRightMark;
+    return shown + PopIsolate;
+}
+
+QString withoutDirectionMarks(QStringView text) {
+    QString plain;
+    plain.reserve(text.size());
+    for (QChar c : text)
+        if (!isDirectionMark(c))
+            plain += c;
+    return plain;
+}
+
+QString problemLine(const Parsed& parsed, const Issue& issue) {
+    return problemName(issue.problem) + QStringLiteral(": ") +
+           shownTag(parsed.text(issue.tag), issue.problem == Problem::Address);
+}
+
+const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue) {
+    const auto after =
+        std::upper_bound(marks.begin(), marks.end(), issue.tag.start,
+                         [](qsizetype start, const Mark& mark) { return start < mark.post.start; });
+    if (after == marks.begin())
+        return nullptr;
+    const Mark& mark = *std::prev(after);
+    return issue.tag.start < mark.post.start + std::max<qsizetype>(mark.post.length, 1) ? &mark
+                                                                                        : nullptr;
+}
+
 QString problemsLine(const Parsed& parsed) {
     QString line;
-    for (Problem problem :
-         {Problem::Unclosed, Problem::Unopened, Problem::Crossed, Problem::Unknown}) {
+    for (Problem problem : {Problem::Unclosed, Problem::Unopened, Problem::Crossed,
+                            Problem::Unknown, Problem::Address}) {
         qsizetype count = 0;
         QString tags;
         for (const Issue& issue : parsed.issues) {
             if (issue.problem != problem)
                 continue;
             if (count < TagsShown)
-                tags += u' ' + shownTag(parsed.text(issue.tag));
+                tags += u' ' + shownTag(parsed.text(issue.tag), problem == Problem::Address);
             else if (count == TagsShown)
                 tags += QStringLiteral(" …");
             ++count;

@@ -46,7 +46,7 @@ struct Style {
     bool strike = false;
     bool coloured = false;
     QRgb colour = 0;
-    unsigned char size = 0; // 0 for the board's usual size, else 1 … 5 from [size=N]
+    unsigned char size = 0; // 0 for the board's usual size, else 1 … 7 from [size=N]
     Span link;              // the address of the link the text lies in
     friend bool operator==(const Style&, const Style&) = default;
 };
@@ -56,6 +56,7 @@ enum class Problem : unsigned char {
     Unopened, // a closing tag without its opening tag
     Crossed,  // a pair that crosses another: "[b][i]x[/b][/i]" gives [i] and [/i]
     Unknown,  // a tag the board does not know, or a known one with a value it does not take
+    Address,  // a link, picture or media address the board will not take
 };
 
 struct Item {
@@ -85,7 +86,8 @@ struct Item {
 
 struct Issue {
     Problem problem = Problem::Unknown;
-    Span tag;
+    Span tag; // the tag as typed; for an address the board will not take, the address
+              // (the whole tag when it is empty)
 };
 
 struct Parsed {
@@ -99,6 +101,23 @@ struct Parsed {
 
 Parsed parse(QStringView post);
 
+// Whether a board takes address for a link ([url]), or for a picture or media
+// ([img], [web], [FLASH=], [SOUND], [RAM], [RAM2]): http and https, and for
+// links ftp and mailto too, with something after the scheme, and none of the
+// characters a board refuses in an address (controls, blanks, quotes, angle
+// brackets, backslashes, invisible format characters).
+bool linkTaken(QStringView address);
+bool mediaTaken(QStringView address);
+
+// An address as it should read wherever it is shown on its own (a tooltip, the
+// foot): left to right, in the order it was typed, even where it holds Arabic.
+// For display only: it holds direction marks a screen reader should not read.
+QString addressShown(QStringView address);
+
+// What a screen reader should read of text shown in the preview: the text
+// without direction marks and isolates.
+QString withoutDirectionMarks(QStringView text);
+
 // Fills the document with the parsed post, clearing it first if need be and
 // turning its undo history off (a preview is not edited). Sizes follow the
 // document's default font, so set that first. Pictures go in as the document's
@@ -111,6 +130,13 @@ Parsed parse(QStringView post);
 // fonts' engines per thread, so a document laid out in a worker refers to
 // engines that die with that worker. Render in the window's thread.
 void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio = 1);
+
+// Where a tag shown as typed and marked lies: in the post, and in the document.
+struct Mark {
+    Span post;
+    int position = 0; // in the document
+    int length = 0;
+};
 
 // The same, a little at a time, for a window that must not wait: each step()
 // adds what follows, about units code units of the post, as one edit of the
@@ -128,6 +154,8 @@ public:
     // True once the whole post is in the document.
     bool step(qsizetype units);
     bool finished() const;
+    // The marked tags so far, in the order of the post.
+    const std::vector<Mark>& marks() const;
 
 private:
     std::shared_ptr<const Parsed> parsed_;
@@ -137,12 +165,26 @@ private:
 // Characters render() adds that are not the post's own (labels of placeholders,
 // isolation marks) carry this property set to true.
 inline constexpr int AddedTextProperty = QTextFormat::UserProperty + 1;
+// Where a screen reader should read something else than the character: the
+// end of a marked tag its problem, a placeholder's icon nothing (its label
+// follows). A string. A smiley is a picture named "qirtaz-board:" and the name
+// of the main window's picture for the same code.
+inline constexpr int SpokenProperty = QTextFormat::UserProperty + 2;
+// The address of the link the text lies in, as typed. A string.
+inline constexpr int LinkProperty = QTextFormat::UserProperty + 3;
 
 // The foot line of the preview: how many tags of each problem and the first of
 // them, e.g. "وسم غير مغلق: [QUOTE]"; empty when there is none. Each tag is
 // isolated left to right so that "[/b]" does not read "[b/]" in Arabic. Plain
 // text: show it with Qt::PlainText.
 QString problemsLine(const Parsed& parsed);
+
+// One problem of the foot's list, e.g. "رابط غير مقبول: javascript:x", isolated
+// for display as problemsLine() is.
+QString problemLine(const Parsed& parsed, const Issue& issue);
+
+// The marked tag of marks, sorted by the post, that shows issue; nullptr if none.
+const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue);
 
 // A compact text form for tests and debugging, e.g.
 // "rtl{b:'مرحبا' ' ' link(http://x):'P' (sad)} quote{ltr{!'[foo]'}}".

@@ -9,11 +9,13 @@
 #include "screens/pictures.h"
 #include "shell/registry.h"
 
+#include <QAbstractListModel>
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextDocument>
@@ -66,15 +68,49 @@ struct PostPreview::Reading {
 struct PostPreview::Building {
     std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
     std::unique_ptr<board::Rendering> rendering;
+    std::shared_ptr<const board::Parsed> parsed;
     QString foot;
     qsizetype characters = 0;
     qsizetype units = FirstStepUnits;
+};
+
+// The problems of the post on show, one a row, made only for the rows in view:
+// a post may have tens of thousands.
+class PostPreview::ProblemList : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void showProblems(std::shared_ptr<const board::Parsed> parsed) {
+        beginResetModel();
+        parsed_ = std::move(parsed);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() || !parsed_ ? 0 : int(parsed_->issues.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!parsed_ || !index.isValid() || index.row() >= rowCount({}))
+            return {};
+        const board::Issue& issue = parsed_->issues[std::size_t(index.row())];
+        if (role == Qt::DisplayRole)
+            return board::problemLine(*parsed_, issue);
+        if (role == Qt::AccessibleTextRole)
+            return board::withoutDirectionMarks(board::problemLine(*parsed_, issue));
+        return {};
+    }
+
+private:
+    std::shared_ptr<const board::Parsed> parsed_;
 };
 
 PostPreview::PostPreview(QWidget* parent)
     : QWidget(parent)
     , view_(new PreviewView(this))
     , foot_(new QLabel(this))
+    , problems_(new QListView(this))
+    , problemList_(new ProblemList(this))
     , count_(new QLabel(this)) {
     view_->setObjectName(QStringLiteral("view"));
     view_->setFrameShape(QFrame::NoFrame);
@@ -88,6 +124,23 @@ PostPreview::PostPreview(QWidget* parent)
     warning.setColor(QPalette::WindowText, QColor(0x6b, 0x20, 0x00));
     foot_->setPalette(warning);
     foot_->hide();
+    // The foot line shows the first of each kind; a click on it (or F8) shows
+    // the first in the page, and the list under it names every one.
+    foot_->setCursor(Qt::PointingHandCursor);
+    foot_->setToolTip(QStringLiteral("انقر أو اضغط F8 للانتقال إلى المشكلة التالية في المعاينة"));
+    foot_->installEventFilter(this);
+    problems_->setObjectName(QStringLiteral("problems"));
+    problems_->setModel(problemList_);
+    problems_->setUniformItemSizes(true);
+    problems_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    problems_->setAccessibleName(QStringLiteral("مشكلات الموضوع"));
+    problems_->setPalette(warning);
+    problems_->setLayoutDirection(Qt::RightToLeft);
+    problems_->hide();
+    connect(problems_, &QListView::activated, this,
+            [this](const QModelIndex& index) { showProblem(index.row()); });
+    connect(problems_, &QListView::clicked, this,
+            [this](const QModelIndex& index) { showProblem(index.row()); });
     // A board refuses a post above its length; the count says how near it is.
     count_->setObjectName(QStringLiteral("count"));
     count_->setTextFormat(Qt::PlainText);
@@ -100,6 +153,7 @@ PostPreview::PostPreview(QWidget* parent)
     layout->setSpacing(0);
     layout->addWidget(view_, 1);
     layout->addWidget(foot_);
+    layout->addWidget(problems_);
     layout->addWidget(count_);
 
     soon_.setSingleShot(true);
@@ -132,11 +186,50 @@ void PostPreview::follow(QTextDocument* document) {
 }
 
 void PostPreview::keyPressEvent(QKeyEvent* event) {
-    // Esc puts the preview away, as the window's own close box would.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+    // Esc puts the preview away, as the window's own close box would, and the
+    // reader is back in the main window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit leaving();
         window()->close();
-    else
+    } else if (event->key() == Qt::Key_F8 && event->modifiers() == Qt::NoModifier) {
+        showNextProblem();
+    } else {
         QWidget::keyPressEvent(event);
+    }
+}
+
+bool PostPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == foot_ && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        showNextProblem();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool PostPreview::showProblem(int index) {
+    if (!parsed_ || index < 0 || index >= int(parsed_->issues.size()))
+        return false;
+    const board::Mark* mark = board::markOf(marks_, parsed_->issues[std::size_t(index)]);
+    if (!mark)
+        return false;
+    view_->showRange(mark->position, mark->length);
+    view_->setFocus(Qt::OtherFocusReason);
+    problems_->setCurrentIndex(problemList_->index(index));
+    return true;
+}
+
+bool PostPreview::showNextProblem() {
+    if (!parsed_ || parsed_->issues.empty())
+        return false;
+    // From the tag selected, the one after it; from anywhere else, the first at or after it.
+    const int from = view_->selectionStart();
+    const bool onOne = view_->selectionEnd() > from;
+    const int count = int(parsed_->issues.size());
+    for (int i = 0; i < count; ++i) {
+        const board::Mark* mark = board::markOf(marks_, parsed_->issues[std::size_t(i)]);
+        if (mark && (mark->position > from || (!onOne && mark->position == from)))
+            return showProblem(i);
+    }
+    return showProblem(0);
 }
 
 bool PostPreview::isBehind() const {
@@ -176,6 +269,7 @@ void PostPreview::read() {
     building_->rendering =
         std::make_unique<board::Rendering>(reading->parsed, document, view_->devicePixelRatioF());
     building_->foot = reading->foot;
+    building_->parsed = reading->parsed;
     building_->characters = reading->characters;
     build();
 }
@@ -195,8 +289,19 @@ void PostPreview::build() {
     }
     const std::unique_ptr<Building> finished = std::move(building_);
     view_->setDocument(std::move(finished->document));
+    parsed_ = finished->parsed;
+    marks_ = finished->rendering->marks();
     foot_->setText(finished->foot);
+    // A screen reader reads the foot without the marks that order it on screen.
+    foot_->setAccessibleName(board::withoutDirectionMarks(finished->foot));
     foot_->setVisible(!finished->foot.isEmpty());
+    problemList_->showProblems(parsed_);
+    const int rows = int(parsed_->issues.size());
+    if (rows > 1) {
+        const int row = std::max(problems_->sizeHintForRow(0), 1);
+        problems_->setFixedHeight(std::min(rows, 4) * row + 2 * problems_->frameWidth());
+    }
+    problems_->setVisible(rows > 1);
     count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(finished->characters));
     emit shown();
     if (dirty_ || view_->wantsLayout())
@@ -212,8 +317,17 @@ void addPreview(Registry& registry) {
         window->layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
         window->setMinimumSize(240, 160);
 
+        // It opens, or comes forward, beside the post without taking the keyboard from it.
+        window->setAttribute(Qt::WA_ShowWithoutActivating);
         auto* preview = new PostPreview(window->client());
         preview->setObjectName(QStringLiteral("preview"));
+        QObject::connect(preview, &PostPreview::leaving, window.get(), [&registry] {
+            ScreenInstance& main = registry.instance(MainWindow);
+            if (main.isShown()) {
+                main.window()->raise();
+                main.window()->activateWindow();
+            }
+        });
         auto* layout = new QVBoxLayout(window->client());
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(preview);

@@ -15,8 +15,10 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 class QLabel;
+class QListView;
 class QTextDocument;
 
 namespace qirtaz {
@@ -25,7 +27,8 @@ class Registry;
 
 namespace board {
 struct Parsed;
-}
+struct Mark;
+} // namespace board
 
 class PostPreview : public QWidget {
     Q_OBJECT
@@ -38,22 +41,35 @@ public:
 
     PreviewView* view() const { return view_; }
     QLabel* foot() const { return foot_; }
+    // Every problem of the post, one a row, under the foot line when there are
+    // several; choosing one (Enter, a click) shows it in the page.
+    QListView* problems() const { return problems_; }
     // "عدد الأحرف: N", the length of the post as the board counts it.
     QLabel* count() const { return count_; }
 
     // True while a change of the post is not yet shown.
     bool isBehind() const;
 
+    // Selects the tag of the post's problem number index (in the order of the
+    // post) in the page and scrolls it into view; false if there is none.
+    bool showProblem(int index);
+    // The next problem after the reader's selection, from the top after the last (F8).
+    bool showNextProblem();
+
 signals:
     // A rendering of the post is on show.
     void shown();
+    // Esc: the reader goes back to the main window.
+    void leaving();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Reading;
     struct Building;
+    class ProblemList;
     void changed();
     void start();
     void read();
@@ -61,7 +77,11 @@ private:
 
     PreviewView* view_;
     QLabel* foot_;
+    QListView* problems_;
+    ProblemList* problemList_;
     QLabel* count_;
+    std::shared_ptr<const board::Parsed> parsed_; // what is on show
+    std::vector<board::Mark> marks_;
     QPointer<QTextDocument> post_;
     QTimer soon_;
     QTimer step_;

@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/preview_view.h"
 
+#include "board/board.h"
+#include "screens/catalogue.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>
 #include <QClipboard>
@@ -45,8 +48,8 @@ public:
     }
 
     void selection(int, int* startOffset, int* endOffset) const override {
-        *startOffset = page()->selectionStart();
-        *endOffset = page()->selectionEnd();
+        *startOffset = spokenAt(page()->selectionStart());
+        *endOffset = spokenAt(page()->selectionEnd());
     }
     int selectionCount() const override {
         return page()->selectionStart() != page()->selectionEnd() ? 1 : 0;
@@ -54,22 +57,24 @@ public:
     void addSelection(int, int) override {}
     void removeSelection(int) override {}
     void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
+    // Where the reader's selection ends, so that a screen reader follows a jump to a problem.
+    int cursorPosition() const override { return spokenAt(page()->selectionEnd()); }
     void setCursorPosition(int) override {}
 
     using QAccessibleWidget::text;
     QString text(int startOffset, int endOffset) const override {
-        const QString all = page()->toPlainText();
+        const QString& all = page()->spoken().text;
         startOffset = std::clamp(startOffset, 0, int(all.size()));
         endOffset = std::clamp(endOffset, startOffset, int(all.size()));
         return all.mid(startOffset, endOffset - startOffset);
     }
-    int characterCount() const override { return int(page()->toPlainText().size()); }
+    int characterCount() const override { return int(page()->spoken().text.size()); }
 
-    QRect characterRect(int offset) const override {
+    QRect characterRect(int spokenOffset) const override {
         const QTextDocument* document = page()->document();
         if (!document)
             return {};
+        const int offset = documentAt(spokenOffset);
         const QTextBlock block = document->findBlock(offset);
         const QTextLayout* layout = block.layout();
         if (!block.isValid() || !layout)
@@ -90,7 +95,8 @@ public:
         if (!document)
             return -1;
         const QPoint at = page()->viewport()->mapFromGlobal(point) + viewOffset();
-        return document->documentLayout()->hitTest(at, Qt::ExactHit);
+        const int position = document->documentLayout()->hitTest(at, Qt::ExactHit);
+        return position < 0 ? -1 : spokenAt(position);
     }
 
     void scrollToSubstring(int startIndex, int) override {
@@ -109,10 +115,36 @@ public:
 
 private:
     PreviewView* page() const { return static_cast<PreviewView*>(widget()); }
+    int spokenAt(int position) const {
+        const std::vector<int>& from = page()->spoken().fromDocument;
+        return from.empty() ? 0 : from[std::size_t(std::clamp(position, 0, int(from.size()) - 1))];
+    }
+    int documentAt(int offset) const {
+        const std::vector<int>& to = page()->spoken().toDocument;
+        return to.empty() ? 0 : to[std::size_t(std::clamp(offset, 0, int(to.size()) - 1))];
+    }
     QPoint viewOffset() const {
         return {page()->horizontalScrollBar()->value(), page()->verticalScrollBar()->value()};
     }
 };
+
+// What the main window's smiley button says of the picture the preview draws,
+// meaning and code: "qirtaz-board:grin" is "وجه ضاحك :D".
+QString pictureSpoken(const QString& name) {
+    static const QString prefix = QStringLiteral("qirtaz-board:");
+    const screens::Screen* main = screens::findScreen(u"Form1");
+    if (!main || !name.startsWith(prefix))
+        return {};
+    const QByteArray picture = name.sliced(prefix.size()).toLatin1();
+    for (const screens::Control& control : main->controls)
+        if (picture == control.picture && *control.spoken)
+            return QString::fromUtf8(control.spoken);
+    return {};
+}
+
+bool unspoken(QChar c) {
+    return c.unicode() == 0x2060 || board::withoutDirectionMarks(QStringView(&c, 1)).isEmpty();
+}
 
 QAccessibleInterface* accessiblePage(const QString& className, QObject* object) {
     if (className == QLatin1String(PreviewView::staticMetaObject.className()))
@@ -152,6 +184,7 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
     // rendering reaches.
     document_ = std::move(document);
     plain_.reset();
+    spoken_.reset();
     if (everything_) {
         selectAll();
     } else {
@@ -163,6 +196,85 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
     if (QAccessible::isActive()) {
         QAccessibleEvent changed(this, QAccessible::VisibleDataChanged);
         QAccessible::updateAccessibility(&changed);
+    }
+}
+
+const PreviewView::Spoken& PreviewView::spoken() const {
+    if (spoken_)
+        return *spoken_;
+    Spoken& spoken = spoken_.emplace();
+    if (!document_)
+        return spoken;
+    spoken.fromDocument.assign(std::size_t(document_->characterCount()) + 1, 0);
+    QString& text = spoken.text;
+    const auto say = [&spoken, &text](const QString& words, int position) {
+        text += words;
+        spoken.toDocument.insert(spoken.toDocument.end(), std::size_t(words.size()), position);
+    };
+    QString link;
+    for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+        if (block != document_->begin())
+            say(QStringLiteral("\n"), block.position() - 1);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            const int position = fragment.position();
+            const QString address = format.property(board::LinkProperty).toString();
+            if (address != link) {
+                if (!link.isEmpty())
+                    say(QStringLiteral(" (") + link + u')', position);
+                if (!address.isEmpty())
+                    say(QStringLiteral("رابط: "), position);
+                link = address;
+            }
+            const QString characters = fragment.text();
+            const int spokenAt = int(text.size());
+            for (int i = 0; i < int(characters.size()); ++i)
+                spoken.fromDocument[std::size_t(position + i)] = spokenAt;
+            if (format.hasProperty(board::SpokenProperty)) {
+                say(board::withoutDirectionMarks(format.stringProperty(board::SpokenProperty)),
+                    position);
+            } else if (format.isImageFormat()) {
+                say(pictureSpoken(format.toImageFormat().name()), position);
+            } else {
+                for (int i = 0; i < int(characters.size()); ++i) {
+                    spoken.fromDocument[std::size_t(position + i)] = int(text.size());
+                    if (!unspoken(characters[i])) {
+                        text += characters[i];
+                        spoken.toDocument.push_back(position + i);
+                    }
+                }
+            }
+        }
+    }
+    const int end = document_->characterCount() - 1;
+    if (!link.isEmpty())
+        say(QStringLiteral(" (") + link + u')', end);
+    for (int p = end; p < int(spoken.fromDocument.size()); ++p)
+        spoken.fromDocument[std::size_t(p)] = int(text.size());
+    spoken.toDocument.push_back(end);
+    return spoken;
+}
+
+void PreviewView::showRange(int position, int length) {
+    if (!document_)
+        return;
+    everything_ = false;
+    anchor_ = std::clamp(position, 0, lastPosition());
+    position_ = std::clamp(position + length, 0, lastPosition());
+    const QTextBlock block = document_->findBlock(anchor_);
+    if (const QTextLayout* layout = block.layout(); layout && block.isValid()) {
+        const QTextLine line = layout->lineForTextPosition(anchor_ - block.position());
+        const qreal y = layout->position().y() + (line.isValid() ? line.y() : 0);
+        QScrollBar* down = verticalScrollBar();
+        if (y < down->value() || y + 20 > down->value() + viewport()->height())
+            down->setValue(int(y) - viewport()->height() / 3);
+    }
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextSelectionEvent selected(this, spoken().fromDocument[std::size_t(anchor_)],
+                                               spoken().fromDocument[std::size_t(position_)]);
+        QAccessible::updateAccessibility(&selected);
     }
 }
 
@@ -193,6 +305,8 @@ QString PreviewView::selectedText() const {
     cursor.setPosition(position_, QTextCursor::KeepAnchor);
     QString text = cursor.selectedText();
     text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
+    // The joiners that hold a placeholder's address on one line are the preview's own.
+    text.remove(QChar(0x2060));
     return text;
 }
 

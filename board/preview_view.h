@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QTextDocument;
 
@@ -35,6 +36,21 @@ public:
     bool wantsLayout() const;
 
     QString toPlainText() const;
+
+    // What a screen reader reads of the page: its text without direction
+    // marks, each smiley as its meaning and code, each link announced with
+    // its address, each marked tag followed by its problem; and where each of
+    // its characters lies in the document, both ways.
+    struct Spoken {
+        QString text;
+        std::vector<int> toDocument;   // one a character of text, and its end
+        std::vector<int> fromDocument; // one a position of the document, and its end
+    };
+    const Spoken& spoken() const;
+
+    // Selects the stretch of the document and scrolls it into view, as the
+    // foot's list does to show where a problem lies.
+    void showRange(int position, int length);
 
     // What the reader selected, with the mouse or Ctrl+A, as plain text.
     QString selectedText() const;
@@ -73,6 +89,7 @@ private:
 
     std::unique_ptr<QTextDocument> document_;
     mutable std::optional<QString> plain_; // the document's text, once a screen reader asks
+    mutable std::optional<Spoken> spoken_;
 };
 
 } // namespace qirtaz

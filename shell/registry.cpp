@@ -77,7 +77,9 @@ void ScreenInstance::show() {
     window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
     window_->show();
     window_->raise();
-    window_->activateWindow();
+    // A window that asks not to take the keyboard when shown only comes forward.
+    if (!window_->testAttribute(Qt::WA_ShowWithoutActivating))
+        window_->activateWindow();
 }
 
 void ScreenInstance::unload() {

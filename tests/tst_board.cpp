@@ -34,6 +34,11 @@ QString shown(const QString& tag) {
     return QChar(0x2066) + tag + QChar(0x2069);
 }
 
+// A tooltip kept on one line, as an address is shown.
+QString oneLine(const QString& text) {
+    return "<p style=\"white-space:pre\">" + text.toHtmlEscaped() + "</p>";
+}
+
 QString repeated(QStringView piece, int times) {
     QString text;
     text.reserve(piece.size() * times);
@@ -160,6 +165,7 @@ private slots:
     void footLine_data();
     void footLine();
     void rendersFormats();
+    void placeholdersStayWhole();
     void smileyPictures_data();
     void smileyPictures();
     void picturesAtThePixelRatio_data();
@@ -182,13 +188,13 @@ void BoardTest::shows_data() {
     // clang-format off
     // Every fragment the dialogs write.
     QTest::newRow("image")             << mk::imageTag(u"http://x/a.png")          << "ltr{image<http://x/a.png>}";
-    QTest::newRow("image untouched")   << mk::imageTag(u"http://")                 << "ltr{image<http://>}";
-    QTest::newRow("image empty")       << mk::imageTag(u"")                        << "rtl{image<>}";
+    QTest::newRow("image untouched")   << mk::imageTag(u"http://")                 << "ltr{!'[img]http://[/img]'}";
+    QTest::newRow("image empty")       << mk::imageTag(u"")                        << "rtl{!'[img][/img]'}";
     QTest::newRow("link")              << mk::linkTag(u"http://x", u"موقعنا")      << "rtl{link(http://x):'موقعنا'}";
-    QTest::newRow("link empty")        << mk::linkTag(u"", u"")                    << "";
+    QTest::newRow("link empty")        << mk::linkTag(u"", u"")                    << "rtl{!'[url=]' !'[url/]'}";
     QTest::newRow("web")               << mk::webTag(u"http://w")                  << "ltr{web<http://w>}";
     QTest::newRow("flash")             << mk::flashTag(u"http://f.swf", u"400", u"350") << "ltr{flash<http://f.swf w='400' h='350'>}";
-    QTest::newRow("flash odd width")   << mk::flashTag(u"http://", u"abc", u"")    << "ltr{flash<http:// w='abc' h=''>}";
+    QTest::newRow("flash odd width")   << mk::flashTag(u"http://f", u"abc", u"")   << "ltr{flash<http://f w='abc' h=''>}";
     QTest::newRow("sound")             << mk::soundTag(u"http://s.wav")            << "ltr{sound<http://s.wav>}";
     QTest::newRow("video")             << mk::videoTag(u"http://v.ram")            << "ltr{video<http://v.ram>}";
     QTest::newRow("audio")             << mk::audioTag(u"http://a.ram")            << "ltr{audio<http://a.ram>}";
@@ -217,9 +223,10 @@ void BoardTest::shows_data() {
     QTest::newRow("case b")            << "[B]x[/b]"                               << "ltr{b:'x'}";
     QTest::newRow("case quote")        << "[quote]a[/QuOtE]"                       << "quote{ltr{'a'}}";
     QTest::newRow("case colour")       << "[COLOR=RED]x[/Color]"                   << "ltr{red:'x'}";
-    QTest::newRow("case url")          << "[Url=X]y[URL/]"                         << "ltr{link(X):'y'}";
-    QTest::newRow("case url close")    << "[url=X]y[/URL][URL]z[/Url]"             << "ltr{link(X):'y' link(z):'z'}";
-    QTest::newRow("case media")        << "[IMG]a[/img][flash=f]WIDTH=1height=2[/Flash][Ram2]r[/RAM2]" << "ltr{image<a> flash<f w='1' h='2'> audio<r>}";
+    QTest::newRow("case url")          << "[Url=HTTP://X]y[URL/]"                  << "ltr{link(HTTP://X):'y'}";
+    QTest::newRow("case url close")    << "[url=http://X]y[/URL][URL]Ftp://z[/Url]" << "ltr{link(http://X):'y' link(Ftp://z):'Ftp://z'}";
+    QTest::newRow("case media")        << "[IMG]http://a[/img][flash=Https://f]WIDTH=1height=2[/Flash][Ram2]HTTP://r[/RAM2]"
+                                       << "ltr{image<http://a> flash<Https://f w='1' h='2'> audio<HTTP://r>}";
     // Nesting.
     QTest::newRow("nested styles")     << "[b][i]x[/i][/b]"                        << "ltr{b+i:'x'}";
     QTest::newRow("nested colours")    << "[color=red]a[color=blue]b[/color]c[/color]" << "ltr{red:'a' blue:'b' red:'c'}";
@@ -240,13 +247,43 @@ void BoardTest::shows_data() {
     QTest::newRow("media across lines") << "[img]a\n[/img]"                        << "ltr{!'[img]' 'a'} ltr{!'[/img]'}";
     QTest::newRow("unknown")           << "[foo]x[/foo]"                           << "ltr{!'[foo]' 'x' !'[/foo]'}";
     QTest::newRow("value not taken")   << "[b=1]x[/b]"                             << "ltr{!'[b=1]' 'x' !'[/b]'}";
-    QTest::newRow("size 6")            << "[size=6]x[/size]"                       << "ltr{!'[size=6]' 'x' !'[/size]'}";
+    QTest::newRow("size 6 and 7")      << "[size=6]x[/size][size=7]y[/size]"       << "ltr{size6:'x' size7:'y'}";
+    QTest::newRow("size 8")            << "[size=8]x[/size]"                       << "ltr{!'[size=8]' 'x' !'[/size]'}";
     QTest::newRow("size 0")            << "[size=0]x[/size]"                       << "ltr{!'[size=0]' 'x' !'[/size]'}";
     QTest::newRow("colour no colour")  << "[color=transparent]x[/color][color=#12]y[/color]" << "ltr{!'[color=transparent]' 'x' !'[/color]' !'[color=#12]' 'y' !'[/color]'}";
     QTest::newRow("flash no address")  << "[FLASH]x[/FLASH]"                       << "ltr{!'[FLASH]' 'x' !'[/FLASH]'}";
-    QTest::newRow("flash not sized")   << "[FLASH=a]xyz[/FLASH]"                   << "ltr{flash<a 'xyz'>}";
+    QTest::newRow("flash not sized")   << "[FLASH=http://a]xyz[/FLASH]"            << "ltr{flash<http://a 'xyz'>}";
     // Content taken as it stands.
     QTest::newRow("address as is")     << "[img]http://x:p[b][/img]"               << "ltr{image<http://x:p[b]>}";
+    // Addresses a board takes: http, https, ftp and mailto for a link, only
+    // http and https for a picture or media; anything else is shown as typed.
+    // A link's phrase is still shown, as text.
+    QTest::newRow("arabic address")    << "[url=http://مثال.كوم/صفحة]رابط[/url] [img]https://مثال.كوم/ص.png[/img]"
+                                       << "rtl{link(http://مثال.كوم/صفحة):'رابط' ' ' image<https://مثال.كوم/ص.png>}";
+    QTest::newRow("refused styled")    << "[url=javascript:alert(1)][b]x[/b] :D[/url]" << "ltr{!'[url=javascript:alert(1)]' b:'x' ' ' (grin) !'[/url]'}";
+    QTest::newRow("refused flash")     << mk::flashTag(u"file:///f.swf", u"1", u"2") << "ltr{!'[FLASH=file:///f.swf]WIDTH=1HEIGHT=2[/FLASH]'}";
+    QTest::newRow("refused unclosed")  << "[url=javascript:x]y"                    << "ltr{!'[url=javascript:x]' 'y'}";
+    const struct { const char16_t* address; bool link; bool media; } schemes[] = {
+        {u"http://x/a", true, true},            {u"https://x/a", true, true},
+        {u"ftp://x/a", true, false},            {u"mailto:a@x.org", true, false},
+        {u"javascript:alert(1)", false, false}, {u"JavaScript:alert(1)", false, false},
+        {u"data:text/html,x", false, false},    {u"file:///etc/passwd", false, false},
+        {u"vbscript:msgbox(1)", false, false},  {u"", false, false},
+        {u"http://", false, false},             {u"http:x", false, false},
+        {u"http:///x", false, false},           {u"mailto:", false, false},
+        {u"www.x.org", false, false},           {u"http://x/a b", false, false},
+        {u"http://x/\"a", false, false},        {u"http://x/'a", false, false},
+        {u"http://x/<a>", false, false},        {u"http://x/\x7f", false, false},
+        {u"http://x/\u202egnp.exe", false, false}, {u"http://x/\\a", false, false},
+    };
+    for (const auto& [address, link, media] : schemes) {
+        const QString a = QString::fromUtf16(address), escaped = board::describe(board::parse(a + "z")).mid(5).chopped(3);
+        QTest::addRow("scheme %s", qPrintable(a))
+            << "[url=" + a + "]x[/url] [img]" + a + "[/img] [url]" + a + "[/url]"
+            << "ltr{" + (link ? "link(" + escaped + "):'x'" : "!'[url=" + escaped + "]' 'x' !'[/url]'")
+               + " ' ' " + (media ? "image<" + escaped + ">" : "!'[img]" + escaped + "[/img]'")
+               + " ' ' " + (link ? "link(" + escaped + "):'" + escaped + "'" : "!'[url]" + escaped + "[/url]'") + "}";
+    }
     // Brackets that are no tags, and text that looks like HTML.
     QTest::newRow("no tags")           << "[1] [ملاحظة] a]b [ [] [ b] [b"          << "rtl{'[1] [ملاحظة] a]b [ [] [ b] [b'}";
     QTest::newRow("html")              << "<b>&amp;</b>"                           << "ltr{'<b>&amp;</b>'}";
@@ -295,6 +332,13 @@ void BoardTest::footLine_data() {
     QTest::newRow("two orphans")   << "[/b][/i]"                        << "وسما إغلاق بلا فتح: " + shown(u"[/b]"_qs) + " " + shown(u"[/i]"_qs);
     QTest::newRow("long tag")      << "[url=" + repeated(u"a", 100) + "]"
                                    << "وسم غير مغلق: " + shown("[url=" + repeated(u"a", 25) + "…]");
+    // An address the board will not take: counted once, by the address, which
+    // reads left to right as typed even where it holds Arabic.
+    QTest::newRow("bad link")      << "[url=javascript:alert(1)]x[/url] [size=7]y[/size]" << "رابط غير مقبول: " + shown(u"javascript:alert(1)"_qs);
+    QTest::newRow("bad arabic")    << "[img]ftp://مثال.كوم/صفحة[/img]"
+                                   << "رابط غير مقبول: " + shown(u"ftp://مثال\u200e.كوم\u200e/صفحة\u200e"_qs);
+    QTest::newRow("bad and empty") << "[url=]x[/url][SOUND]file:///a.wav[/SOUND][/b]"
+                                   << "وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs) + "؛ رابطان غير مقبولين: " + shown(u"[url=]"_qs) + " " + shown(u"file:///a.wav"_qs);
     // clang-format on
 }
 
@@ -307,7 +351,8 @@ void BoardTest::footLine() {
 void BoardTest::rendersFormats() {
     const QString post =
         "[color=red]أحمر[/color] [size=1]s1[/size][size=2]s2[/size][size=3]s3[/size]"
-        "[size=4]s4[/size][size=5]s5[/size] :( [url=http://x/<img src=a>]رابط[url/]"
+        "[size=4]s4[/size][size=5]s5[/size][size=6]s6[/size][size=7]s7[/size] :( "
+        "[url=http://x/?a=1&b=مثال.كوم]رابط[url/]"
         " [foo]\nHello [QUOTE]مقتبس[/QUOTE]" +
         mk::imageTag(u"http://x/a.png");
     QTextDocument document;
@@ -319,17 +364,18 @@ void BoardTest::rendersFormats() {
     QCOMPARE(formatOf(document, "أحمر").foreground().color(), QColor(255, 0, 0));
 
     double previous = 0;
-    for (int size = 1; size <= 5; ++size) {
+    for (int size = 1; size <= 7; ++size) {
         const double points = formatOf(document, "s" + QString::number(size)).fontPointSize();
         QVERIFY2(points > previous, qPrintable(QString::number(size)));
         previous = points;
     }
     QCOMPARE(formatOf(document, "s3").fontPointSize(), 10.0);
 
-    // The address on hover, escaped: a tooltip is rich text when it looks like it.
+    // The address on hover, escaped (a tooltip is rich text when it looks like
+    // it), and left to right as typed.
     const QTextCharFormat link = formatOf(document, "رابط");
-    QCOMPARE(link.toolTip(), Qt::convertFromPlainText("http://x/<img src=a>"));
-    QVERIFY(link.toolTip().contains("&lt;img"));
+    QCOMPARE(link.toolTip(), oneLine(u"\u2066http://x/?a=1&b=مثال\u200e.كوم\u200e\u2069"_qs));
+    QVERIFY(link.toolTip().contains("&amp;b"));
     QVERIFY(link.fontUnderline());
     QVERIFY(!link.isAnchor());
     QVERIFY(link.anchorHref().isEmpty());
@@ -359,8 +405,11 @@ void BoardTest::rendersFormats() {
     // tag shown as typed read left to right: Arabic beside them cannot pull
     // them apart or turn "[/b]" into "[b/]".
     const QChar rli(0x2067), lri(0x2066), pdi(0x2069), object(QChar::ObjectReplacementCharacter);
-    QVERIFY(document.toPlainText().contains(QString(rli) + object + " صورة " + lri +
-                                            "http://x/a.png" + pdi + " " + pdi));
+    const QString nbsp(QChar(0xA0));
+    QVERIFY(document.toRawText()
+                .remove(QChar(0x2060))
+                .contains(QString(rli) + nbsp + "صورة" + nbsp + lri + "http://x/a.png" + pdi +
+                          nbsp + object + pdi));
     QVERIFY(document.toPlainText().contains(QString(lri) + "[foo]" + pdi));
 
     const QTextBlock arabic = blockOf(document, "أحمر");
@@ -376,7 +425,7 @@ void BoardTest::rendersFormats() {
     QVERIFY(quoted.isValid() && quoted.text() == "مقتبس");
     QVERIFY(quoted.blockFormat().leftMargin() > 0);
     QVERIFY(quoted.blockFormat().background().style() != Qt::NoBrush);
-    const QTextBlock after = blockOf(document, "http://x/a.png");
+    const QTextBlock after = blockOf(document, "png");
     QCOMPARE(after.previous(), quoted);
     QCOMPARE(after.blockFormat().leftMargin(), 0.0);
     QCOMPARE(after.blockFormat().background().style(), Qt::NoBrush);
@@ -386,6 +435,50 @@ void BoardTest::rendersFormats() {
     board::render(board::parse(u"[QUOTE]a[QUOTE]b[/QUOTE][/QUOTE]"), nested);
     QVERIFY(blockOf(nested, "b").blockFormat().leftMargin() >
             blockOf(nested, "a").blockFormat().leftMargin());
+}
+
+// At any width, each placeholder lies on one line, icon, label and address,
+// and one right after another keeps a box of its own.
+void BoardTest::placeholdersStayWhole() {
+    const QString post = "كلمة أخرى هنا " + mk::imageTag(u"http://x.org/a-b/c?d=1/e.png") +
+                         mk::webTag(u"http://مثال.كوم/صفحة/أخرى") + " ثم " +
+                         mk::flashTag(u"https://f.org/m.swf", u"400", u"350") +
+                         mk::soundTag(u"http://s/a.wav");
+    QTextDocument document;
+    board::render(board::parse(post), document);
+    const QTextBlock block = document.begin();
+    const QString text = block.text();
+    const QChar rli(0x2067), pdi(0x2069);
+    QList<std::pair<int, int>> boxes; // first and last character of each placeholder
+    for (int at = text.indexOf(rli); at >= 0; at = text.indexOf(rli, at + 1)) {
+        int depth = 0, end = at;
+        for (; end < text.size(); ++end) {
+            depth += text[end].unicode() >= 0x2066 && text[end].unicode() <= 0x2068;
+            if (text[end] == pdi && --depth == 0)
+                break;
+        }
+        boxes.append({at, end});
+    }
+    QCOMPARE(boxes.size(), 4);
+    for (const auto& [first, last] : boxes) {
+        // What stands between two placeholders has no ground of the box.
+        const QTextCharFormat after = formatOf(document, text.mid(last + 1, 1));
+        if (last + 1 < text.size() && text[last + 1] == u' ')
+            QCOMPARE(after.background().style(), Qt::NoBrush);
+    }
+    QCOMPARE(text[boxes[1].first - 1], u' ');
+    for (int width = 440; width <= 1000; width += 9) {
+        document.setTextWidth(width);
+        document.documentLayout()->documentSize();
+        const QTextLayout* layout = block.layout();
+        QVERIFY(layout->lineCount() > 1 || width > 700);
+        for (const auto& [first, last] : boxes)
+            QVERIFY2(
+                layout->lineForTextPosition(first).lineNumber() ==
+                    layout->lineForTextPosition(last - 1).lineNumber(), // its icon
+                qPrintable(
+                    QStringLiteral("width %1, %2").arg(width).arg(text.mid(first, last - first))));
+    }
 }
 
 void BoardTest::smileyPictures_data() {
@@ -617,8 +710,8 @@ private:
     }
 
     void media() {
-        static const QString addresses[] = {u"http://x/a.png"_qs, u""_qs, u"http://مثال/ص"_qs,
-                                            u"a b:p"_qs};
+        static const QString addresses[] = {u"http://x/a.png"_qs, u"HTTPS://x"_qs,
+                                            u"http://مثال/ص"_qs, u"https://x/~a:p"_qs};
         const QString address = pickFrom(random_, addresses);
         switch (random_.bounded(7)) {
         case 0:
@@ -696,7 +789,7 @@ void BoardTest::wellFormedPostsShowTheirWords() {
         built.grow(4);
         const board::Parsed parsed = board::parse(built.post);
         const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(built.post);
-        QVERIFY2(parsed.issues.empty(), qPrintable(where));
+        QVERIFY2(parsed.issues.empty(), qPrintable(board::describe(parsed)));
         QVERIFY2(board::problemsLine(parsed).isEmpty(), qPrintable(where));
         QTextDocument document;
         board::render(parsed, document);

@@ -12,12 +12,15 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -39,6 +42,11 @@ PostPreview* waitForPreview(Registry& registry) {
     if (!QTest::qWaitFor([preview] { return !preview->isBehind(); }))
         return nullptr;
     return preview;
+}
+
+// A tooltip kept on one line, as an address is shown.
+QString oneLine(const QString& text) {
+    return "<p style=\"white-space:pre\">" + text.toHtmlEscaped() + "</p>";
 }
 
 // count lines made from line, each with its number for %1.
@@ -84,6 +92,7 @@ private slots:
     void mainWindowClosedAndBack();
     void laidOutBeforeShown();
     void tipsAndReader();
+    void footNamesEveryProblem();
     void selectsAndCopies();
     void outlivesItsWorkers();
     void closesWhileItRenders();
@@ -107,9 +116,13 @@ void PreviewTest::opensFromMenuAndKey() {
     QCOMPARE(item->text(), QStringLiteral("معاينة الموضوع"));
     QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F5));
 
+    // It asks not to take the keyboard from the post when shown (the offscreen
+    // platform activates every window it shows all the same: the end-to-end
+    // drive checks the typing on X).
     item->trigger();
     PostPreview* preview = waitForPreview(registry);
     QVERIFY(preview);
+    QVERIFY(preview->window()->testAttribute(Qt::WA_ShowWithoutActivating));
     QWidget* window = preview->window();
     QCOMPARE(window->windowTitle(), QStringLiteral("معاينة الموضوع"));
     QVERIFY(window->isVisible());
@@ -123,9 +136,12 @@ void PreviewTest::opensFromMenuAndKey() {
     QCOMPARE(openPreview(registry), preview);
     QCOMPARE(registry.state(u"Preview"), ScreenState::Shown);
 
-    // Esc closes it, and the program runs on.
+    // Esc closes it, and the program runs on, back in the main window.
+    preview->window()->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), preview->window());
     QTest::keyClick(preview->view(), Qt::Key_Escape);
     QCOMPARE(registry.state(u"Preview"), ScreenState::Created);
+    QTRY_COMPARE(QApplication::activeWindow(), main);
     QVERIFY(!program.finished);
     flushDeletes();
     item->trigger();
@@ -260,9 +276,11 @@ void PreviewTest::tipsAndReader() {
     Program program;
     Registry& registry = program.registry;
     PostBuffer post(registry);
-    PostPreview* preview = previewOf(registry, post,
-                                     u"[url=http://example.org/a]الرابط[/url] ثم [b]نص[/b] [x] "
-                                     u"[url=http://x/<img src=file:///etc/passwd>]هنا[/url]");
+    PostPreview* preview =
+        previewOf(registry, post,
+                  u"[url=http://example.org/a]الرابط[/url] ثم [b]نص[/b] [x] "
+                  u"[url=http://x/<img src=file:///etc/passwd>]هنا[/url] "
+                  u"[url=http://مثال.كوم/صفحة]عربي[/url] :D [img]http://x/a.png[/img]");
     QVERIFY(preview);
     PreviewView* view = preview->view();
 
@@ -284,12 +302,14 @@ void PreviewTest::tipsAndReader() {
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
     QCOMPARE(tipOver(QStringLiteral("نص")), QString());
+    // An address reads left to right as typed, Arabic and all.
     QCOMPARE(tipOver(QStringLiteral("الرابط")),
-             Qt::convertFromPlainText(QStringLiteral("http://example.org/a")));
-    QVERIFY(!tipOver(QStringLiteral("[x]")).isEmpty());
-    // An address is shown as typed, never read as the tip's own markup.
-    QCOMPARE(tipOver(QStringLiteral("هنا")),
-             Qt::convertFromPlainText(QStringLiteral("http://x/<img src=file:///etc/passwd>")));
+             oneLine(QStringLiteral("\u2066http://example.org/a\u2069")));
+    QCOMPARE(tipOver(QStringLiteral("عربي")),
+             oneLine(u"\u2066http://مثال\u200e.كوم\u200e/صفحة\u200e\u2069"_qs));
+    QCOMPARE(tipOver(QStringLiteral("[x]")), QStringLiteral("وسم غير معروف"));
+    // An address a board refuses is no link: its tag is shown as typed.
+    QCOMPARE(tipOver(QStringLiteral("[url=http://x/<img")), QStringLiteral("رابط غير مقبول"));
 
     // A screen reader reads the page as text.
     QAccessibleInterface* page = QAccessible::queryAccessibleInterface(view);
@@ -297,9 +317,75 @@ void PreviewTest::tipsAndReader() {
     QCOMPARE(page->role(), QAccessible::Document);
     QAccessibleTextInterface* text = page->textInterface();
     QVERIFY(text);
-    QCOMPARE(text->characterCount(), int(view->document()->toPlainText().size()));
-    QVERIFY(text->text(0, text->characterCount()).contains(QStringLiteral("ثم نص")));
+    // It reads a link as a link with its address, a smiley as its meaning and
+    // code, a placeholder as its label and address, a marked tag with its
+    // problem, and no direction marks.
+    const QString read = text->text(0, text->characterCount());
+    QCOMPARE(text->characterCount(), int(read.size()));
+    for (
+        const QString& said :
+        {u"رابط: الرابط (http://example.org/a) ثم نص [x] (وسم غير معروف)"_qs,
+         u"[url=http://x/<img src=file:///etc/passwd>] (رابط غير مقبول)هنا[/url] (رابط غير مقبول)"_qs,
+         u"رابط: عربي (http://مثال.كوم/صفحة) وجه ضاحك :D صورة http://x/a.png"_qs})
+        QVERIFY2(read.simplified().contains(said), qPrintable(read));
+    QVERIFY2(
+        !read.contains(QRegularExpression(u"[\u200e\u200f\u202a-\u202e\u2060\u2066-\u2069]"_qs)),
+        qPrintable(read));
+    // Where it reads is where the page shows it.
+    const int nas = int(read.indexOf(QStringLiteral("نص")));
+    const QRect at = text->characterRect(nas);
+    QVERIFY(at.isValid());
+    QVERIFY(std::abs(text->offsetAtPoint(at.center()) - nas) <= 1); // a cursor position next to it
     QVERIFY(text->characterRect(0).isValid());
+}
+
+void PreviewTest::footNamesEveryProblem() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    PostPreview* preview =
+        previewOf(registry, post,
+                  numbered(80, QStringLiteral("سطر %1\n")) +
+                      QStringLiteral("[url=javascript:alert(1)]x[/url] [size=7]y[/size] [b]z"));
+    QVERIFY(preview);
+    PreviewView* view = preview->view();
+    // A link the board refuses is shown as typed, marked and counted; size 7 is taken.
+    QVERIFY(shown(*preview).contains(QStringLiteral("[url=javascript:alert(1)]x[/url] y [b]z")));
+    QVERIFY(preview->foot()->isVisible());
+    QCOMPARE(preview->foot()->accessibleName(),
+             QStringLiteral("وسم غير مغلق: [b]؛ رابط غير مقبول: javascript:alert(1)"));
+    // The list names each, and reads to a screen reader without direction marks.
+    QListView* list = preview->problems();
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->model()->rowCount(), 2);
+    QCOMPARE(list->model()->index(0, 0).data(Qt::AccessibleTextRole).toString(),
+             QStringLiteral("رابط غير مقبول: javascript:alert(1)"));
+
+    // F8 (or a click on the foot line) shows the first in the page, then the next, round again.
+    const auto selected = [view] {
+        return view->selectedText().remove(QChar(0x2066)).remove(QChar(0x2069));
+    };
+    QCOMPARE(view->verticalScrollBar()->value(), 0);
+    QTest::keyClick(view, Qt::Key_F8);
+    QCOMPARE(selected(), QStringLiteral("[url=javascript:alert(1)]"));
+    QVERIFY(view->verticalScrollBar()->value() > 0);
+    QVERIFY(view->hasFocus());
+    QTest::keyClick(view, Qt::Key_F8);
+    QCOMPARE(selected(), QStringLiteral("[b]"));
+    QTest::mouseClick(preview->foot(), Qt::LeftButton);
+    QCOMPARE(selected(), QStringLiteral("[url=javascript:alert(1)]"));
+    // Enter on a row of the list shows that one.
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(selected(), QStringLiteral("[b]"));
+
+    // However many, every one is in the list.
+    post.append(numbered(500, QStringLiteral("[foo%1]")));
+    QVERIFY(shown(*preview).contains(QStringLiteral("[foo499]")));
+    QCOMPARE(list->model()->rowCount(), 502);
+    QCOMPARE(list->model()->index(501, 0).data(Qt::AccessibleTextRole).toString(),
+             QStringLiteral("وسم غير معروف: [foo499]"));
 }
 
 void PreviewTest::selectsAndCopies() {

@@ -606,6 +606,42 @@ def keyboard(d, app):
     d.gone(colours, COLOURS)
 
 
+def preview_keys(d, app):
+    """F5 opens the preview without taking the keyboard from the post, a second
+    F5 brings it forward and typing still goes into the post, and Esc in the
+    preview goes back to the main window."""
+    def stacking():
+        ids = re.findall(r"0x[0-9a-f]+", d.x("xprop", "-root", "_NET_CLIENT_LIST_STACKING", check=False))
+        return [int(w, 16) for w in ids]
+
+    app.on_main("Text1")
+    d.in_front(app.main, MAIN)
+    d.keys("F5")
+    preview = d.window(PREVIEW)
+    time.sleep(0.5)  # time for a window manager to hand the focus over, were it asked to
+    d.type("[url=javascript:alert(1)]x[/url] ")
+    if d.active() != app.main:
+        raise Failure(f"after F5 the active window is {d.windows().get(d.active(), d.active())!r}")
+    # The main window, clicked, comes over the preview; F5 brings the preview back over it.
+    app.on_main("Text1")
+    d.keys("ctrl+End")
+    wait(lambda: stacking().index(int(app.main)) > stacking().index(int(preview)),
+         "the main window to come over the preview")
+    d.keys("F5")
+    wait(lambda: stacking().index(int(preview)) > stacking().index(int(app.main)),
+         "a second F5 to bring the preview forward")
+    d.type("[size=7]y[/size]")
+    post = "[url=javascript:alert(1)]x[/url] [size=7]y[/size]"
+    if app.post() != post:
+        raise Failure(f"typed after F5, the post is {app.post()!r}, expected {post!r}")
+    d.bring_forward(preview, PREVIEW)
+    d.keys("Escape")
+    d.gone(preview, PREVIEW)
+    d.in_front(app.main, MAIN)
+    print("ok - F5 opens the preview and brings it forward while typing goes on in the post; "
+          "Esc in the preview goes back to the main window", flush=True)
+
+
 def scenario(d):
     app = Qirtaz(d)
     steps = 0
@@ -630,6 +666,9 @@ def scenario(d):
     keyboard(d, app)
     app.on_main("Image19")
     check("colour, size and the insert menu from the keyboard, then cleared")
+    preview_keys(d, app)
+    app.on_main("Image19")
+    check("typed into the post past F5, then cleared")
 
     for control, code in SMILEYS:
         app.on_main(control)

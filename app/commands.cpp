@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commands.h"
 
+#include "app/spelling_ui.h"
 #include "board/preview.h"
 #include "post/html_paste.h"
 #include "post/markup.h"
@@ -14,6 +15,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 
 #include <functional>
@@ -155,7 +158,11 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
+        checkSpelling(box);
         addWritingAids(registry, mainWindow);
+        if (QMenuBar* bar = mainWindow.window()->menuBar())
+            if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
+                addSpellingSwitch(*view);
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

@@ -50,7 +50,10 @@ protected:
         } else {
             return false;
         }
-        const std::optional<reading::Span> word = checker_.markAt(position);
+        // A click on a word's last letter may give the position after it.
+        std::optional<reading::Span> word = checker_.markAt(position);
+        if (!word && position > 0)
+            word = checker_.markAt(position - 1);
         if (!word)
             return false;
         show(*word, where);

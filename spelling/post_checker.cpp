@@ -136,7 +136,7 @@ std::optional<Span> PostChecker::markAt(int position) const {
         return std::nullopt;
     const int inLine = position - block.position();
     for (const Span& mark : visible(found->wrong, text, block.position()))
-        if (mark.start <= inLine && inLine <= mark.start + mark.length)
+        if (mark.start <= inLine && inLine < mark.start + mark.length)
             return Span{block.position() + mark.start, mark.length};
     return std::nullopt;
 }

@@ -53,8 +53,8 @@ public:
     // The words of a line to mark now, in the line's positions. Called as the
     // box draws a line: a line it has no answer for yet is checked next.
     std::vector<reading::Span> marks(const QTextBlock& block);
-    // The marked word at a position of the post, its ends included, in the
-    // post's positions; only words checked in the text as it stands.
+    // The marked word the character at a position of the post belongs to, in
+    // the post's positions; only words checked in the text as it stands.
     std::optional<reading::Span> markAt(int position) const;
 
     // True when every line is checked, or checking is off or cannot start.
@@ -108,8 +108,9 @@ private:
     QTimer work_;
 };
 
-// For assistive technology: the misspelt word marked at a position of the post
-// in the box that shows document, in the post's positions, if there is one.
+// For assistive technology: the misspelt word marked in the box that shows
+// document which the character at a position of the post belongs to, in the
+// post's positions, if there is one.
 std::optional<reading::Span> misspeltWordAt(const QTextDocument& document, int position);
 
 } // namespace qirtaz::spelling

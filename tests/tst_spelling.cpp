@@ -193,8 +193,12 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     QVERIFY(!spelling::misspeltWordAt(*box.document(), inWord));
     item->trigger();
     QTRY_COMPARE(marked(box), (QStringList{wrongWord, u"wrold"_qs}));
-    QCOMPARE(spelling::misspeltWordAt(*box.document(), inWord),
-             (reading::Span{inWord - 3, wrongWord.size()}));
+    // For a screen reader: the word's characters, from its first to its last.
+    const reading::Span span{inWord - 3, wrongWord.size()};
+    for (const int position : {inWord - 3, inWord, int(span.start + span.length) - 1})
+        QCOMPARE(spelling::misspeltWordAt(*box.document(), position), span);
+    QVERIFY(!spelling::misspeltWordAt(*box.document(), inWord - 4));
+    QVERIFY(!spelling::misspeltWordAt(*box.document(), int(span.start + span.length)));
 
     // Ignored, from the menu key at the caret, the word is marked nowhere.
     box.setTextCursor(at);

@@ -196,7 +196,7 @@ public:
 
     // The box shapes the lines in view at once and the rest in short steps
     // while the program is idle. Runs the event loop until every line is
-    // shaped and painted. Returns how long the first turn took, and the
+    // shaped, checked for spelling and painted. Returns how long the first turn took, and the
     // longest of the turns after it.
     struct Turns {
         double first = 0;
@@ -209,7 +209,9 @@ public:
         box_.viewport()->repaint();
         Turns turns{double(turn.nsecsElapsed()) / 1e6, 0};
         auto* layout = qobject_cast<PostLayout*>(box_.document()->documentLayout());
-        while (layout && !layout->isComplete()) {
+        // The spelling of the lines the change touched, and the marks it brings, too.
+        const spelling::PostChecker* spelling = spelling::PostChecker::of(*box_.document());
+        while ((layout && !layout->isComplete()) || (spelling && !spelling->isSettled())) {
             turn.restart();
             QCoreApplication::processEvents();
             turns.later = std::max(turns.later, double(turn.nsecsElapsed()) / 1e6);

@@ -87,9 +87,9 @@ Dictionaries::Dictionaries(const QStringList& folders) {
                 QFile::encodeName(base + QStringLiteral(".aff")).constData(),
                 QFile::encodeName(base + QStringLiteral(".dic")).constData());
             const QString encoding = QString::fromStdString(hunspell->get_dict_encoding());
-            dictionary.reset(new Dictionary{entry.script, std::move(hunspell),
-                                            QStringEncoder(encoding.toLatin1().constData()),
-                                            QStringDecoder(encoding.toLatin1().constData())});
+            dictionary = std::make_unique<Dictionary>(Dictionary{
+                entry.script, std::move(hunspell), QStringEncoder(encoding.toLatin1().constData()),
+                QStringDecoder(encoding.toLatin1().constData())});
             if (!dictionary->encoder.isValid() || !dictionary->decoder.isValid())
                 dictionary.reset();
         }

@@ -182,7 +182,7 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     QTRY_VERIFY(checker->isSettled());
 
     // The switch, under "عرض", on F7: off, no word is marked at all.
-    QAction* item = windowOf(registry, u"Form1")->menuBar()->findChild<QAction*>(u"spelling"_qs);
+    auto* item = windowOf(registry, u"Form1")->menuBar()->findChild<QAction*>(u"spelling"_qs);
     QVERIFY(item);
     QCOMPARE(item->parent()->objectName(), u"view"_qs);
     QCOMPARE(item->text(), u"التدقيق الإملائي"_qs);

@@ -10,6 +10,7 @@
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
+#include "spelling/speller.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -162,7 +163,7 @@ void bindMainWindow(Registry& registry) {
         addWritingAids(registry, mainWindow);
         if (QMenuBar* bar = mainWindow.window()->menuBar())
             if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
-                addSpellingSwitch(*view);
+                addSpellingSwitch(*view, spelling::Speller::instance());
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

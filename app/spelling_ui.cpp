@@ -158,8 +158,7 @@ void checkSpelling(screens::MultiLineBox& box) {
         new LoadWhenShown(*box.viewport());
 }
 
-void addSpellingSwitch(QMenu& menu) {
-    Speller& speller = Speller::instance();
+void addSpellingSwitch(QMenu& menu, Speller& speller) {
     auto* item = menu.addAction(QStringLiteral("التدقيق الإملائي"));
     item->setObjectName(QStringLiteral("spelling"));
     item->setCheckable(true);

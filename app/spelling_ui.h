@@ -12,12 +12,16 @@ namespace qirtaz {
 namespace screens {
 class MultiLineBox;
 }
+namespace spelling {
+class Speller;
+}
 
 // Marks the box's misspelt words and gives their words' menu its suggestions.
 // The dictionaries start loading, in a worker, once the box is first drawn.
 void checkSpelling(screens::MultiLineBox& box);
 
-// The switch, added to the menu; it stands for the whole program.
-void addSpellingSwitch(QMenu& menu);
+// The switch, added to the menu; it stands for the whole program. Its tooltip
+// names a dictionary that is missing.
+void addSpellingSwitch(QMenu& menu, spelling::Speller& speller);
 
 } // namespace qirtaz

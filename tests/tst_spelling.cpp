@@ -3,6 +3,7 @@
 // Spelling: which words of a line are checked, and in the main window, with
 // Debian's dictionaries, what is marked, what the menu suggests, and the switch.
 
+#include "app/spelling_ui.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "spelling/post_checker.h"
@@ -107,6 +108,10 @@ void SpellingTest::missingDictionariesMarkNothing() {
     QFuture<spelling::Misspelt> checked = speller.check({issueLine});
     checked.waitForFinished();
     QCOMPARE(checked.result(), spelling::Misspelt(1));
+    // The switch says so, in its tooltip.
+    QMenu menu;
+    addSpellingSwitch(menu, speller);
+    QVERIFY(menu.actions().front()->toolTip().contains(u"العربية (hunspell-ar)، الإنجليزية"_qs));
 }
 
 void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {

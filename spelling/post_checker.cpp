@@ -266,6 +266,11 @@ void PostChecker::step() {
 
 void PostChecker::answered() {
     asking_ = false;
+    if (answer_.future().resultCount() == 0) { // cancelled: the program is ending
+        batch_.clear();
+        batchLines_.clear();
+        return;
+    }
     const Misspelt misspelt = answer_.result();
     bool redraw = false;
     for (qsizetype i = 0; i < batch_.size() && i < qsizetype(misspelt.size()); ++i) {

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commands.h"
 
+#include "app/spelling_ui.h"
 #include "board/preview.h"
 #include "post/html_paste.h"
 #include "post/markup.h"
@@ -10,6 +11,7 @@
 #include "screens/catalogue.h"
 #include "screens/controls.h"
 #include "shell/registry.h"
+#include "spelling/speller.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -234,7 +236,11 @@ void bindMainWindow(Registry& registry) {
         box.setVisible(true);
         box.setEnabled(true);
         installReadingOrder(box);
+        checkSpelling(box);
         addInsertMenu(registry, mainWindow, addWritingAids(registry, mainWindow));
+        if (QMenuBar* bar = mainWindow.window()->menuBar())
+            if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
+                addSpellingSwitch(*view, spelling::Speller::instance());
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

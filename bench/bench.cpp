@@ -6,7 +6,7 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, 1mib, line, preview, hostile, memory) limits the run to it,
+// where a part (startup, 64kib, spell, 1mib, line, preview, hostile, memory) limits the run to it,
 // for profiling.
 
 #include "app/wiring.h"
@@ -15,6 +15,8 @@
 #include "post/post.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
+#include "spelling/post_checker.h"
+#include "spelling/speller.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -161,6 +163,31 @@ QString oneLine(qsizetype size) {
     return text;
 }
 
+// A post of about size code units of Arabic and Latin words, some misspelt,
+// no two lines alike, so that nothing of it has been checked before.
+QString words(qsizetype size, quint32 seed) {
+    static const QString sample[] = {
+        QStringLiteral("مرحبا"),   QStringLiteral("بكم"),
+        QStringLiteral("في"),      QStringLiteral("المنتدى"),
+        QStringLiteral("الموضوع"), QStringLiteral("الموضوعع"),
+        QStringLiteral("كتبت"),    QStringLiteral("هذه"),
+        QStringLiteral("الكلمات"), QStringLiteral("سريعا"),
+        QStringLiteral("Hello"),   QStringLiteral("board"),
+        QStringLiteral("wrold"),   QStringLiteral("[b]bold[/b]"),
+        QStringLiteral(":D"),      QStringLiteral("http://example.org"),
+    };
+    QRandomGenerator random(seed);
+    QString text;
+    text.reserve(size + 64);
+    while (text.size() < size) {
+        const int count = 4 + int(random.bounded(12));
+        for (int i = 0; i < count; ++i)
+            text += sample[random.bounded(int(std::size(sample)))] + u' ';
+        text += u'\n';
+    }
+    return text;
+}
+
 class PostBench {
 public:
     explicit PostBench(Registry& registry)
@@ -169,7 +196,7 @@ public:
 
     // The box shapes the lines in view at once and the rest in short steps
     // while the program is idle. Runs the event loop until every line is
-    // shaped and painted. Returns how long the first turn took, and the
+    // shaped, checked for spelling and painted. Returns how long the first turn took, and the
     // longest of the turns after it.
     struct Turns {
         double first = 0;
@@ -182,7 +209,9 @@ public:
         box_.viewport()->repaint();
         Turns turns{double(turn.nsecsElapsed()) / 1e6, 0};
         auto* layout = qobject_cast<PostLayout*>(box_.document()->documentLayout());
-        while (layout && !layout->isComplete()) {
+        // The spelling of the lines the change touched, and the marks it brings, too.
+        const spelling::PostChecker* spelling = spelling::PostChecker::of(*box_.document());
+        while ((layout && !layout->isComplete()) || (spelling && !spelling->isSettled())) {
             turn.restart();
             QCoreApplication::processEvents();
             turns.later = std::max(turns.later, double(turn.nsecsElapsed()) / 1e6);
@@ -293,6 +322,35 @@ public:
 
     double assign(const QString& text, int runs) {
         return time([&] { fresh(text); }, [&] { box_.setPlainText(text); }, runs);
+    }
+
+    // The longest the event loop stays blocked while a post nothing of which
+    // was checked before is checked whole, and how long that takes in all (s).
+    std::pair<double, double> spelled(const QString& text) {
+        spelling::Speller& speller = spelling::Speller::instance();
+        speller.setEnabled(false);
+        fresh(text);
+        const spelling::PostChecker* checker = spelling::PostChecker::of(*box_.document());
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        double longest = 0;
+        QTimer beat;
+        beat.setInterval(1);
+        QObject::connect(&beat, &QTimer::timeout, &box_, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, double(now - last) / 1e6);
+            last = now;
+        });
+        beat.start();
+        last = clock.nsecsElapsed();
+        speller.setEnabled(true);
+        runUntil([&] { return checker->isSettled(); });
+        box_.viewport()->repaint();
+        const double all = double(clock.nsecsElapsed()) / 1e9;
+        QCoreApplication::processEvents();
+        beat.stop();
+        return {longest, all};
     }
 
     // Resident memory now, after handing freed pages back, in MiB.
@@ -531,7 +589,21 @@ int main(int argc, char* argv[]) {
     if (!QTest::qWaitForWindowExposed(PostBuffer(registry).box().window()))
         return 1;
 
+    // The dictionaries load in the background once the window is up; the
+    // changes below are timed with the post checked as it changes.
+    runUntil([] { return spelling::Speller::instance().isReady(); });
+
     const QString small = lines(64 * KiB);
+    if (wanted("spell")) {
+        std::vector<double> stalls, totals;
+        for (quint32 run = 0; run < 5; ++run) {
+            const auto [stall, all] = bench.spelled(words(64 * KiB, run));
+            stalls.push_back(stall);
+            totals.push_back(all);
+        }
+        print("spell_64kib_ms", median(stalls));
+        print("spell_64kib_s", median(totals));
+    }
     if (wanted("64kib"))
         print("slowest_64kib_ms", bench.slowest("64kib", small, 7));
 

@@ -642,6 +642,75 @@ def preview_keys(d, app):
           "Esc in the preview goes back to the main window", flush=True)
 
 
+def spelling(d, app):
+    """A misspelt word underlined in red and nothing else; the right mouse
+    button on it gives the dictionary's suggestions first, Down and Enter take
+    the first, and one Ctrl+Z brings the word back; F7 takes every mark away."""
+    line = "هذا نص فيه كلمة الموضوعع خاطئة [b]bold[/b] http://example.org :D"
+    left, top, width, height = (v // 15 for v in ON_MAIN["Text1"])
+    inside = (left + 3, top + app.menu_bar + 3, width - 6 - 18, height - 6 - 18)
+
+    def red():
+        pixels = d.pixels(app.main)
+        return [(x, y) for y in range(inside[1], inside[1] + inside[3])
+                for x in range(inside[0], inside[0] + inside[2])
+                if pixels[y][x][0] > 150 and pixels[y][x][0] - max(pixels[y][x][1:]) > 50]
+
+    app.type_in_post(line)
+    # The dictionaries load once the window is up (slowly under the sanitizers).
+    wave = wait(red, "a misspelt word to be underlined in red", timeout=60)
+    xs = sorted({x for x, _ in wave})
+    # The wave is a thin line: its slopes leave a column or two without red.
+    runs = sum(1 for a, b in zip(xs, xs[1:]) if b - a > 5) + 1
+    if runs != 1 or xs[-1] - xs[0] > 120:
+        raise Failure(f"expected one word underlined, found red at x {xs[0]}..{xs[-1]} in {runs} runs")
+
+    def menu_height():
+        """The height of the program's unmanaged window under the pointer: its menu."""
+        where = d.x("xdotool", "getmouselocation", "--shell")
+        x, y = (int(re.search(f"{c}=(-?\\d+)", where).group(1)) for c in "XY")
+        for wid in d.x("xdotool", "search", "--onlyvisible", "--pid", str(d.program.pid),
+                       check=False).split():
+            if int(wid) in d.managed():
+                continue
+            info = d.x("xwininfo", "-id", wid, check=False)
+            found = [int(re.search(p, info).group(1)) for p in (
+                r"Absolute upper-left X:\s+(-?\d+)", r"Absolute upper-left Y:\s+(-?\d+)",
+                r"Width: (\d+)", r"Height: (\d+)")]
+            # Right to left, the menu opens leftwards of the pointer.
+            if found[0] - 3 <= x <= found[0] + found[2] + 3 and found[1] - 3 <= y <= found[1] + found[3] + 3:
+                return found[3]
+        return None
+
+    x = (xs[0] + xs[-1]) // 2
+    y = min(y for _, y in wave) - 5
+    d.x("xdotool", "mousemove", "--window", app.main, str(x), str(y))
+    d.x("xdotool", "click", "3")
+    # A menu opened before the suggestions are in says so, and grows when they come.
+    heights = [wait(menu_height, "the post box's menu")]
+    while len(heights) < 10 or len(set(heights[-10:])) > 1:
+        time.sleep(0.1)
+        heights.append(menu_height())
+    d.keys("Down", "Return")
+    fixed = line.replace("الموضوعع", "الموضوع")
+    got = app.post()
+    if got != fixed:
+        raise Failure(f"the first suggestion gave\n    {got!r}\n  expected\n    {fixed!r}")
+    app.on_main("Text1")
+    d.keys("ctrl+z")
+    got = app.post()
+    if got != line:
+        raise Failure(f"one Ctrl+Z gave\n    {got!r}\n  expected\n    {line!r}")
+    wait(red, "the word brought back to be underlined again", timeout=20)
+    app.on_main("Text1")
+    d.keys("F7")
+    wait(lambda: not red(), "F7 to take the mark away")
+    d.keys("F7")
+    wait(red, "F7 to bring the mark back")
+    print("ok - only the misspelt word is underlined; its first suggestion replaces it in "
+          "one step of Ctrl+Z; F7 turns the marks off and on", flush=True)
+
+
 def scenario(d):
     app = Qirtaz(d)
     steps = 0
@@ -669,6 +738,9 @@ def scenario(d):
     preview_keys(d, app)
     app.on_main("Image19")
     check("typed into the post past F5, then cleared")
+    spelling(d, app)
+    app.on_main("Image19")
+    check("a misspelt word marked, replaced from its menu and brought back, then cleared")
 
     for control, code in SMILEYS:
         app.on_main(control)

@@ -53,6 +53,13 @@ constexpr Key keys[] = {
     {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Move::End},
 };
 
+// How far the box's viewport is scrolled into the document.
+QPointF scrolled(const QTextEdit& box) {
+    const QScrollBar* h = box.horizontalScrollBar();
+    const qreal x = box.isRightToLeft() ? h->maximum() - h->value() : h->value();
+    return {x, qreal(box.verticalScrollBar()->value())};
+}
+
 class Caret : public QObject {
 public:
     Caret(QTextEdit& box, PostLayout& layout)
@@ -106,11 +113,7 @@ public:
 private:
     QRectF caret() const { return layout_.caretRect(box_.textCursor().position()); }
 
-    QPointF offset() const {
-        const QScrollBar* h = box_.horizontalScrollBar();
-        const qreal x = box_.isRightToLeft() ? h->maximum() - h->value() : h->value();
-        return {x, qreal(box_.verticalScrollBar()->value())};
-    }
+    QPointF offset() const { return scrolled(box_); }
     QRectF inView(const QRectF& rect) const { return rect.translated(-offset()); }
 
     void repaintCaret() {
@@ -230,6 +233,13 @@ private:
 
 void followCaret(QTextEdit& box, PostLayout& layout) {
     new Caret(box, layout);
+}
+
+QRect caretInView(const QTextEdit& box, int position) {
+    const auto* layout = qobject_cast<const PostLayout*>(box.document()->documentLayout());
+    if (!layout)
+        return box.cursorRect();
+    return layout->caretRect(position).translated(-scrolled(box)).toAlignedRect();
 }
 
 } // namespace qirtaz::postbox

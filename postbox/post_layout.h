@@ -157,6 +157,9 @@ namespace postbox {
 // Moves the box's caret as the layout shows the lines: the arrows go where
 // they point, and the view follows the caret where the layout draws it.
 void followCaret(QTextEdit& box, PostLayout& layout);
+// Where the caret at a position of the post is drawn in the box's viewport
+// (QTextEdit::cursorRect knows nothing of the box's own layout).
+QRect caretInView(const QTextEdit& box, int position);
 } // namespace postbox
 
 // Gives the post box its reading order and its muted tags.

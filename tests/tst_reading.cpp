@@ -44,7 +44,7 @@ QRectF letterAt(QTextEdit& box, int position) {
     return inView(box, layoutOf(box).characterRect(position));
 }
 QRect caretAt(QTextEdit& box, int position) {
-    return inView(box, layoutOf(box).caretRect(position)).toRect();
+    return postbox::caretInView(box, position);
 }
 
 // Where the first character of a line is drawn, in the box's viewport.

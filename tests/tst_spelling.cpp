@@ -5,6 +5,7 @@
 
 #include "app/spelling_ui.h"
 #include "post/post.h"
+#include "postbox/post_layout.h"
 #include "screens/controls.h"
 #include "spelling/post_checker.h"
 #include "spelling/speller.h"
@@ -158,9 +159,7 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     // dictionary's order; Down and Enter take the first.
     QTest::qWait(100);
     const int inWord = int(issueLine.indexOf(wrongWord)) + 3;
-    QTextCursor at(box.document());
-    at.setPosition(inWord);
-    const QPoint point = box.cursorRect(at).center();
+    const QPoint point = postbox::caretInView(box, inWord).center();
     QStringList shown;
     QTimer::singleShot(0, &box, [&shown] {
         QMenu* menu = nullptr;
@@ -206,6 +205,8 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     QVERIFY(!spelling::misspeltWordAt(*box.document(), int(span.start + span.length)));
 
     // Ignored, from the menu key at the caret, the word is marked nowhere.
+    QTextCursor at(box.document());
+    at.setPosition(inWord);
     box.setTextCursor(at);
     QTimer::singleShot(0, &box, [] {
         QMenu* menu = nullptr;

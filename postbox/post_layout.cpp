@@ -689,7 +689,8 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
                                                           return s.start + s.length <= seenFrom;
                                                       });
                      span != markup.end() && span->start < seenTo; ++span) {
-                    const auto [from, to] = shownRange(piece, span->start, span->start + span->length);
+                    const auto [from, to] =
+                        shownRange(piece, span->start, span->start + span->length);
                     if (from < to)
                         ranges.append({from, to - from, muted});
                 }
@@ -740,6 +741,7 @@ void installReadingOrder(QTextEdit& box) {
         bar->setValue(bar->value() + int(std::lround(dx)));
     });
     postbox::followCaret(box, *layout);
+    postbox::installAccessibility(box);
 }
 
 } // namespace qirtaz

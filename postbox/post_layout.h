@@ -160,6 +160,8 @@ void followCaret(QTextEdit& box, PostLayout& layout);
 // Where the caret at a position of the post is drawn in the box's viewport
 // (QTextEdit::cursorRect knows nothing of the box's own layout).
 QRect caretInView(const QTextEdit& box, int position);
+// Gives a box laid out by a PostLayout a screen reader's view of its own.
+void installAccessibility(QTextEdit& box);
 } // namespace postbox
 
 // Gives the post box its reading order and its muted tags.

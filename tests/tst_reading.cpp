@@ -10,6 +10,7 @@
 #include "support.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -485,7 +486,11 @@ void ReadingTest::markupReadsAsTyped() {
     buffer.append(line);
     PostLayout& layout = layoutOf(buffer.box());
     layout.complete();
-    const auto left = [&](qsizetype at) { return layout.characterRect(int(at)).left(); };
+    // As a screen reader reads them.
+    QAccessibleTextInterface* read =
+        QAccessible::queryAccessibleInterface(&buffer.box())->textInterface();
+    QCOMPARE(read->text(0, read->characterCount()), line);
+    const auto left = [&](qsizetype at) { return read->characterRect(int(at)).left(); };
     const auto arabic = [](QChar c) { return c.script() == QChar::Script_Arabic && c.isLetter(); };
     for (const reading::Span& span : reading::ownOrderSpans(line))
         for (qsizetype at = span.start + 1; at < span.start + span.length; ++at)
@@ -550,6 +555,14 @@ void ReadingTest::arrowsFollowTheScreen() {
         press(Qt::Key_Left, Qt::ShiftModifier);
     QCOMPARE(box.textCursor().selectedText(), QStringLiteral(" :("));
     QCOMPARE(press(Qt::Key_Home), second);
+    // What a screen reader reads there: the word, the line, the caret.
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&box)->textInterface();
+    int from = 0, to = 0;
+    QCOMPARE(read->textAtOffset(second + 1, QAccessible::WordBoundary, &from, &to),
+             QStringLiteral("Hello ["));
+    QCOMPARE(read->textAtOffset(3, QAccessible::LineBoundary, &from, &to), arabic + u'\n');
+    QCOMPARE(read->textAfterOffset(3, QAccessible::LineBoundary, &from, &to), english);
+    QCOMPARE(read->cursorPosition(), second);
     const int word = press(Qt::Key_Right, Qt::ControlModifier);
     QVERIFY(word > second && word <= second + 6);
     QCOMPARE(box.document()->findBlock(press(Qt::Key_Up)).blockNumber(), 0);

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QAccessible>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -202,6 +203,11 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     for (const int position : {inWord - 3, inWord, int(span.start + span.length) - 1})
         QCOMPARE(spelling::misspeltWordAt(*box.document(), position), span);
     QVERIFY(!spelling::misspeltWordAt(*box.document(), inWord - 4));
+    int from = 0, to = 0;
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&box)->textInterface();
+    QCOMPARE(read->attributes(inWord, &from, &to), u"invalid:spelling;"_qs);
+    QCOMPARE(std::pair(from, to), std::pair(int(span.start), int(span.start + span.length)));
+    QCOMPARE(read->attributes(inWord - 4, &from, &to), QString());
     QVERIFY(!spelling::misspeltWordAt(*box.document(), int(span.start + span.length)));
 
     // Ignored, from the menu key at the caret, the word is marked nowhere.

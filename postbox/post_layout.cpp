@@ -227,11 +227,18 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
     Direction previous = before.isValid() ? dataOf(before)->shown : Direction::Neutral;
     bool inRange = true;
     bool rowsChanged = extraLines_ > 0;
+    // Many lines at once (a paste of megabytes) are read from one copy of the
+    // text rather than from a copy of each.
+    const QString whole =
+        last.blockNumber() - first.blockNumber() > 256 ? document()->toRawText() : QString();
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
         LineData* data = dataOf(block);
         const bool fresh = inRange || !data->read;
         if (fresh) {
-            const QString text = block.text();
+            const QString copy = whole.isEmpty() ? block.text() : QString();
+            const QStringView text =
+                whole.isEmpty() ? QStringView(copy)
+                                : QStringView(whole).sliced(block.position(), block.length() - 1);
             data->own = reading::ownDirection(text);
             data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;

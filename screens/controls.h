@@ -221,6 +221,7 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     QList<QPointer<QAction>> menuActions_;

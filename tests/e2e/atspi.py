@@ -10,7 +10,10 @@ colour swatches must be named push buttons with a press action, the arrow keys
 focus a swatch, the insert menu lists every command with its key, Esc closes a
 dialog without touching the post, Enter in the quote box inserts and closes,
 after the copy button the post box has the focus again, and the goodbye box's
-button says "موافق". The post is read back through the post box's accessible text.
+button says "موافق". The post is read back through the post box's accessible text,
+which also tells where each character is drawn: in an Arabic line, tags and
+smiley codes read left to right as typed, each line starts at its own edge, and
+the arrow keys move the caret across the screen.
 
 usage: atspi.py path/to/qirtaz      (exit 77: the tools are not installed)
 """
@@ -20,7 +23,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from drive import Desktop, Failure, MAIN, main, wait  # noqa: E402
+from drive import Desktop, Failure, MAIN, Qirtaz, main, wait  # noqa: E402
 
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
@@ -156,6 +159,7 @@ def scenario(d):
             raise Failure(f"{name!r} tells no key")
     print(f"ok 1 - the main window's {len(COMMANDS)} commands are named buttons with keys",
           flush=True)
+    mixed(d, r)  # before the grin, which right-aligns the box
 
     r.press(r.button(r.main, "وجه ضاحك :D"))
     wait(lambda: r.post() == ":D", "the grin pressed through AT-SPI", describe=r.post)
@@ -234,6 +238,51 @@ def scenario(d):
     if code != 0:
         raise Failure(f"the program ended with status {code} after the goodbye box")
     print("ok 7 - the goodbye box's button is \"موافق\"; the program ends", flush=True)
+
+
+def mixed(d, r):
+    """An Arabic line holding tags and a smiley, then an English one: where the
+    text interface says each character is drawn, and the caret moved by keys."""
+    first, second = "[color=red]مرحبا[/color] :D بكم في منتدانا", "Hello [b]world[/b] :("
+    post = first + "\n" + second
+    app = Qirtaz(d)
+    app.on_main("Text1")
+    d.own_clipboard(post)
+    d.keys("ctrl+a", "ctrl+v")
+    wait(lambda: r.post() == post, "the pasted post in the text interface", describe=r.post)
+    text = r.post_box().queryText()
+
+    def x(offset):
+        return text.getCharacterExtents(offset, r.at.DESKTOP_COORDS)[0]
+
+    for run, step in (("[color=red]", 1), ("[/color]", 1), (":D", 1), ("[b]", 1), ("[/b]", 1),
+                      (":(", 1), ("مرحبا", -1), ("بكم", -1), ("في", -1), ("منتدانا", -1)):
+        at = post.index(run)
+        xs = [x(at + i) for i in range(len(run))]
+        if any((b - a) * step <= 0 for a, b in zip(xs, xs[1:])):
+            raise Failure(f"{run!r} at {at} is drawn at x {xs}, not "
+                          f"{'left to right' if step > 0 else 'right to left'}")
+    left, _, width, _ = r.post_box().queryComponent().getExtents(r.at.DESKTOP_COORDS)
+    ends = [sum(text.getCharacterExtents(i, r.at.DESKTOP_COORDS)[::2]) for i in range(len(first))]
+    starts = x(len(first) + 1) - left
+    if not (max(ends) > left + width - 40 and min(ends) > left + width / 3 and starts < 12):
+        raise Failure(f"the Arabic line ends at x {max(ends)}, 'Hello' starts {starts} px "
+                      f"into the box at x {left}, {width} wide")
+    print("ok - tags and smileys read left to right inside the Arabic line, its words right "
+          "to left; each line starts at its own edge", flush=True)
+
+    for keys, offset in ((("ctrl+Home", "End"), len(first)), (("Right",), len(first) - 1),
+                         (("ctrl+End",), len(post)), (("Left",), len(post) - 1)):
+        d.keys(*keys)
+        wait(lambda: text.caretOffset == offset, f"the caret at {offset} after {keys}",
+             describe=lambda: text.caretOffset)
+    got = app.post()
+    if got != post:
+        raise Failure(f"the copy button gave\n    {got!r}\n  expected\n    {post!r}")
+    print("ok - End, Right, Ctrl+End and Left move the caret as drawn; Copy gives the post "
+          "back as pasted", flush=True)
+    d.keys("ctrl+a", "Delete")
+    wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
 
 
 def missing_here():

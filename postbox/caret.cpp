@@ -61,6 +61,7 @@ QPointF scrolled(const QTextEdit& box) {
 }
 
 class Caret : public QObject {
+    Q_OBJECT
 public:
     Caret(QTextEdit& box, PostLayout& layout)
         : QObject(&box)
@@ -69,14 +70,16 @@ public:
         box.installEventFilter(this);
         // The text box's own control blinks the caret and repaints where it
         // thinks the caret is; it is told where the layout draws it instead.
+        // Its requests to show the caret name a place taken from layouts this
+        // box never fills (the start of the line): the box scrolled sideways
+        // on a click or a key. They show the caret where it is drawn instead.
         for (QObject* child : box.children())
-            if (qstrcmp(child->metaObject()->className(), "QWidgetTextControl") == 0)
+            if (qstrcmp(child->metaObject()->className(), "QWidgetTextControl") == 0) {
                 child->installEventFilter(this);
-        connect(&box, &QTextEdit::cursorPositionChanged, this, [this] {
-            repaintCaret();
-            if (!inKey_)
-                QMetaObject::invokeMethod(this, &Caret::showCaret, Qt::QueuedConnection);
-        });
+                QObject::disconnect(child, SIGNAL(visibilityRequest(QRectF)), nullptr, nullptr);
+                connect(child, SIGNAL(visibilityRequest(QRectF)), this, SLOT(showCaret()));
+            }
+        connect(&box, &QTextEdit::cursorPositionChanged, this, [this] { repaintCaret(); });
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -90,13 +93,7 @@ public:
             auto* key = static_cast<QKeyEvent*>(event);
             if (moveFor(key))
                 return true;
-            // Everything else as the box does it, then the view follows the
-            // caret to where it is drawn.
-            inKey_ = true;
-            static_cast<QObject&>(box_).event(event);
-            inKey_ = false;
-            showCaret();
-            return true;
+            return false; // everything else as the box does it
         }
         case QEvent::InputMethodQuery: {
             static_cast<QObject&>(box_).event(event);
@@ -122,6 +119,7 @@ private:
         shown_ = now;
     }
 
+public slots:
     // Scrolls as little as shows the caret where the layout draws it.
     void showCaret() {
         const QRectF rect = caret().adjusted(-4, 0, 4, 0);
@@ -142,6 +140,7 @@ private:
             v->setValue(int(std::ceil(rect.bottom() - view.height())));
     }
 
+private:
     bool moveFor(QKeyEvent* event) {
         const Key* found = nullptr;
         bool select = false;
@@ -211,10 +210,8 @@ private:
             to = box_.document()->characterCount() - 1;
             break;
         }
-        inKey_ = true;
         cursor.setPosition(to, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
         box_.setTextCursor(cursor);
-        inKey_ = false;
         verticalAt_ = vertical ? to : -1;
         showCaret();
         event->accept();
@@ -224,7 +221,6 @@ private:
     QTextEdit& box_;
     PostLayout& layout_;
     QRectF shown_;        // where the caret was last drawn
-    bool inKey_ = false;  // a key is being handled, which shows the caret itself
     qreal verticalX_ = 0; // where Up and Down aim, kept from one to the next
     int verticalAt_ = -1; // the position the last of them left the caret at
 };
@@ -243,3 +239,5 @@ QRect caretInView(const QTextEdit& box, int position) {
 }
 
 } // namespace qirtaz::postbox
+
+#include "caret.moc"

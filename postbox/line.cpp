@@ -281,7 +281,14 @@ QTextLayout& Line::shape(ShapedPiece& piece, const Shaping& shaping, qreal& line
     option.setFlags(shaping.flags | QTextOption::IncludeTrailingSpaces);
     option.setTabStopDistance(shaping.tabStop);
     layout.setTextOption(option);
-    layout.setCacheEnabled(true);
+    // The glyphs of a long line's pieces are kept, as they are drawn again and
+    // again while it is edited; those of a short line go once it is laid out,
+    // as Qt's own lines do: shaping one again costs little, and keeping the
+    // glyphs of every line costs memory and time when the lines go.
+    std::size_t pieces = 0;
+    for (const Row& row : rows_)
+        pieces += row.pieces.size();
+    layout.setCacheEnabled(pieces > 1);
     layout.beginLayout();
     QTextLine line = layout.createLine();
     if (line.isValid()) {

@@ -138,6 +138,31 @@ void startup() {
 
 // ---- The post's changes, in the real main window.
 
+// The longest the event loop goes without a beat of a timer of 1 ms: how long
+// the window's thread stays blocked while the beats run.
+struct Beats {
+    explicit Beats(QObject* context) {
+        clock.start();
+        beat.setInterval(1);
+        QObject::connect(&beat, &QTimer::timeout, context, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, double(now - last) / 1e6);
+            last = now;
+        });
+    }
+    void start() {
+        last = clock.nsecsElapsed();
+        beat.start();
+    }
+    void stop() { beat.stop(); }
+    double seconds() const { return double(clock.nsecsElapsed()) / 1e9; }
+
+    QElapsedTimer clock;
+    qint64 last = 0;
+    double longest = 0;
+    QTimer beat;
+};
+
 // A post of about size code units, of Arabic and Latin lines as boards have them.
 QString lines(qsizetype size) {
     static const QString sample[] = {
@@ -331,26 +356,15 @@ public:
         speller.setEnabled(false);
         fresh(text);
         const spelling::PostChecker* checker = spelling::PostChecker::of(*box_.document());
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0;
-        double longest = 0;
-        QTimer beat;
-        beat.setInterval(1);
-        QObject::connect(&beat, &QTimer::timeout, &box_, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            longest = std::max(longest, double(now - last) / 1e6);
-            last = now;
-        });
-        beat.start();
-        last = clock.nsecsElapsed();
+        Beats beats(&box_);
+        beats.start();
         speller.setEnabled(true);
         runUntil([&] { return checker->isSettled(); });
         box_.viewport()->repaint();
-        const double all = double(clock.nsecsElapsed()) / 1e9;
+        const double all = beats.seconds();
         QCoreApplication::processEvents();
-        beat.stop();
-        return {longest, all};
+        beats.stop();
+        return {beats.longest, all};
     }
 
     // Resident memory now, after handing freed pages back, in MiB.
@@ -422,17 +436,7 @@ public:
         preview.follow(box_.document());
         runUntil([&] { return !preview.isBehind(); });
         box_.setFocus();
-        QElapsedTimer clock;
-        clock.start();
-        qint64 last = 0;
-        double longest = 0;
-        QTimer beat;
-        beat.setInterval(1);
-        QObject::connect(&beat, &QTimer::timeout, &box_, [&] {
-            const qint64 now = clock.nsecsElapsed();
-            longest = std::max(longest, double(now - last) / 1e6);
-            last = now;
-        });
+        Beats beats(&box_);
         int typed = 0;
         QTimer typist;
         typist.setInterval(80);
@@ -442,13 +446,12 @@ public:
             typeKey();
             ++typed;
         });
-        last = clock.nsecsElapsed();
-        beat.start();
+        beats.start();
         typist.start();
         runUntil([&] { return typed == keys && !preview.isBehind(); });
         typist.stop();
-        beat.stop();
-        return longest;
+        beats.stop();
+        return beats.longest;
     }
 
     // Hostile posts through every command, undo and key, with the preview

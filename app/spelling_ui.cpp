@@ -46,7 +46,8 @@ protected:
             where = asked->globalPos();
         } else if (watched == &box_ && asked->reason() == QContextMenuEvent::Keyboard) {
             position = box_.textCursor().position();
-            where = box_.viewport()->mapToGlobal(postbox::caretInView(box_, box_.textCursor().position()).center());
+            where = box_.viewport()->mapToGlobal(
+                postbox::caretInView(box_, box_.textCursor().position()).center());
         } else {
             return false;
         }

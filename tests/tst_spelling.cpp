@@ -12,6 +12,7 @@
 #include "spelling/words.h"
 #include "support.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -19,7 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
-#include <QAccessible>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>

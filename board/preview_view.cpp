@@ -230,7 +230,7 @@ const PreviewView::Spoken& PreviewView::spoken() const {
             const QString characters = fragment.text();
             const int spokenAt = int(text.size());
             for (int i = 0; i < int(characters.size()); ++i)
-                spoken.fromDocument[std::size_t(position + i)] = spokenAt;
+                spoken.fromDocument[std::size_t(position) + std::size_t(i)] = spokenAt;
             if (format.hasProperty(board::SpokenProperty)) {
                 say(board::withoutDirectionMarks(format.stringProperty(board::SpokenProperty)),
                     position);
@@ -238,7 +238,7 @@ const PreviewView::Spoken& PreviewView::spoken() const {
                 say(pictureSpoken(format.toImageFormat().name()), position);
             } else {
                 for (int i = 0; i < int(characters.size()); ++i) {
-                    spoken.fromDocument[std::size_t(position + i)] = int(text.size());
+                    spoken.fromDocument[std::size_t(position) + std::size_t(i)] = int(text.size());
                     if (!unspoken(characters[i])) {
                         text += characters[i];
                         spoken.toDocument.push_back(position + i);

@@ -90,10 +90,8 @@ public:
         }
         switch (event->type()) {
         case QEvent::KeyPress: {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (moveFor(key))
-                return true;
-            return false; // everything else as the box does it
+            // The moves are the layout's; everything else as the box does it.
+            return moveFor(static_cast<QKeyEvent*>(event));
         }
         case QEvent::InputMethodQuery: {
             static_cast<QObject&>(box_).event(event);

@@ -383,7 +383,7 @@ void MultiLineBox::insertFromMimeData(const QMimeData* source) {
     // A paste of megabytes goes in a part at a time, at line breaks, all of
     // it one step of the undo history; between the parts the window paints
     // and answers, though it takes no key or click until the last part is in.
-    constexpr qsizetype Part = 256 * 1024;
+    constexpr qsizetype Part = qsizetype(256) * 1024;
     const QString text = source->text();
     QPointer<MultiLineBox> alive(this);
     QTextCursor cursor = textCursor();

@@ -9,7 +9,6 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
@@ -103,12 +102,12 @@ public:
         const QRectF inDocument = layout().characterRect(clamped(offset));
         if (inDocument.isNull())
             return {};
-        const QRect inView = caretInViewOf(inDocument);
+        const QRect inView = inDocument.translated(-scrolled(*box())).toAlignedRect();
         return {box()->viewport()->mapToGlobal(inView.topLeft()), inView.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
         const QPoint inView = box()->viewport()->mapFromGlobal(point);
-        return layout().hitTest(QPointF(inView) + scrolled(), Qt::ExactHit);
+        return layout().hitTest(QPointF(inView) + scrolled(*box()), Qt::ExactHit);
     }
     void scrollToSubstring(int start, int end) override {
         setCursorPosition(end);
@@ -184,14 +183,6 @@ private:
         return *static_cast<const PostLayout*>(box()->document()->documentLayout());
     }
     int clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
-    QPointF scrolled() const {
-        const QScrollBar* h = box()->horizontalScrollBar();
-        const qreal x = box()->isRightToLeft() ? h->maximum() - h->value() : h->value();
-        return {x, qreal(box()->verticalScrollBar()->value())};
-    }
-    QRect caretInViewOf(const QRectF& rect) const {
-        return rect.translated(-scrolled()).toAlignedRect();
-    }
 
     // The character, word, row or line holding an offset, as post positions.
     std::pair<int, int> segment(int offset, QAccessible::TextBoundaryType type) const {

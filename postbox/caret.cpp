@@ -53,13 +53,6 @@ constexpr Key keys[] = {
     {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Move::End},
 };
 
-// How far the box's viewport is scrolled into the document.
-QPointF scrolled(const QTextEdit& box) {
-    const QScrollBar* h = box.horizontalScrollBar();
-    const qreal x = box.isRightToLeft() ? h->maximum() - h->value() : h->value();
-    return {x, qreal(box.verticalScrollBar()->value())};
-}
-
 class Caret : public QObject {
     Q_OBJECT
 public:
@@ -227,6 +220,12 @@ private:
 
 void followCaret(QTextEdit& box, PostLayout& layout) {
     new Caret(box, layout);
+}
+
+QPointF scrolled(const QTextEdit& box) {
+    const QScrollBar* h = box.horizontalScrollBar();
+    const qreal x = box.isRightToLeft() ? h->maximum() - h->value() : h->value();
+    return {x, qreal(box.verticalScrollBar()->value())};
 }
 
 QRect caretInView(const QTextEdit& box, int position) {

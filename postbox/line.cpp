@@ -75,37 +75,6 @@ qsizetype Piece::fromShown(qsizetype index) const {
     return from + std::clamp<qsizetype>(offset, 0, to - from);
 }
 
-// Where a piece stands in shown: at + its index among the controls.
-qsizetype shownIndexOf(const Piece& piece, std::size_t control) {
-    return piece.controls[control].at + qsizetype(control);
-}
-
-std::vector<qsizetype> Piece::placesOf(qsizetype index) const {
-    std::vector<qsizetype> places{fromShown(index)};
-    // The control just before index, if it opens, and the one at index, if it
-    // closes: their partners' positions.
-    const auto partner = [this](std::size_t control) {
-        int depth = 0;
-        const int step = controls[control].opens ? 1 : -1;
-        for (auto k = qsizetype(control); k >= 0 && k < qsizetype(controls.size()); k += step) {
-            depth += controls[std::size_t(k)].opens ? 1 : -1;
-            if (depth == 0)
-                return from + controls[std::size_t(k)].at;
-        }
-        return qsizetype(-1);
-    };
-    for (std::size_t control = 0; control < controls.size(); ++control) {
-        const qsizetype at = shownIndexOf(*this, control);
-        if ((at == index - 1 && controls[control].opens) ||
-            (at == index && !controls[control].opens))
-            if (const qsizetype other = partner(control); other >= 0)
-                places.push_back(other);
-        if (at > index)
-            break;
-    }
-    return places;
-}
-
 std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
                           const std::vector<reading::Span>& spans) {
     std::vector<qsizetype> cuts{from};
@@ -267,7 +236,7 @@ std::size_t Line::pieceAt(const Row& row, qsizetype position) const {
     return std::min<std::size_t>(after - row.pieces.begin(), row.pieces.size() - 1);
 }
 
-QTextLayout& Line::shape(ShapedPiece& piece, const Shaping& shaping, qreal& lineHeight) const {
+QTextLayout& Line::shape(ShapedPiece& piece, const Shaping& shaping, qreal& lineHeight) {
     if (piece.layout)
         return *piece.layout;
     piece.layout = std::make_unique<QTextLayout>(piece.shown, shaping.font);
@@ -301,7 +270,7 @@ QTextLayout& Line::shape(ShapedPiece& piece, const Shaping& shaping, qreal& line
     layout.endLayout();
     const qreal width = line.isValid() ? line.naturalTextWidth() : 0;
     if (piece.width < 0)
-        const_cast<Line*>(this)->unmeasured_ -= 1;
+        --unmeasured_;
     piece.width = width;
     if (line.isValid() && line.height() > lineHeight)
         lineHeight = std::ceil(line.height());

@@ -50,10 +50,6 @@ struct Piece {
     qsizetype toShown(qsizetype position) const;
     // From a position in shown to one in the line.
     qsizetype fromShown(qsizetype index) const;
-    // The positions in the line that may stand where index does on the
-    // screen: at the inner edge of an isolate, the far end of the markup as
-    // well, as a position in the line stands outside the controls.
-    std::vector<qsizetype> placesOf(qsizetype index) const;
 };
 
 // No piece of a long row is shorter than MinPiece or longer than MaxPiece.
@@ -121,7 +117,7 @@ public:
 
     // Lays a piece out if it has no layout; returns its layout, whose height
     // is reported through lineHeight.
-    QTextLayout& shape(ShapedPiece& piece, const Shaping& shaping, qreal& lineHeight) const;
+    QTextLayout& shape(ShapedPiece& piece, const Shaping& shaping, qreal& lineHeight);
     // The piece's stops, made from its layout.
     static const std::vector<ShapedPiece::Stop>& stopsOf(ShapedPiece& piece);
     // Sets each piece's x from the widths known so far (estimate a

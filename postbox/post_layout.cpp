@@ -264,8 +264,6 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             extraLines_ += dataOf(block)->extraRows;
     }
     rowOfBlock_.clear();
-    if (document()->blockCount() != blockCount_ || rowsChanged)
-        blockCount_ = document()->blockCount();
     const int from = first.blockNumber();
     nextToShape_ = nextToShape_ < 0 ? from : std::min(nextToShape_, from);
 }
@@ -388,8 +386,6 @@ void PostLayout::measure() {
     geometry.right = std::max<qreal>(0, widestLeft - geometry.page);
     const qreal shift = geometry.left - geometry_.left;
     geometry_ = geometry;
-    placedAlignment_ = alignment_;
-    placedLineHeight_ = lineHeight_;
     if (shift != 0)
         emit shifted(shift);
 }

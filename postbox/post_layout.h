@@ -138,10 +138,6 @@ private:
     Qt::Alignment alignment_;
 
     mutable qreal lineHeight_ = 0;
-    // What the lines were last placed by.
-    Qt::Alignment placedAlignment_;
-    qreal placedLineHeight_ = 0;
-    int blockCount_ = 0;
     mutable bool widthsChanged_ = false;
     mutable int paints_ = 0; // how many times the box was drawn
     Geometry geometry_;
@@ -157,6 +153,8 @@ namespace postbox {
 // Moves the box's caret as the layout shows the lines: the arrows go where
 // they point, and the view follows the caret where the layout draws it.
 void followCaret(QTextEdit& box, PostLayout& layout);
+// How far the box's viewport is scrolled into the document.
+QPointF scrolled(const QTextEdit& box);
 // Where the caret at a position of the post is drawn in the box's viewport
 // (QTextEdit::cursorRect knows nothing of the box's own layout).
 QRect caretInView(const QTextEdit& box, int position);

@@ -35,9 +35,7 @@ PostLayout& layoutOf(QTextEdit& box) {
 
 // A rectangle of the document where the box's viewport shows it.
 QRectF inView(QTextEdit& box, const QRectF& rect) {
-    const QScrollBar* h = box.horizontalScrollBar();
-    const int x = box.isRightToLeft() ? h->maximum() - h->value() : h->value();
-    return rect.translated(-x, -box.verticalScrollBar()->value());
+    return rect.translated(-postbox::scrolled(box));
 }
 
 // Where the character at a position is drawn, and the caret, in the viewport.

@@ -67,12 +67,18 @@ qsizetype Piece::toShown(qsizetype position) const {
 }
 
 qsizetype Piece::fromShown(qsizetype index) const {
-    // The j-th control stands at at + j in shown.
-    qsizetype j = 0;
-    auto it = std::partition_point(controls.begin(), controls.end(),
-                                   [&j, index](const Control& c) { return c.at + j++ < index; });
-    const qsizetype offset = index - (it - controls.begin());
-    return from + std::clamp<qsizetype>(offset, 0, to - from);
+    // The j-th control stands at at + j in shown, which grows with j: the
+    // controls before index are found by bisecting on that.
+    qsizetype low = 0;
+    qsizetype high = qsizetype(controls.size());
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (controls[std::size_t(middle)].at + middle < index)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return from + std::clamp<qsizetype>(index - low, 0, to - from);
 }
 
 std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,

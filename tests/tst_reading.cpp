@@ -5,6 +5,7 @@
 
 #include "post/post.h"
 #include "post/reading.h"
+#include "postbox/line.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
 #include "support.h"
@@ -12,6 +13,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -22,6 +24,7 @@
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
+using namespace Qt::StringLiterals;
 using reading::Direction;
 
 namespace {
@@ -95,6 +98,7 @@ private slots:
     void displayOnly();
     void markupReadsAsTyped_data();
     void markupReadsAsTyped();
+    void displayMapRoundTrips();
     void arrowsFollowTheScreen();
 };
 
@@ -517,6 +521,88 @@ void ReadingTest::markupReadsAsTyped() {
             at = next;
         }
         QCOMPARE(layout.besideOnScreen(at, leftwards), at); // the post's one line ends there
+    }
+}
+
+// Between the post and what is laid out, over random lines of every kind of
+// text: to the display and back is the identity, both ways keep the order,
+// every position of the line has its place, and dropping the controls gives
+// the line back.
+void ReadingTest::displayMapRoundTrips() {
+    const QStringList parts = {u"مرحبا"_s,
+                               u"بِسْمِ"_s,
+                               u"hello"_s,
+                               u"World"_s,
+                               u"123"_s,
+                               u"٣٤٥"_s,
+                               u" "_s,
+                               u"  "_s,
+                               u"\t"_s,
+                               u"[b]"_s,
+                               u"[/b]"_s,
+                               u"[url=http://example.org]"_s,
+                               u"[/url]"_s,
+                               u"[color=red]"_s,
+                               u"[/color]"_s,
+                               u"[size=3]"_s,
+                               u"[img]"_s,
+                               u"[QUOTE]"_s,
+                               u"[url/]"_s,
+                               u":D"_s,
+                               u":("_s,
+                               u";)"_s,
+                               u":p"_s,
+                               u"http://مثال.كوم/صفحة"_s,
+                               u"www.example.com"_s,
+                               u"😀"_s,
+                               u"🔹"_s,
+                               QString(QChar(0xd83d)),
+                               QString(QChar(0xde00)),
+                               QString(QChar(0x202e)),
+                               QString(QChar(0x2066)),
+                               QString(QChar(0x2069)),
+                               u"["_s,
+                               u"]"_s,
+                               u"."_s};
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    for (int round = 0; round < 300; ++round) {
+        QString line;
+        const int count = round % 10 == 0 ? 3000 : int(random.bounded(1, 60));
+        for (int i = 0; i < count; ++i)
+            line += parts[random.bounded(int(parts.size()))];
+        const auto spans = reading::ownOrderSpans(line);
+        const bool rightToLeft = random.bounded(2) == 1;
+        const std::vector<postbox::Piece> pieces =
+            postbox::cutRow(line, 0, line.size(), rightToLeft, spans);
+        const QByteArray what =
+            "seed " + QByteArray::number(seed) + ", round " + QByteArray::number(round);
+        qsizetype expectedFrom = 0;
+        for (const postbox::Piece& piece : pieces) {
+            QVERIFY2(piece.from == expectedFrom, what);
+            expectedFrom = piece.to;
+            qsizetype before = -1;
+            for (qsizetype position = piece.from; position <= piece.to; ++position) {
+                const qsizetype shown = piece.toShown(position);
+                QVERIFY2(shown > before && shown <= piece.shown.size(), what);
+                QVERIFY2(piece.fromShown(shown) == position, what);
+                before = shown;
+            }
+            qsizetype back = piece.from;
+            for (qsizetype index = 0; index <= piece.shown.size(); ++index) {
+                const qsizetype position = piece.fromShown(index);
+                QVERIFY2(position >= back && position <= piece.to, what);
+                back = position;
+            }
+            QString text = piece.shown;
+            for (std::size_t j = piece.controls.size(); j-- > 0;) {
+                const qsizetype at = piece.controls[j].at + qsizetype(j);
+                QVERIFY2(piece.fromShown(at) == piece.from + piece.controls[j].at, what);
+                text.remove(at, 1);
+            }
+            QVERIFY2(text == QStringView(line).sliced(piece.from, piece.to - piece.from), what);
+        }
+        QVERIFY2(expectedFrom == line.size(), what);
     }
 }
 

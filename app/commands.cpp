@@ -7,9 +7,10 @@
 #include "post/html_paste.h"
 #include "post/markup.h"
 #include "post/post.h"
-#include "postbox/post_layout.h"
+#include "postbox/post_box.h"
 #include "screens/catalogue.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "shell/registry.h"
 #include "spelling/speller.h"
 
@@ -28,6 +29,27 @@ namespace qirtaz {
 namespace {
 
 constexpr char16_t MainWindow[] = u"Form1";
+
+postbox::PostBox& boxOf(PostBuffer& post) {
+    return static_cast<postbox::PostBox&>(post.box());
+}
+
+// Opening and closing around the box's selection, or at its caret; the
+// selection then inside the new pair (see post::enclose).
+void enclose(PostBuffer& post, QStringView opening, QStringView closing) {
+    QTextCursor cursor = boxOf(post).textCursor();
+    post::enclose(cursor, opening, closing);
+    boxOf(post).setTextCursor(cursor);
+    post.changed();
+}
+
+// Text in place of the box's selection, or at its caret.
+void insert(PostBuffer& post, QStringView text) {
+    QTextCursor cursor = boxOf(post).textCursor();
+    post::insert(cursor, text);
+    boxOf(post).setTextCursor(cursor);
+    post.changed();
+}
 
 // Every command has a key, so that the whole window works from the keyboard.
 // None is one of the post box's own editing keys (Ctrl+A, C, V, X, Z, and under X11
@@ -134,7 +156,7 @@ QList<QAction*> addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
     QList<QAction*> aids;
     for (const Pair& pair : pairs) {
         aids << addAction(pair.key,
-                          [pair](PostBuffer& post) { post.enclose(pair.opening, pair.closing); });
+                          [pair](PostBuffer& post) { enclose(post, pair.opening, pair.closing); });
         aids.back()->setText(QString::fromUtf8(pair.item));
     }
 
@@ -145,10 +167,10 @@ QList<QAction*> addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
         const QString text = clipboard ? paste::boardTags(*clipboard) : QString();
         QGuiApplication::restoreOverrideCursor();
         if (!text.isEmpty())
-            post.insert(text);
+            insert(post, text);
     });
     paste->setText(QStringLiteral("لصق مع التنسيق"));
-    mainWindow.control<screens::MultiLineBox>(u"Text1").addMenuAction(paste);
+    mainWindow.control<postbox::PostBox>(u"Text1").addMenuAction(paste);
     return aids << paste;
 }
 
@@ -232,10 +254,9 @@ void exitSequence(Registry& registry) {
 void bindMainWindow(Registry& registry) {
     addPreview(registry);
     registry.setLoadStep(MainWindow, [&registry](ScreenInstance& mainWindow) {
-        auto& box = mainWindow.control<screens::MultiLineBox>(u"Text1");
+        auto& box = mainWindow.control<postbox::PostBox>(u"Text1");
         box.setVisible(true);
         box.setEnabled(true);
-        installReadingOrder(box);
         checkSpelling(box);
         addInsertMenu(registry, mainWindow, addWritingAids(registry, mainWindow));
         if (QMenuBar* bar = mainWindow.window()->menuBar())
@@ -254,7 +275,7 @@ void bindMainWindow(Registry& registry) {
     registry.bind(MainWindow, u"Image8", [&registry] {
         PostBuffer post(registry);
         post.append(markup::Grin);
-        post.box().setTextAlignment(Qt::AlignRight);
+        boxOf(post).setTextAlignment(Qt::AlignRight);
     });
     bindKey(registry, u"Image8", GrinKey);
 

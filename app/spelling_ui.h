@@ -6,11 +6,10 @@
 // menu key), and the switch "التدقيق الإملائي" (F7) under "عرض".
 
 class QMenu;
-class QTextEdit;
 
 namespace qirtaz {
-namespace screens {
-class MultiLineBox;
+namespace postbox {
+class PostBox;
 }
 namespace spelling {
 class Speller;
@@ -18,7 +17,7 @@ class Speller;
 
 // Marks the box's misspelt words and gives their words' menu its suggestions.
 // The dictionaries start loading, in a worker, once the box is first drawn.
-void checkSpelling(screens::MultiLineBox& box);
+void checkSpelling(postbox::PostBox& box);
 
 // The switch, added to the menu; it stands for the whole program. Its tooltip
 // names a dictionary that is missing.

@@ -4,6 +4,8 @@
 
 #include "app/commands.h"
 #include "dialogs/dialogs.h"
+#include "postbox/post_box.h"
+#include "screens/controls.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -15,6 +17,7 @@
 namespace qirtaz {
 
 void bindAll(Registry& registry) {
+    screens::setMultiLineMaker([](QWidget* parent) { return new postbox::PostBox(parent); });
     bindMainWindow(registry);
     bindLinkDialogs(registry);
     bindQuoteDialogs(registry);

@@ -13,8 +13,10 @@
 #include "board/preview.h"
 #include "board/preview_view.h"
 #include "post/post.h"
+#include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "spelling/post_checker.h"
 #include "spelling/speller.h"
 
@@ -217,7 +219,7 @@ class PostBench {
 public:
     explicit PostBench(Registry& registry)
         : post_(registry)
-        , box_(post_.box()) {}
+        , box_(static_cast<postbox::PostBox&>(post_.box())) {}
 
     // The box shapes the lines in view at once and the rest in short steps
     // while the program is idle. Runs the event loop until every line is
@@ -571,7 +573,7 @@ private:
     };
 
     PostBuffer post_;
-    screens::MultiLineBox& box_;
+    postbox::PostBox& box_;
 };
 
 } // namespace

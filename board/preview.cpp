@@ -334,8 +334,9 @@ void addPreview(Registry& registry) {
 
         ScreenInstance& main = registry.instance(MainWindow);
         placeBeside(*window, main.window());
-        preview->follow(main.isLoaded() ? main.control<screens::MultiLineBox>(u"Text1").document()
-                                        : nullptr);
+        preview->follow(main.isLoaded()
+                            ? main.control<QWidget>(u"Text1").findChild<QTextDocument*>()
+                            : nullptr);
         return window;
     });
 }

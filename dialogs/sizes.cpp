@@ -3,6 +3,7 @@
 #include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 namespace qirtaz {

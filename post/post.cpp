@@ -2,9 +2,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "post/post.h"
 
-#include "screens/controls.h"
-#include "shell/registry.h"
-
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -106,50 +103,5 @@ qsizetype characterCount(QStringView text) {
 }
 
 } // namespace post
-
-PostBuffer::PostBuffer(Registry& registry)
-    : mainWindow_(registry.instance(u"Form1")) {}
-
-screens::MultiLineBox& PostBuffer::box() {
-    return mainWindow_.control<screens::MultiLineBox>(u"Text1");
-}
-
-QString PostBuffer::text() {
-    return post::text(*box().document());
-}
-
-void PostBuffer::append(QStringView fragment) {
-    post::append(*box().document(), fragment);
-    changed();
-}
-
-void PostBuffer::wrap(QStringView opening, QStringView closing) {
-    post::wrap(*box().document(), opening, closing);
-    changed();
-}
-
-void PostBuffer::clear() {
-    post::clear(*box().document());
-    changed();
-}
-
-void PostBuffer::enclose(QStringView opening, QStringView closing) {
-    QTextCursor cursor = box().textCursor();
-    post::enclose(cursor, opening, closing);
-    box().setTextCursor(cursor);
-    changed();
-}
-
-void PostBuffer::insert(QStringView text) {
-    QTextCursor cursor = box().textCursor();
-    post::insert(cursor, text);
-    box().setTextCursor(cursor);
-    changed();
-}
-
-void PostBuffer::changed() {
-    if (!mainWindow_.isShown())
-        mainWindow_.show();
-}
 
 } // namespace qirtaz

@@ -13,12 +13,6 @@ class QTextCursor;
 class QTextDocument;
 
 namespace qirtaz {
-class Registry;
-class ScreenInstance;
-namespace screens {
-class MultiLineBox;
-}
-
 namespace post {
 
 // Every code unit of the text, with a line break as "\n". (A plain-text
@@ -46,28 +40,5 @@ void insert(QTextCursor& cursor, QStringView text);
 qsizetype characterCount(QStringView text);
 
 } // namespace post
-
-// The post as a command reaches it: through the registry, which loads the main
-// window (hidden) if it is not loaded. A change made while the main window is
-// not shown shows it, so the post the user just changed is never out of sight.
-class PostBuffer {
-public:
-    explicit PostBuffer(Registry& registry);
-
-    screens::MultiLineBox& box();
-    QString text();
-
-    void append(QStringView fragment);
-    void wrap(QStringView opening, QStringView closing);
-    void clear();
-    // At the box's selection or caret, as post::enclose and post::insert.
-    void enclose(QStringView opening, QStringView closing);
-    void insert(QStringView text);
-
-private:
-    void changed();
-
-    ScreenInstance& mainWindow_;
-};
 
 } // namespace qirtaz

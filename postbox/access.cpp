@@ -5,6 +5,7 @@
 // never fills, and is wrong for right-to-left text besides; this one gives
 // the post's own text, the caret and the selection in the post's positions,
 // and each character where it is drawn: the box around its glyphs.
+#include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 
 #include <QAccessible>
@@ -12,7 +13,6 @@
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
-#include <QTextEdit>
 
 #include <algorithm>
 
@@ -27,7 +27,7 @@ class PostBoxAccessible : public QAccessibleWidget,
                           public QAccessibleTextInterface,
                           public QAccessibleEditableTextInterface {
 public:
-    explicit PostBoxAccessible(QTextEdit* box)
+    explicit PostBoxAccessible(PostBox* box)
         : QAccessibleWidget(box, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
@@ -40,8 +40,7 @@ public:
 
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
-        state.editable = !box()->isReadOnly();
-        state.readOnly = box()->isReadOnly();
+        state.editable = true;
         state.multiLine = true;
         state.selectableText = true;
         return state;
@@ -102,12 +101,12 @@ public:
         const QRectF inDocument = layout().characterRect(clamped(offset));
         if (inDocument.isNull())
             return {};
-        const QRect inView = inDocument.translated(-scrolled(*box())).toAlignedRect();
+        const QRect inView = inDocument.translated(-box()->scrolled()).toAlignedRect();
         return {box()->viewport()->mapToGlobal(inView.topLeft()), inView.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
         const QPoint inView = box()->viewport()->mapFromGlobal(point);
-        return layout().hitTest(QPointF(inView) + scrolled(*box()), Qt::ExactHit);
+        return layout().hitTest(QPointF(inView) + box()->scrolled(), Qt::ExactHit);
     }
     void scrollToSubstring(int start, int end) override {
         setCursorPosition(end);
@@ -169,8 +168,6 @@ public:
     void deleteText(int start, int end) override { replaceText(start, end, {}); }
     void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
     void replaceText(int start, int end, const QString& text) override {
-        if (box()->isReadOnly())
-            return;
         QTextCursor cursor(box()->document());
         cursor.setPosition(clamped(start));
         cursor.setPosition(clamped(end), QTextCursor::KeepAnchor);
@@ -178,7 +175,7 @@ public:
     }
 
 private:
-    QTextEdit* box() const { return static_cast<QTextEdit*>(widget()); }
+    PostBox* box() const { return static_cast<PostBox*>(widget()); }
     const PostLayout& layout() const {
         return *static_cast<const PostLayout*>(box()->document()->documentLayout());
     }
@@ -235,15 +232,14 @@ private:
 };
 
 QAccessibleInterface* accessiblePostBox(const QString& /*className*/, QObject* object) {
-    auto* box = qobject_cast<QTextEdit*>(object);
-    if (box && qobject_cast<PostLayout*>(box->document()->documentLayout()))
+    if (auto* box = qobject_cast<PostBox*>(object))
         return new PostBoxAccessible(box);
     return nullptr;
 }
 
 } // namespace
 
-void installAccessibility(QTextEdit& box) {
+void installAccessibility(PostBox& box) {
     static bool installed = false;
     if (!std::exchange(installed, true))
         QAccessible::installFactory(accessiblePostBox);

@@ -54,7 +54,95 @@ bool continuesWord(QChar c) {
     }
 }
 
+bool isWordCharacter(QChar c) {
+    return c.isLetterOrNumber() || c.isMark();
+}
+
 } // namespace
+
+std::vector<qsizetype> wordStarts(QStringView text, const std::vector<reading::Span>& spans) {
+    std::vector<qsizetype> starts;
+    auto span = spans.begin();
+    for (qsizetype i = 0; i < text.size();) {
+        if (span != spans.end() && span->start <= i) {
+            starts.push_back(span->start);
+            i = span->start + span->length;
+            ++span;
+            continue;
+        }
+        const qsizetype end = span != spans.end() ? span->start : text.size();
+        for (const qsizetype run = i; i < end; ++i)
+            if (isWordCharacter(text[i]) && (i == run || !isWordCharacter(text[i - 1])))
+                starts.push_back(i);
+    }
+    return starts;
+}
+
+std::pair<qsizetype, qsizetype> wordAt(QStringView text, const std::vector<reading::Span>& spans,
+                                       qsizetype position) {
+    if (text.isEmpty())
+        return {0, 0};
+    position = std::clamp<qsizetype>(position, 0, text.size());
+    const auto holding = [&spans](qsizetype at) {
+        const auto span =
+            std::partition_point(spans.begin(), spans.end(),
+                                 [at](const reading::Span& s) { return s.start + s.length <= at; });
+        return span != spans.end() && span->start <= at ? span : spans.end();
+    };
+    if (const auto span = holding(position); span != spans.end())
+        return {span->start, span->start + span->length};
+    // At the end of a word, the word itself.
+    if (position == text.size() ||
+        (position > 0 && !isWordCharacter(text[position]) && isWordCharacter(text[position - 1]) &&
+         holding(position - 1) == spans.end()))
+        --position;
+    if (const auto span = holding(position); span != spans.end())
+        return {span->start, span->start + span->length};
+    const auto kind = [](QChar c) { return isWordCharacter(c) ? 0 : isBlank(c) ? 1 : 2; };
+    const int here = kind(text[position]);
+    const auto same = [&](qsizetype at) {
+        return at >= 0 && at < text.size() && kind(text[at]) == here && holding(at) == spans.end();
+    };
+    qsizetype from = position;
+    qsizetype to = position + 1;
+    while (same(from - 1))
+        --from;
+    while (same(to))
+        ++to;
+    if (from > 0 && text[from].isLowSurrogate() && text[from - 1].isHighSurrogate())
+        --from;
+    if (to < text.size() && text[to].isLowSurrogate() && text[to - 1].isHighSurrogate())
+        ++to;
+    return {from, to};
+}
+
+std::vector<qsizetype> Piece::wordStarts() const {
+    // The piece's own text, and its markup: what stands between its outermost
+    // controls.
+    QString text;
+    text.reserve(to - from);
+    std::vector<reading::Span> spans;
+    int depth = 0;
+    qsizetype opened = 0;
+    std::size_t j = 0;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (j < controls.size() && controls[j].at + qsizetype(j) == i) {
+            if (controls[j].opens) {
+                if (depth++ == 0)
+                    opened = text.size();
+            } else if (--depth == 0) {
+                spans.push_back({opened, text.size() - opened});
+            }
+            ++j;
+            continue;
+        }
+        text.append(shown[i]);
+    }
+    std::vector<qsizetype> starts = postbox::wordStarts(text, spans);
+    for (qsizetype& start : starts)
+        start += from;
+    return starts;
+}
 
 qsizetype Piece::toShown(qsizetype position) const {
     const qsizetype offset = position - from;

@@ -50,7 +50,19 @@ struct Piece {
     qsizetype toShown(qsizetype position) const;
     // From a position in shown to one in the line.
     qsizetype fromShown(qsizetype index) const;
+    // Where its words start, as positions in the line (see wordStarts).
+    std::vector<qsizetype> wordStarts() const;
 };
+
+// What counts as a word: each piece of markup (spans, as ownOrderSpans gives
+// them for text), and each run of letters, digits and their marks outside
+// markup. Blanks, signs and emoji stand between words.
+// Where the words of text start, in order.
+std::vector<qsizetype> wordStarts(QStringView text, const std::vector<reading::Span>& spans);
+// The word holding position (or ending there, at the text's end); where there
+// is none, the run of blanks, or of signs, there.
+std::pair<qsizetype, qsizetype> wordAt(QStringView text, const std::vector<reading::Span>& spans,
+                                       qsizetype position);
 
 // No piece of a long row is shorter than MinPiece or longer than MaxPiece.
 inline constexpr qsizetype MinPiece = 1024;

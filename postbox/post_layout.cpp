@@ -6,10 +6,8 @@
 
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTextEdit>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -579,30 +577,44 @@ int PostLayout::besideOnScreen(int position, bool leftwards) const {
     return start > 0 ? start - 1 : position;
 }
 
-int PostLayout::wordAfter(int position, bool forwards) const {
-    Spot spot = spotOf(position);
-    for (int steps = 0; steps < 64; ++steps) {
-        const postbox::Row& row = dataOf(spot.block)->line.rows()[spot.row];
-        QTextLayout& layout = layoutOf(spot.block, spot.row, spot.piece);
-        const int next =
-            forwards ? layout.nextCursorPosition(int(spot.shown), QTextLayout::SkipWords)
-                     : layout.previousCursorPosition(int(spot.shown), QTextLayout::SkipWords);
-        if (next != spot.shown) {
-            spot.shown = next;
-        } else if (forwards ? spot.piece + 1 < row.pieces.size() : spot.piece > 0) {
-            spot.piece = forwards ? spot.piece + 1 : spot.piece - 1;
-            spot.shown = forwards ? 0 : row.pieces[spot.piece].shown.size();
-        } else {
-            const auto [from, to] = rowOf(position);
-            if (forwards)
-                return to + 1 < document()->characterCount() ? to + 1 : position;
-            return from > 0 ? from - 1 : position;
+int PostLayout::wordBesideOnScreen(int position, bool leftwards) const {
+    const Spot spot = spotOf(position);
+    const qreal from = caretRect(position).left();
+    postbox::Line& line = dataOf(spot.block)->line;
+    postbox::Row& row = line.rows()[spot.row];
+    const bool rightToLeft = line.rightToLeft();
+    // The pieces from the caret's on, that way across the screen; the first
+    // to hold a word's start or the row's edge that way has the nearest.
+    const std::size_t last = row.pieces.size() - 1;
+    const std::size_t screenLeft = rightToLeft ? last : 0; // the piece at the row's left edge
+    const std::size_t screenRight = rightToLeft ? 0 : last;
+    const bool onwards = leftwards == rightToLeft; // in the line's order
+    constexpr qreal Apart = 0.5;                   // drawn as one place below this
+    for (std::size_t k = spot.piece; k <= last; k = onwards ? k + 1 : k - 1) {
+        (void)layoutOf(spot.block, spot.row, k);
+        const qreal left = origin(spot.block, spot.row, k).x();
+        postbox::ShapedPiece& piece = row.pieces[k];
+        const auto& stops = postbox::Line::stopsOf(piece);
+        const std::vector<qsizetype> starts = piece.wordStarts();
+        const auto candidate = [&](const postbox::ShapedPiece::Stop& stop) {
+            return (k == screenLeft && &stop == &stops.front()) ||
+                   (k == screenRight && &stop == &stops.back()) ||
+                   std::binary_search(starts.begin(), starts.end(), stop.position);
+        };
+        const postbox::ShapedPiece::Stop* best = nullptr;
+        for (const postbox::ShapedPiece::Stop& stop : stops) {
+            const qreal x = left + stop.x;
+            if ((leftwards ? x >= from - Apart : x <= from + Apart) || !candidate(stop))
+                continue;
+            if (!best || (leftwards ? stop.x > best->x : stop.x < best->x))
+                best = &stop;
         }
-        const int now = positionOf(spot);
-        if (now != position)
-            return now;
+        if (best)
+            return spot.block.position() + int(best->position);
+        if (k == (onwards ? last : 0))
+            break;
     }
-    return position;
+    return besideOnScreen(position, leftwards);
 }
 
 std::pair<int, int> PostLayout::rowOf(int position) const {
@@ -724,27 +736,6 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
     painter->restore();
     if (widthsChanged_)
         idle_.start(); // a line shaped just now may widen the document
-}
-
-void installReadingOrder(QTextEdit& box) {
-    auto* layout = new PostLayout(box.document());
-    const QPalette palette = box.palette();
-    // Half way between the text and the paper: read as part of the line, yet
-    // plainly not a word of it.
-    const QColor text = palette.color(QPalette::Text);
-    const QColor paper = palette.color(QPalette::Base);
-    layout->setMarkupColour(QColor((text.red() * 45 + paper.red() * 55) / 100,
-                                   (text.green() * 45 + paper.green() * 55) / 100,
-                                   (text.blue() * 45 + paper.blue() * 55) / 100));
-    box.document()->setDocumentLayout(layout);
-    QObject::connect(layout, &PostLayout::shifted, &box, [&box, layout](qreal dx) {
-        QScrollBar* bar = box.horizontalScrollBar();
-        const int width = int(std::ceil(layout->documentSize().width()));
-        bar->setRange(0, std::max(0, width - box.viewport()->width()));
-        bar->setValue(bar->value() + int(std::lround(dx)));
-    });
-    postbox::followCaret(box, *layout);
-    postbox::installAccessibility(box);
 }
 
 } // namespace qirtaz

@@ -29,8 +29,6 @@
 #include <memory>
 #include <vector>
 
-class QTextEdit;
-
 namespace qirtaz {
 
 class LineWidths;
@@ -79,8 +77,10 @@ public:
     // screen, on to the next row at a row's end; position itself at the post's
     // ends.
     int besideOnScreen(int position, bool leftwards) const;
-    // The position one word on in the post (forwards) or back.
-    int wordAfter(int position, bool forwards) const;
+    // The position of the post at the start of the nearest word (or the
+    // row's edge) to the left or the right on the screen; where the row has
+    // none that way, as besideOnScreen.
+    int wordBesideOnScreen(int position, bool leftwards) const;
     // Where the row (the line, or its part between line separators) holding a
     // position starts and ends in the post.
     std::pair<int, int> rowOf(int position) const;
@@ -148,21 +148,5 @@ private:
     int nextToShape_ = -1; // block number the idle shaping goes on from
     QTimer idle_;
 };
-
-namespace postbox {
-// Moves the box's caret as the layout shows the lines: the arrows go where
-// they point, and the view follows the caret where the layout draws it.
-void followCaret(QTextEdit& box, PostLayout& layout);
-// How far the box's viewport is scrolled into the document.
-QPointF scrolled(const QTextEdit& box);
-// Where the caret at a position of the post is drawn in the box's viewport
-// (QTextEdit::cursorRect knows nothing of the box's own layout).
-QRect caretInView(const QTextEdit& box, int position);
-// Gives a box laid out by a PostLayout a screen reader's view of its own.
-void installAccessibility(QTextEdit& box);
-} // namespace postbox
-
-// Gives the post box its reading order and its muted tags.
-void installReadingOrder(QTextEdit& box);
 
 } // namespace qirtaz

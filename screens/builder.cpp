@@ -119,8 +119,8 @@ QWidget* makeLabel(const Control& row, QWidget* parent, bool takesClicks) {
 QWidget* makeTextBox(const Control& row, QWidget* parent) {
     QWidget* box = nullptr;
     if (row.look & MultiLine) {
-        auto* edit = new MultiLineBox(parent);
-        edit->setPlainText(utf8(row.text));
+        QAbstractScrollArea* edit = makeMultiLine(parent);
+        edit->setProperty("plainText", utf8(row.text));
         if (!(row.look & BothScrollBars)) {
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -23,6 +23,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStyleOption>
+#include <QTextEdit>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -326,92 +327,27 @@ void PictureControl::paintEvent(QPaintEvent* event) {
     drawFocusFrame(this);
 }
 
-MultiLineBox::MultiLineBox(QWidget* parent)
-    : QTextEdit(parent) {
-    setAcceptRichText(false);
-    setLineWrapMode(QTextEdit::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // Tab moves on to the next control, as in every other box of the program.
-    setTabChangesFocus(true);
-    setTextAlignment(Qt::AlignLeft);
+namespace {
+MultiLineMaker& multiLineMaker() {
+    static MultiLineMaker maker;
+    return maker;
+}
+} // namespace
+
+void setMultiLineMaker(MultiLineMaker maker) {
+    multiLineMaker() = std::move(maker);
 }
 
-void MultiLineBox::setTextAlignment(Qt::Alignment horizontal) {
-    QTextOption option = document()->defaultTextOption();
-    // Left is the leading edge, which Qt mirrors in a right-to-left line; right
-    // is the right edge itself.
-    option.setAlignment(horizontal & Qt::AlignRight ? Qt::AlignRight | Qt::AlignAbsolute
-                                                    : Qt::AlignLeading);
-    document()->setDefaultTextOption(option);
-    // Without wrapping the box lays lines out at their natural width, where
-    // alignment has nothing to act on, until it sees aligned content on a
-    // change of its width. Tell it of one, so it lays out against its own width.
-    QResizeEvent widthChanged(viewport()->size(), QSize(-1, viewport()->height()));
-    QCoreApplication::sendEvent(viewport(), &widthChanged);
-}
-
-Qt::Alignment MultiLineBox::textAlignment() const {
-    return document()->defaultTextOption().alignment() & Qt::AlignHorizontal_Mask &
-           ~Qt::AlignAbsolute;
-}
-
-void MultiLineBox::addMenuAction(QAction* action) {
-    menuActions_.append(action);
-}
-
-QMenu* MultiLineBox::createContextMenu() {
-    // The post holds no links, so the menu needs no place in it.
-    QMenu* menu = createStandardContextMenu();
-    QAction* before = nullptr; // the item after the box's own paste
-    const QList<QAction*> items = menu->actions();
-    for (qsizetype i = 0; i + 1 < items.size(); ++i)
-        if (items[i]->objectName() == QLatin1StringView("edit-paste"))
-            before = items[i + 1];
-    for (const QPointer<QAction>& action : menuActions_)
-        if (action)
-            menu->insertAction(before, action);
-    return menu;
-}
-
-void MultiLineBox::insertFromMimeData(const QMimeData* source) {
-    if (!source || !source->hasText() || isReadOnly())
-        return QTextEdit::insertFromMimeData(source);
-    // Straight in, as typed text goes, rather than through a document of its
-    // own first, which doubled what a paste of megabytes cost. The lines end
-    // the same way: "\r\n", "\r" and U+2029 each become a line break.
-    // A paste of megabytes goes in a part at a time, at line breaks, all of
-    // it one step of the undo history; between the parts the window paints
-    // and answers, though it takes no key or click until the last part is in.
-    constexpr qsizetype Part = qsizetype(256) * 1024;
-    const QString text = source->text();
-    QPointer<MultiLineBox> alive(this);
-    QTextCursor cursor = textCursor();
-    for (qsizetype from = 0; from < text.size();) {
-        qsizetype to = std::min(text.size(), from + Part);
-        if (to < text.size()) {
-            const qsizetype lineEnd = text.indexOf(u'\n', to);
-            to = lineEnd < 0 ? text.size() : lineEnd + 1;
-        }
-        if (from == 0)
-            cursor.beginEditBlock();
-        else
-            cursor.joinPreviousEditBlock();
-        cursor.insertText(QStringView(text).sliced(from, to - from).toString());
-        cursor.endEditBlock();
-        from = to;
-        if (from < text.size()) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            if (!alive)
-                return;
-        }
-    }
-    setTextCursor(cursor);
-}
-
-void MultiLineBox::contextMenuEvent(QContextMenuEvent* event) {
-    const std::unique_ptr<QMenu> menu(createContextMenu());
-    menu->exec(event->globalPos());
+QAbstractScrollArea* makeMultiLine(QWidget* parent) {
+    if (multiLineMaker())
+        return multiLineMaker()(parent);
+    auto* box = new QTextEdit(parent);
+    box->setAcceptRichText(false);
+    box->setLineWrapMode(QTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    return box;
 }
 
 bool onClick(QObject* control, QObject* context, std::function<void()> handler) {

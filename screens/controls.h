@@ -4,13 +4,13 @@
 // The kinds of control the screens are built from, beyond Qt's own line edit,
 // push button and radio button.
 
+#include <QAbstractScrollArea>
 #include <QFrame>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextEdit>
 
 #include <functional>
 
@@ -199,33 +199,12 @@ protected:
     void nextCheckState() override { setChecked(true); }
 };
 
-// The multi-line text box: plain text only, lines that never wrap, both scroll bars.
-// Its alignment applies to every line, present and future. Left, as it starts,
-// puts each line at the edge it reads from: an Arabic line at the right edge, an
-// English one at the left. Right puts every line at the right edge, whatever its
-// language.
-class MultiLineBox : public QTextEdit {
-    Q_OBJECT
-public:
-    explicit MultiLineBox(QWidget* parent = nullptr);
-
-    void setTextAlignment(Qt::Alignment horizontal);
-    Qt::Alignment textAlignment() const;
-
-    // An item of the program's own in the box's menu of the right mouse button,
-    // just after the box's own paste item.
-    void addMenuAction(QAction* action);
-    // The menu the right mouse button opens: the box's own, with the program's
-    // items. The caller owns it.
-    QMenu* createContextMenu();
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
-
-private:
-    QList<QPointer<QAction>> menuActions_;
-};
+// The multi-line text box is the post box, a widget of a folder above this one:
+// the program says how to make one before any screen is built. Until it does,
+// a plain text box that never wraps stands in, with both scroll bars.
+using MultiLineMaker = std::function<QAbstractScrollArea*(QWidget* parent)>;
+void setMultiLineMaker(MultiLineMaker maker);
+QAbstractScrollArea* makeMultiLine(QWidget* parent);
 
 // Connects a control's click, whatever its kind, to a handler that lives as long
 // as context does. Returns false for a control that cannot be clicked.

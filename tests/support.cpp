@@ -5,6 +5,7 @@
 #include "app/wiring.h"
 #include "post/post.h"
 #include "screens/catalogue.h"
+#include "shell/post_buffer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -60,7 +61,8 @@ QString postText(Registry& registry) {
 }
 
 void setPost(Registry& registry, const QString& text) {
-    auto& box = PostBuffer(registry).box();
+    PostBuffer post(registry);
+    auto& box = postBox(post);
     box.clear();
     box.insertPlainText(text);
 }

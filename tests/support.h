@@ -4,7 +4,9 @@
 // What the suites share: a program with every command bound, clicks that go
 // through the window's own hit testing, and a hand that dismisses message boxes.
 
+#include "postbox/post_box.h"
 #include "screens/catalogue.h"
+#include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 #include <QPoint>
@@ -34,6 +36,10 @@ void clickAtTwips(Registry& registry, QStringView screen, QPoint twips);
 void click(Registry& registry, QStringView screen, QStringView control);
 
 QString postText(Registry& registry);
+// The post box a buffer reaches.
+inline postbox::PostBox& postBox(PostBuffer& post) {
+    return static_cast<postbox::PostBox&>(post.box());
+}
 void setPost(Registry& registry, const QString& text);
 
 QLineEdit& box(Registry& registry, QStringView screen, QStringView control);

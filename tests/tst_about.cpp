@@ -5,6 +5,7 @@
 
 #include "post/post.h"
 #include "screens/pictures.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QAction>
@@ -44,8 +45,8 @@ struct Snapshot {
         Snapshot snapshot;
         PostBuffer post(registry);
         snapshot.post = postText(registry);
-        snapshot.alignment = post.box().textAlignment();
-        snapshot.boxUsable = post.box().isVisible() && post.box().isEnabled();
+        snapshot.alignment = postBox(post).textAlignment();
+        snapshot.boxUsable = postBox(post).isVisible() && postBox(post).isEnabled();
         snapshot.mainShown = registry.state(u"Form1") == ScreenState::Shown;
         for (const auto& screen : screens::allScreens())
             if (QLatin1StringView(screen.name) != About)
@@ -124,7 +125,8 @@ void AboutTest::closingLeavesTheProgramAsItWas_data() {
 void AboutTest::closingLeavesTheProgramAsItWas() {
     Program program;
     setPost(program.registry, QStringLiteral("[color=red]أحمر[/color]"));
-    PostBuffer(program.registry).box().setTextAlignment(Qt::AlignRight);
+    static_cast<postbox::PostBox&>(PostBuffer(program.registry).box())
+        .setTextAlignment(Qt::AlignRight);
     chooseAbout(program.registry);
     QVERIFY(exposed(program.registry, About));
     QPointer<screens::ScreenWindow> first = windowOf(program.registry, About);

@@ -8,6 +8,7 @@
 #include "app/wiring.h"
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QAbstractButton>
@@ -157,7 +158,9 @@ Outcome perform(const QString& screen, const QString& control, Way way) {
     for (const auto& entry : screens::allScreens())
         outcome.states << registry.state(latin(entry.name));
     outcome.alignment =
-        program.finished ? Qt::Alignment() : PostBuffer(registry).box().textAlignment();
+        program.finished
+            ? Qt::Alignment()
+            : static_cast<postbox::PostBox&>(PostBuffer(registry).box()).textAlignment();
     outcome.clipboard = QGuiApplication::clipboard()->text();
     outcome.messages = boxes.seen;
     outcome.active = activeWindow();
@@ -353,7 +356,7 @@ void AccessTest::doubleClickOnAnOkInsertsOnce() {
 
     QCOMPARE(postText(registry), after);
     QCOMPARE(registry.state(screen), ScreenState::Created);
-    PostBuffer(registry).box().undo();
+    static_cast<postbox::PostBox&>(PostBuffer(registry).box()).undo();
     QCOMPARE(postText(registry), QStringLiteral("abc"));
 }
 
@@ -567,7 +570,7 @@ void AccessTest::copyGivesTheCaretBackAndSaysSo() {
     Registry& registry = program.registry;
     auto* window = windowOf(registry, u"Form1");
     QVERIFY(QTest::qWaitForWindowActive(window));
-    auto& post = PostBuffer(registry).box();
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     typeText(&post, QStringLiteral("كلام"));
     click(registry, u"Form1", u"Image14");
     click(registry, u"Form1", u"Command5");
@@ -589,7 +592,7 @@ void AccessTest::keysLeaveThePostBoxAlone() {
     Program program;
     Registry& registry = program.registry;
     QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
-    auto& post = PostBuffer(registry).box();
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     post.setFocus();
     typeText(&post, QStringLiteral("one two"));
     // The box's own keys still edit: select all, cut, paste back, undo.
@@ -628,8 +631,8 @@ void AccessTest::qtSpeaksArabicButTheLayoutsStayAsDrawn() {
     }
 
     // The post box's context menu.
-    auto& post = PostBuffer(registry).box();
-    std::unique_ptr<QMenu> menu(post.createStandardContextMenu());
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
+    std::unique_ptr<QMenu> menu(post.createContextMenu());
     QStringList items;
     for (QAction* action : menu->actions())
         if (!action->isSeparator())

@@ -5,6 +5,7 @@
 
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QApplication>
@@ -73,15 +74,16 @@ void CommandsTest::smileysAppendTheirCodes() {
     Program program;
     setPost(program.registry, before);
     QVERIFY(QTest::qWaitForWindowActive(windowOf(program.registry, u"Form1")));
-    PostBuffer(program.registry).box().setFocus();
+    static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()).setFocus();
     for (const QString& control : clicks)
         if (control.startsWith(u"Alt+"))
-            QTest::keySequence(&PostBuffer(program.registry).box(), QKeySequence(control));
+            QTest::keySequence(&static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()),
+                               QKeySequence(control));
         else
             click(program.registry, u"Form1", control);
     QCOMPARE(postText(program.registry), after);
     // Each click is one undo step.
-    auto& box = PostBuffer(program.registry).box();
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(program.registry).box());
     for (qsizetype i = 0; i < clicks.size(); ++i)
         box.undo();
     QCOMPARE(postText(program.registry), before);
@@ -90,11 +92,14 @@ void CommandsTest::smileysAppendTheirCodes() {
 void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
     Program program;
     Registry& registry = program.registry;
-    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignLeft);
+    QCOMPARE(static_cast<postbox::PostBox&>(PostBuffer(registry).box()).textAlignment(),
+             Qt::AlignLeft);
     click(registry, u"Form1", u"Image8");
-    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignRight);
+    QCOMPARE(static_cast<postbox::PostBox&>(PostBuffer(registry).box()).textAlignment(),
+             Qt::AlignRight);
     click(registry, u"Form1", u"Image10"); // the other smileys leave it so
-    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignRight);
+    QCOMPARE(static_cast<postbox::PostBox&>(PostBuffer(registry).box()).textAlignment(),
+             Qt::AlignRight);
 
     click(registry, u"Form1", u"Image4");
     MessageBoxes boxes;
@@ -102,7 +107,8 @@ void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
     windowOf(registry, u"Form1")->close();
     click(registry, u"Form19", u"Image1");
     QCOMPARE(postText(registry), QStringLiteral("[SOUND]http://[/SOUND]"));
-    QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignLeft);
+    QCOMPARE(static_cast<postbox::PostBox&>(PostBuffer(registry).box()).textAlignment(),
+             Qt::AlignLeft);
 }
 
 void CommandsTest::clearEmptiesAndCanBeUndone() {
@@ -118,7 +124,7 @@ void CommandsTest::clearEmptiesAndCanBeUndone() {
     click(registry, u"Form1", u"Image19"); // clearing an empty post leaves it empty
     QCOMPARE(postText(registry), QString());
 
-    auto& box = PostBuffer(registry).box();
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     box.setFocus();
     QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(postText(registry), big);
@@ -130,7 +136,7 @@ void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
     const QString post = QStringLiteral("[color=red]أهلا[/color]\n\ta") + QChar(0x00A0) +
                          QStringLiteral("b") + QChar(0x2028) + QStringLiteral("c");
     setPost(registry, post);
-    auto& box = PostBuffer(registry).box();
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     QTextCursor selection = box.textCursor();
     selection.setPosition(3);
     selection.setPosition(8, QTextCursor::KeepAnchor);
@@ -215,8 +221,9 @@ void CommandsTest::insertMenuOpensWithItsLetter() {
     QVERIFY(QTest::qWaitForWindowActive(window));
     auto* menu = window->findChild<QMenu*>(QStringLiteral("insert"));
     QCOMPARE(menu->title(), QStringLiteral("إ&دراج"));
-    QTest::sendKeyEvent(QTest::Click, &PostBuffer(program.registry).box(), Qt::Key(u'د'),
-                        QStringLiteral("د"), Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click,
+                        &static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()),
+                        Qt::Key(u'د'), QStringLiteral("د"), Qt::AltModifier);
     QTRY_VERIFY(menu->isVisible());
 }
 
@@ -260,7 +267,7 @@ void CommandsTest::aidsWorkAtTheSelection() {
     Registry& registry = program.registry;
     QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
     setPost(registry, before);
-    auto& box = PostBuffer(registry).box();
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     QTextCursor cursor = box.textCursor();
     cursor.setPosition(anchor);
     cursor.setPosition(position, QTextCursor::KeepAnchor);

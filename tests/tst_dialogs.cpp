@@ -5,6 +5,7 @@
 
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QApplication>
@@ -187,7 +188,7 @@ void DialogsTest::insertions() {
     else
         QVERIFY(QApplication::activeWindow() != windowOf(registry, u"Form1"));
     // The whole command is one step back.
-    PostBuffer(registry).box().undo();
+    static_cast<postbox::PostBox&>(PostBuffer(registry).box()).undo();
     QCOMPARE(postText(registry), beforeLast);
 }
 
@@ -268,7 +269,7 @@ void DialogsTest::colourCancelBringsBackAFreshList() {
 void DialogsTest::typingInThePostStaysBetweenInsertions() {
     Program program;
     Registry& registry = program.registry;
-    auto& post = PostBuffer(registry).box();
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     click(registry, u"Form1", u"Image2"); // the web-page dialog stays open while the user types
     click(registry, u"Form1", u"Image10");
     post.setFocus();

@@ -9,6 +9,7 @@
 #include "post/post.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QApplication>
@@ -112,7 +113,7 @@ void HostileTest::throughEveryCommand() {
     QFETCH(QString, text);
     Program program;
     Registry& registry = program.registry;
-    auto& post = PostBuffer(registry).box();
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     QString model = QStringLiteral("قبل ");
     setPost(registry, model);
 
@@ -211,7 +212,7 @@ void HostileTest::hugePostsStayWhole() {
     QFETCH(bool, undoes);
     Program program;
     Registry& registry = program.registry;
-    auto& post = PostBuffer(registry).box();
+    auto& post = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     paste(post, text);
     QString model = lineBreaksAsBoardsKeepThem(text);
     QCOMPARE(postText(registry), model);
@@ -229,7 +230,7 @@ void HostileTest::hugePostsStayWhole() {
     QCOMPARE(postText(registry), model);
     QVERIFY(!post.viewport()->grab().isNull());
     const auto* layout = qobject_cast<PostLayout*>(post.document()->documentLayout());
-    QVERIFY(post.viewport()->rect().intersects(postbox::caretInView(post, int(model.size()))));
+    QVERIFY(post.viewport()->rect().intersects(post.caretInView(int(model.size()))));
     QVERIFY(layout->characterRect(int(model.size()) - 1).width() > 0 || model.endsWith(u'\n'));
 
     click(registry, u"Form1", u"Image11");

@@ -10,6 +10,7 @@
 
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QClipboard>
@@ -288,7 +289,7 @@ int ModelTest::run(quint32 seed) {
                 post += ";)";
             } else {
                 log << "type in the post";
-                auto& box = PostBuffer(registry).box();
+                auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
                 box.setFocus();
                 box.moveCursor(QTextCursor::End);
                 typeText(&box, QStringLiteral("ك x"));

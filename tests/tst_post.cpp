@@ -4,6 +4,7 @@
 
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QScrollBar>
@@ -95,7 +96,7 @@ void PostTest::changesGiveExactText() {
     QCOMPARE(post.text(), after);
 
     // Undo gives back exactly the old text, redo exactly the new one.
-    QTextDocument& document = *post.box().document();
+    QTextDocument& document = *postBox(post).document();
     if (before != after) {
         document.undo();
         QCOMPARE(post.text(), before);
@@ -108,7 +109,7 @@ void PostTest::eachChangeIsOneUndoStep() {
     Program program;
     PostBuffer post(program.registry);
     setPost(program.registry, QStringLiteral("abc"));
-    QTextDocument& document = *post.box().document();
+    QTextDocument& document = *postBox(post).document();
 
     post.append(u":D");
     post.append(u":D");
@@ -132,7 +133,7 @@ void PostTest::changesLeaveCaretSelectionAndScroll() {
     for (int i = 0; i < 400; ++i)
         lines += QStringLiteral("line %1 of a long post\n").arg(i);
     setPost(program.registry, lines);
-    auto& box = post.box();
+    auto& box = postBox(post);
     QVERIFY(exposed(program.registry, u"Form1"));
 
     QTextCursor selection = box.textCursor();
@@ -159,7 +160,7 @@ void PostTest::changesLeaveCaretSelectionAndScroll() {
 void PostTest::typingStaysBetweenFragments() {
     Program program;
     PostBuffer post(program.registry);
-    auto& box = post.box();
+    auto& box = postBox(post);
     QVERIFY(exposed(program.registry, u"Form1"));
     box.setFocus();
 

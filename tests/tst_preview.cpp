@@ -7,6 +7,7 @@
 #include "board/preview_view.h"
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -162,7 +163,7 @@ void PreviewTest::followsThePost() {
     QVERIFY(preview->foot()->isHidden());
 
     // Typing, a command and undo each show up.
-    auto& box = post.box();
+    auto& box = postBox(post);
     box.setFocus();
     box.moveCursor(QTextCursor::End);
     QTest::keyClicks(&box, QStringLiteral(" typed"));

@@ -7,6 +7,7 @@
 #include "app/wiring.h"
 #include "post/post.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "support.h"
 
 #include <QAbstractButton>

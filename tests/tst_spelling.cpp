@@ -7,6 +7,7 @@
 #include "post/post.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "spelling/post_checker.h"
 #include "spelling/speller.h"
 #include "spelling/words.h"
@@ -44,7 +45,7 @@ QStringList found(const QString& line) {
 }
 
 // The marked words of the post, as text.
-QStringList marked(screens::MultiLineBox& box) {
+QStringList marked(postbox::PostBox& box) {
     QStringList out;
     PostChecker* checker = PostChecker::of(*box.document());
     for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
@@ -127,7 +128,7 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     Registry& registry = program.registry;
     QVERIFY(exposed(registry, u"Form1"));
     PostBuffer post(registry);
-    screens::MultiLineBox& box = post.box();
+    postbox::PostBox& box = postBox(post);
     PostChecker* checker = PostChecker::of(*box.document());
     QVERIFY(checker);
     QTRY_VERIFY_WITH_TIMEOUT(speller.isReady(), 10000);
@@ -160,7 +161,7 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     // dictionary's order; Down and Enter take the first.
     QTest::qWait(100);
     const int inWord = int(issueLine.indexOf(wrongWord)) + 3;
-    const QPoint point = postbox::caretInView(box, inWord).center();
+    const QPoint point = box.caretInView(inWord).center();
     QStringList shown;
     QTimer::singleShot(0, &box, [&shown] {
         QMenu* menu = nullptr;

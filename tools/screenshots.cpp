@@ -14,7 +14,9 @@
 #include "app/wiring.h"
 #include "board/preview.h"
 #include "post/post.h"
+#include "postbox/post_box.h"
 #include "screens/controls.h"
+#include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 #include <QApplication>
@@ -77,7 +79,7 @@ int main(int argc, char* argv[]) {
                                "Hello [b]world[/b], from [url=http://example.org]our board[url/]\n"
                                "[QUOTE]اقتباس من [i]موضوع[/i] سابق[/QUOTE]\n"
                                "[size=4]شكرا[/size] لكم ;) [b]غير مغلق"));
-    post.box().moveCursor(QTextCursor::Start);
+    static_cast<qirtaz::postbox::PostBox&>(post.box()).moveCursor(QTextCursor::Start);
     registry.instance(u"Preview").show();
     qirtaz::PostPreview* preview = qirtaz::openPreview(registry);
     QElapsedTimer waited;

@@ -1,0 +1,1096 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "postbox/post_box.h"
+
+#include "postbox/line.h"
+#include "postbox/post_layout.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qirtaz::postbox {
+namespace {
+
+enum class Move {
+    Left,
+    Right,
+    WordLeft,
+    WordRight,
+    RowStart,
+    RowEnd,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Start,
+    End
+};
+
+struct MoveKey {
+    QKeySequence::StandardKey move;
+    QKeySequence::StandardKey select;
+    Move what;
+};
+
+constexpr MoveKey moveKeys[] = {
+    {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar, Move::Left},
+    {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Move::Right},
+    {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord, Move::WordLeft},
+    {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Move::WordRight},
+    {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Move::RowStart},
+    {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Move::RowEnd},
+    {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine, Move::Up},
+    {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Move::Down},
+    {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage, Move::PageUp},
+    {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Move::PageDown},
+    {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, Move::Start},
+    {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Move::End},
+};
+
+// The keys that change the text, besides typing.
+enum class Edit {
+    Undo,
+    Redo,
+    Cut,
+    Copy,
+    Paste,
+    SelectAll,
+    Delete,
+    DeleteWordAfter,
+    DeleteWordBefore
+};
+
+struct EditKey {
+    QKeySequence::StandardKey key;
+    Edit what;
+};
+
+constexpr EditKey editKeys[] = {
+    {QKeySequence::Undo, Edit::Undo},
+    {QKeySequence::Redo, Edit::Redo},
+    {QKeySequence::Cut, Edit::Cut},
+    {QKeySequence::Copy, Edit::Copy},
+    {QKeySequence::Paste, Edit::Paste},
+    {QKeySequence::SelectAll, Edit::SelectAll},
+    {QKeySequence::Delete, Edit::Delete},
+    {QKeySequence::DeleteEndOfWord, Edit::DeleteWordAfter},
+    {QKeySequence::DeleteStartOfWord, Edit::DeleteWordBefore},
+};
+
+// Ctrl+Y redoes as well, as on most desktops.
+bool isRedoToo(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier;
+}
+
+std::optional<Edit> editFor(const QKeyEvent* event) {
+    if (isRedoToo(event))
+        return Edit::Redo;
+    for (const EditKey& key : editKeys)
+        if (event->matches(key.key))
+            return key.what;
+    return std::nullopt;
+}
+
+const MoveKey* moveFor(const QKeyEvent* event, bool* select) {
+    for (const MoveKey& key : moveKeys) {
+        if (event->matches(key.move) || event->matches(key.select)) {
+            *select = event->matches(key.select);
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
+bool isBackspace(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+}
+
+bool isLineBreak(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+}
+
+// What a key types, if it types anything: letters and signs, the format
+// controls (ZWNJ, ZWJ, the direction marks), tabs; never a control key.
+bool typesText(const QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return true;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods == Qt::ControlModifier || mods == (Qt::ShiftModifier | Qt::ControlModifier))
+        return false;
+    return c.isPrint() || c.category() == QChar::Other_PrivateUse || c == u'\t' ||
+           (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate());
+}
+
+// How far around a position the text is read for its markup and words: a line
+// of megabytes is never read whole for a key.
+constexpr int Reach = 1024;
+
+// A paste of megabytes goes in a part at a time, the window painting between.
+constexpr qsizetype PastePart = qsizetype(256) * 1024;
+
+} // namespace
+
+PostBox::PostBox(QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , document_(new QTextDocument(this))
+    , cursor_(document_) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_KeyCompression, false);
+    setAcceptDrops(true);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+
+    document_->setUndoRedoEnabled(true);
+    document_->setDefaultFont(font());
+    layout_ = new PostLayout(document_);
+    // Half way between the text and the paper: read as part of the line, yet
+    // plainly not a word of it.
+    const QColor text = palette().color(QPalette::Text);
+    const QColor paper = palette().color(QPalette::Base);
+    layout_->setMarkupColour(QColor((text.red() * 45 + paper.red() * 55) / 100,
+                                    (text.green() * 45 + paper.green() * 55) / 100,
+                                    (text.blue() * 45 + paper.blue() * 55) / 100));
+    document_->setDocumentLayout(layout_);
+    document_->setTextWidth(viewport()->width());
+    setTextAlignment(Qt::AlignLeft);
+
+    connect(layout_, &QAbstractTextDocumentLayout::update, this, [this](const QRectF& rect) {
+        if (!rect.isValid() || rect.isEmpty())
+            viewport()->update();
+        else
+            viewport()->update(rect.translated(-scrolled()).toAlignedRect().adjusted(-1, -1, 1, 1));
+    });
+    connect(layout_, &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &PostBox::updateScrollBars);
+    // A line at the right edge grew past the left one: everything moved right,
+    // and the view follows so that its picture stays still.
+    connect(layout_, &PostLayout::shifted, this, [this](qreal dx) {
+        updateScrollBars();
+        QScrollBar* bar = horizontalScrollBar();
+        bar->setValue(bar->value() + int(std::lround(isRightToLeft() ? -dx : dx)));
+    });
+    connect(document_, &QTextDocument::contentsChange, this,
+            [this](int from, int /*removed*/, int added) {
+                if (QAccessible::isActive()) {
+                    const int count = document_->characterCount() - 1;
+                    QAccessibleTextUpdateEvent changed(
+                        this, from, QString(),
+                        textBetween(std::min(from, count), std::min(from + added, count)));
+                    QAccessible::updateAccessibility(&changed);
+                }
+                caretMoved();
+            });
+    connect(document_, &QTextDocument::contentsChanged, this, &PostBox::textChanged);
+    installAccessibility(*this);
+}
+
+PostBox::~PostBox() = default;
+
+void PostBox::setTextCursor(const QTextCursor& cursor) {
+    if (cursor.document() != document_)
+        return;
+    cursor_ = cursor;
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::moveCursor(QTextCursor::MoveOperation operation, QTextCursor::MoveMode mode) {
+    switch (operation) {
+    case QTextCursor::Start:
+    case QTextCursor::End:
+    case QTextCursor::StartOfBlock:
+    case QTextCursor::EndOfBlock:
+    case QTextCursor::NextBlock:
+    case QTextCursor::PreviousBlock:
+    case QTextCursor::NoMove:
+        cursor_.movePosition(operation, mode);
+        break;
+    default:
+        // Anything else would have Qt lay the whole line out for it.
+        return;
+    }
+    caretMoved();
+    ensureCursorVisible();
+}
+
+QTextCursor PostBox::cursorForPosition(const QPoint& inView) const {
+    QTextCursor cursor(document_);
+    cursor.setPosition(positionAt(inView));
+    return cursor;
+}
+
+QString PostBox::toPlainText() const {
+    return document_->toPlainText();
+}
+
+void PostBox::setPlainText(const QString& text) {
+    document_->setPlainText(text);
+    cursor_ = QTextCursor(document_);
+    caretMoved();
+}
+
+void PostBox::insertPlainText(const QString& text) {
+    cursor_.insertText(text);
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::setTextAlignment(Qt::Alignment horizontal) {
+    QTextOption option = document_->defaultTextOption();
+    // Left is the leading edge, which a right-to-left line mirrors; right is
+    // the right edge itself.
+    option.setAlignment(horizontal & Qt::AlignRight ? Qt::AlignRight | Qt::AlignAbsolute
+                                                    : Qt::AlignLeading);
+    option.setWrapMode(QTextOption::NoWrap);
+    document_->setDefaultTextOption(option);
+    viewport()->update();
+}
+
+Qt::Alignment PostBox::textAlignment() const {
+    return document_->defaultTextOption().alignment() & Qt::AlignHorizontal_Mask &
+           ~Qt::AlignAbsolute;
+}
+
+QPointF PostBox::scrolled() const {
+    const QScrollBar* h = horizontalScrollBar();
+    const qreal x = isRightToLeft() ? h->maximum() - h->value() : h->value();
+    return {x, qreal(verticalScrollBar()->value())};
+}
+
+QRectF PostBox::caretInDocument(int position) const {
+    return layout_->caretRect(position);
+}
+
+QRect PostBox::caretInView(int position) const {
+    return caretInDocument(position).translated(-scrolled()).toAlignedRect();
+}
+
+void PostBox::ensureCursorVisible() {
+    const QRectF rect = caretInDocument(cursor_.position()).adjusted(-4, 0, 4, 0);
+    const QRectF view(scrolled(), QSizeF(viewport()->size()));
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    qreal x = view.x();
+    if (rect.left() < view.left())
+        x = rect.left();
+    else if (rect.right() > view.right())
+        x = rect.right() - view.width();
+    if (x != view.x()) {
+        updateScrollBars();
+        h->setValue(isRightToLeft() ? h->maximum() - int(std::lround(x)) : int(std::lround(x)));
+    }
+    if (rect.top() < view.top())
+        v->setValue(int(std::floor(rect.top())));
+    else if (rect.bottom() > view.bottom())
+        v->setValue(int(std::ceil(rect.bottom() - view.height())));
+}
+
+void PostBox::addMenuAction(QAction* action) {
+    menuActions_.append(action);
+}
+
+QMenu* PostBox::createContextMenu(int position) {
+    auto* menu = new QMenu(this);
+    // The words Qt's own text boxes use, so that its Arabic translation applies.
+    const auto add = [this, menu](const char* text, const QString& key, const char* name,
+                                  bool enabled, void (PostBox::*slot)()) {
+        QString label = QCoreApplication::translate("QWidgetTextControl", text);
+        if (!key.isEmpty())
+            label += u'\t' + key;
+        QAction* action = menu->addAction(label);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    const auto keyOf = [](QKeySequence::StandardKey key) {
+        return QKeySequence(key).toString(QKeySequence::NativeText);
+    };
+    const bool selected = cursor_.hasSelection();
+    add("&Undo", keyOf(QKeySequence::Undo), "edit-undo", document_->isUndoAvailable(),
+        &PostBox::undo);
+    add("&Redo", QKeySequence(Qt::CTRL | Qt::Key_Y).toString(QKeySequence::NativeText), "edit-redo",
+        document_->isRedoAvailable(), &PostBox::redo);
+    menu->addSeparator();
+    add("Cu&t", keyOf(QKeySequence::Cut), "edit-cut", selected, &PostBox::cut);
+    add("&Copy", keyOf(QKeySequence::Copy), "edit-copy", selected, &PostBox::copy);
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    add("&Paste", keyOf(QKeySequence::Paste), "edit-paste", clipboard && clipboard->hasText(),
+        &PostBox::paste);
+    for (const QPointer<QAction>& action : menuActions_)
+        if (action)
+            menu->addAction(action);
+    QAction* remove = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Delete"));
+    remove->setObjectName(QStringLiteral("edit-delete"));
+    remove->setEnabled(selected);
+    connect(remove, &QAction::triggered, this, [this] {
+        if (cursor_.hasSelection())
+            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+    });
+    menu->addSeparator();
+    add("Select All", keyOf(QKeySequence::SelectAll), "select-all", !document_->isEmpty(),
+        &PostBox::selectAll);
+    if (wordMenu_)
+        wordMenu_(*menu, position);
+    return menu;
+}
+
+bool PostBox::readAround(int position, int reach, Around& out) const {
+    const QTextBlock block = document_->findBlock(position);
+    const int start = block.position();
+    const int end = start + block.length() - 1;
+    const int from = std::max(start, position - reach);
+    const int to = std::min(end, position + reach);
+    QString text = textBetween(from, to);
+    // A tag starts with "[" and holds no other bracket, an address ends at
+    // one: from the last bracket before the position on, the markup reads as
+    // it does from the line's start.
+    qsizetype safe = 0;
+    if (from > start) {
+        safe = -1;
+        for (qsizetype i = position - from - 1; i >= 0 && safe < 0; --i)
+            if (text[i] == u'[' || text[i] == u']')
+                safe = text[i] == u'[' ? i : i + 1;
+        if (safe < 0)
+            return false;
+    }
+    out.from = from + int(safe);
+    out.text = text.sliced(safe);
+    out.spans = reading::ownOrderSpans(out.text);
+    // Beyond the last bracket a tag may be cut short by the reach.
+    out.readable = out.text.size();
+    if (to < end) {
+        const qsizetype opening = out.text.lastIndexOf(u'[');
+        out.readable = opening < 0 ? out.text.size() : opening;
+    }
+    out.whole = from == start && to == end;
+    return true;
+}
+
+PostBox::Around PostBox::around(int position) const {
+    Around read;
+    for (int reach = Reach; !readAround(position, reach, read); reach *= 4) {
+    }
+    return read;
+}
+
+std::optional<std::pair<int, int>> PostBox::markupAround(int position) const {
+    const Around read = around(position);
+    const qsizetype at = position - read.from;
+    for (const reading::Span& span : read.spans) {
+        if (span.start >= at)
+            break;
+        if (at < span.start + span.length)
+            return std::pair{read.from + int(span.start),
+                             read.from + int(span.start + span.length)};
+    }
+    return std::nullopt;
+}
+
+std::pair<int, int> PostBox::wordAt(int position) const {
+    const Around read = around(position);
+    const auto [from, to] = postbox::wordAt(read.text, read.spans, position - read.from);
+    return {read.from + int(from), read.from + int(to)};
+}
+
+int PostBox::wordStart(int position, bool forwards) const {
+    const QTextBlock block = document_->findBlock(position);
+    const int start = block.position();
+    const int end = start + block.length() - 1;
+    // Past the line's end, the next line; before its start, the one before.
+    if (forwards && position >= end)
+        return std::min(position + 1, document_->characterCount() - 1);
+    if (!forwards && position <= start)
+        return std::max(position - 1, 0);
+    for (int reach = Reach;; reach *= 4) {
+        Around read;
+        if (!readAround(position, reach, read))
+            continue;
+        const std::vector<qsizetype> starts = postbox::wordStarts(read.text, read.spans);
+        const qsizetype at = position - read.from;
+        if (forwards) {
+            const auto after = std::upper_bound(starts.begin(), starts.end(), at);
+            if (after != starts.end() && *after < read.readable)
+                return read.from + int(*after);
+            if (read.whole || read.from + read.text.size() >= end)
+                return after != starts.end() ? read.from + int(*after) : end;
+        } else {
+            const auto before = std::lower_bound(starts.begin(), starts.end(), at);
+            if (before != starts.begin())
+                return read.from + int(*std::prev(before));
+            if (read.from <= start)
+                return start;
+        }
+    }
+}
+
+void PostBox::undo() {
+    document_->undo(&cursor_);
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::redo() {
+    document_->redo(&cursor_);
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::cut() {
+    if (!cursor_.hasSelection())
+        return;
+    copy();
+    removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+}
+
+void PostBox::copy() {
+    if (!cursor_.hasSelection())
+        return;
+    QGuiApplication::clipboard()->setText(
+        cursor_.selectedText().replace(QChar::ParagraphSeparator, u'\n'));
+}
+
+void PostBox::paste() {
+    insertFromMimeData(QGuiApplication::clipboard()->mimeData(), -1);
+}
+
+void PostBox::selectAll() {
+    cursor_.movePosition(QTextCursor::Start);
+    cursor_.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    caretMoved();
+}
+
+void PostBox::clear() {
+    document_->clear();
+    cursor_ = QTextCursor(document_);
+    caretMoved();
+}
+
+bool PostBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The box's own keys are the box's, whatever the window binds.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (handlesKey(key)) {
+            key->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+bool PostBox::handlesKey(const QKeyEvent* event) const {
+    bool select = false;
+    if (moveFor(event, &select) || editFor(event) || isBackspace(event) || isLineBreak(event))
+        return true;
+    // Letters with Alt or Ctrl are the window's keys first, as in Qt's own boxes.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    return (mods == Qt::NoModifier || mods == Qt::ShiftModifier) && event->key() < Qt::Key_Escape &&
+           typesText(event);
+}
+
+void PostBox::keyPressEvent(QKeyEvent* event) {
+    if (move(event) || edit(event)) {
+        event->accept();
+        return;
+    }
+    if (isBackspace(event)) {
+        if (cursor_.hasSelection())
+            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+        else if (cursor_.position() > 0) {
+            // One code point, as Qt's own boxes do: a letter's mark goes alone.
+            cursor_.deletePreviousChar();
+            caretMoved();
+            ensureCursorVisible();
+        }
+    } else if (isLineBreak(event)) {
+        type(event->modifiers() & Qt::ShiftModifier ? QString(QChar::LineSeparator)
+                                                    : QStringLiteral("\n"));
+    } else if (typesText(event)) {
+        type(event->text());
+    } else {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool PostBox::move(const QKeyEvent* event) {
+    bool select = false;
+    const MoveKey* found = moveFor(event, &select);
+    if (!found)
+        return false;
+    const int position = cursor_.position();
+    int to = position;
+    const bool vertical = found->what == Move::Up || found->what == Move::Down ||
+                          found->what == Move::PageUp || found->what == Move::PageDown;
+    if (!vertical || position != verticalAt_)
+        verticalX_ = caretInDocument(position).left();
+    const int page = std::max(1, int(viewport()->height() / layout_->lineHeight()) - 1);
+    switch (found->what) {
+    case Move::Left:
+    case Move::Right: {
+        const bool leftwards = found->what == Move::Left;
+        if (cursor_.hasSelection() && !select) {
+            // The selection's edge on that side.
+            const int start = cursor_.selectionStart(), end = cursor_.selectionEnd();
+            const bool startLeft = caretInDocument(start).left() <= caretInDocument(end).left();
+            to = (startLeft == leftwards) ? start : end;
+        } else {
+            to = layout_->besideOnScreen(position, leftwards);
+        }
+        break;
+    }
+    case Move::WordLeft:
+    case Move::WordRight:
+        to = layout_->wordBesideOnScreen(position, found->what == Move::WordLeft);
+        break;
+    case Move::RowStart:
+        to = layout_->rowOf(position).first;
+        break;
+    case Move::RowEnd:
+        to = layout_->rowOf(position).second;
+        break;
+    case Move::Up:
+    case Move::Down:
+        to = layout_->rowsAway(position, found->what == Move::Up ? -1 : 1, verticalX_);
+        break;
+    case Move::PageUp:
+    case Move::PageDown: {
+        const int rows = found->what == Move::PageUp ? -page : page;
+        to = layout_->rowsAway(position, rows, verticalX_);
+        QScrollBar* v = verticalScrollBar();
+        v->setValue(v->value() + int(std::lround(rows * layout_->lineHeight())));
+        break;
+    }
+    case Move::Start:
+        to = 0;
+        break;
+    case Move::End:
+        to = document_->characterCount() - 1;
+        break;
+    }
+    placeCaret(to, select);
+    verticalAt_ = vertical ? to : -1;
+    ensureCursorVisible();
+    return true;
+}
+
+bool PostBox::edit(const QKeyEvent* event) {
+    const std::optional<Edit> what = editFor(event);
+    if (!what)
+        return false;
+    const int position = cursor_.position();
+    switch (*what) {
+    case Edit::Undo:
+        undo();
+        break;
+    case Edit::Redo:
+        redo();
+        break;
+    case Edit::Cut:
+        cut();
+        break;
+    case Edit::Copy:
+        copy();
+        break;
+    case Edit::Paste:
+        paste();
+        break;
+    case Edit::SelectAll:
+        selectAll();
+        break;
+    case Edit::Delete: {
+        if (cursor_.hasSelection()) {
+            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+            break;
+        }
+        // The next character as the writer sees one: a letter with its marks,
+        // an emoji whole.
+        const int to = std::min(position + Reach, document_->characterCount() - 1);
+        const QString text = textBetween(position, to);
+        if (text.isEmpty()) {
+            removeRange(position, std::min(position + 1, document_->characterCount() - 1));
+            break;
+        }
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+        graphemes.setPosition(0);
+        const qsizetype next = graphemes.toNextBoundary();
+        removeRange(position, position + int(next > 0 ? next : 1));
+        break;
+    }
+    case Edit::DeleteWordAfter:
+    case Edit::DeleteWordBefore: {
+        if (cursor_.hasSelection()) {
+            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+            break;
+        }
+        const bool after = *what == Edit::DeleteWordAfter;
+        const int to = wordStart(position, after);
+        removeRange(std::min(position, to), std::max(position, to));
+        break;
+    }
+    }
+    return true;
+}
+
+void PostBox::type(const QString& text) {
+    // Typed text merges into the step of the letters typed before it, as in
+    // any text box; replacing a selection is one step with what replaced it.
+    cursor_.insertText(text);
+    caretMoved();
+    ensureCursorVisible();
+    restartBlink();
+}
+
+void PostBox::removeRange(int from, int to) {
+    if (from >= to)
+        return;
+    cursor_.setPosition(from);
+    cursor_.setPosition(to, QTextCursor::KeepAnchor);
+    cursor_.removeSelectedText();
+    caretMoved();
+    ensureCursorVisible();
+    restartBlink();
+}
+
+void PostBox::insertFromMimeData(const QMimeData* source, int at) {
+    if (!source || !source->hasText())
+        return;
+    if (at >= 0)
+        cursor_.setPosition(at);
+    insertInParts(source->text());
+}
+
+void PostBox::insertInParts(const QString& text) {
+    // Straight in, as typed text goes, rather than through a document of its
+    // own first. A paste of megabytes goes in a part at a time, cut inside
+    // its lines if need be, all of it one step of the undo history; between
+    // the parts the window paints and answers, though it takes no key or
+    // click until the last part is in. "\r\n", "\r" and U+2029 each become a
+    // line break, as the document makes them.
+    QPointer<PostBox> alive(this);
+    QTextCursor cursor = cursor_;
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype to = std::min(text.size(), from + PastePart);
+        if (to < text.size()) {
+            const qsizetype lineEnd = text.lastIndexOf(u'\n', to - 1);
+            if (lineEnd > from)
+                to = lineEnd + 1;
+            // Never between the halves of a character or of "\r\n".
+            if (text[to - 1].isHighSurrogate() || text[to - 1] == u'\r')
+                --to;
+        }
+        if (from == 0)
+            cursor.beginEditBlock();
+        else
+            cursor.joinPreviousEditBlock();
+        cursor.insertText(QStringView(text).sliced(from, to - from).toString());
+        cursor.endEditBlock();
+        from = to;
+        if (from < text.size()) {
+            cursor_ = cursor;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            if (!alive)
+                return;
+        }
+    }
+    // What is typed next is a step of its own, not a part of the paste.
+    document_->setModified(false);
+    cursor_ = cursor;
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::placeCaret(int position, bool keepAnchor) {
+    position = std::clamp(position, 0, document_->characterCount() - 1);
+    if (keepAnchor) {
+        const int anchor = cursor_.anchor();
+        if (const auto markup = markupAround(position);
+            markup && !(markup->first < anchor && anchor < markup->second))
+            position = position > anchor ? markup->second : markup->first;
+    }
+    cursor_.setPosition(position, keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    caretMoved();
+    restartBlink();
+}
+
+void PostBox::caretMoved() {
+    const int position = cursor_.position();
+    const int anchor = cursor_.anchor();
+    if (position == lastPosition_ && anchor == lastAnchor_)
+        return;
+    const bool selectionWas = lastPosition_ != lastAnchor_;
+    lastPosition_ = position;
+    lastAnchor_ = anchor;
+    repaintCaret();
+    if (selectionWas || position != anchor)
+        viewport()->update();
+    emit cursorPositionChanged();
+    if (selectionWas || position != anchor)
+        emit selectionChanged();
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, position);
+        QAccessible::updateAccessibility(&moved);
+        if (position != anchor) {
+            QAccessibleTextSelectionEvent selected(this, std::min(position, anchor),
+                                                   std::max(position, anchor));
+            QAccessible::updateAccessibility(&selected);
+        }
+    }
+}
+
+void PostBox::restartBlink() {
+    caretOn_ = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash >= 2)
+        blink_.start(flash / 2, this);
+    else
+        blink_.stop();
+    repaintCaret();
+}
+
+void PostBox::repaintCaret() {
+    const QRectF now = caretInDocument(cursor_.position()).adjusted(-2, 0, 2, 0);
+    const QPointF offset = scrolled();
+    viewport()->update(caretShown_.translated(-offset).toAlignedRect());
+    viewport()->update(now.translated(-offset).toAlignedRect());
+    caretShown_ = now;
+}
+
+void PostBox::updateScrollBars() {
+    const QSizeF size = layout_->documentSize();
+    const QSize view = viewport()->size();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    h->setRange(0, std::max(0, int(std::ceil(size.width())) - view.width()));
+    h->setPageStep(view.width());
+    h->setSingleStep(20);
+    v->setRange(0, std::max(0, int(std::ceil(size.height())) - view.height()));
+    v->setPageStep(view.height());
+    v->setSingleStep(std::max(1, int(layout_->lineHeight())));
+}
+
+int PostBox::positionAt(QPointF inView) const {
+    const int found = layout_->hitTest(inView + scrolled(), Qt::FuzzyHit);
+    return found < 0 ? document_->characterCount() - 1 : found;
+}
+
+QString PostBox::textBetween(int from, int to) const {
+    if (from >= to)
+        return {};
+    QTextCursor cursor(document_);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+QVariant PostBox::inputMethodQuery(Qt::InputMethodQuery query) const {
+    const int position = cursor_.position();
+    const QTextBlock block = cursor_.block();
+    // The text around the caret, as far as an input method needs it.
+    const int from = std::max(block.position(), position - Reach);
+    const int to = std::min(block.position() + block.length() - 1, position + Reach);
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle:
+        return QRectF(caretInView(position).translated(viewport()->pos()));
+    case Qt::ImAnchorRectangle:
+        return QRectF(caretInView(cursor_.anchor()).translated(viewport()->pos()));
+    case Qt::ImFont:
+        return font();
+    case Qt::ImCursorPosition:
+        return position - from;
+    case Qt::ImAnchorPosition:
+        return std::clamp(cursor_.anchor(), from, to) - from;
+    case Qt::ImSurroundingText:
+        return textBetween(from, to);
+    case Qt::ImCurrentSelection:
+        return cursor_.selectedText();
+    case Qt::ImAbsolutePosition:
+        return position;
+    case Qt::ImTextBeforeCursor:
+        return textBetween(from, position);
+    case Qt::ImTextAfterCursor:
+        return textBetween(position, to);
+    case Qt::ImMaximumTextLength:
+        return QVariant();
+    case Qt::ImHints:
+        return int(inputMethodHints());
+    default:
+        return QAbstractScrollArea::inputMethodQuery(query);
+    }
+}
+
+void PostBox::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        if (event->replacementLength() > 0) {
+            const int from = cursor_.position() + event->replacementStart();
+            cursor_.setPosition(std::clamp(from, 0, document_->characterCount() - 1));
+            cursor_.setPosition(
+                std::clamp(from + event->replacementLength(), 0, document_->characterCount() - 1),
+                QTextCursor::KeepAnchor);
+        }
+        cursor_.insertText(event->commitString());
+        caretMoved();
+        ensureCursorVisible();
+    }
+    preedit_ = event->preeditString();
+    preeditCursor_ = int(preedit_.size());
+    for (const QInputMethodEvent::Attribute& a : event->attributes())
+        if (a.type == QInputMethodEvent::Cursor)
+            preeditCursor_ = a.start;
+    viewport()->update();
+    event->accept();
+}
+
+void PostBox::mousePressEvent(QMouseEvent* event) {
+    const int position = positionAt(event->position());
+    if (event->button() == Qt::MiddleButton) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection())
+            insertFromMimeData(clipboard->mimeData(QClipboard::Selection), position);
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    pointer_ = event->position().toPoint();
+    dragging_ = true;
+    if (tripleClick_.isActive() &&
+        (event->position().toPoint() - tripleClickAt_).manhattanLength() <
+            QApplication::startDragDistance()) {
+        tripleClick_.stop();
+        const QTextBlock block = document_->findBlock(position);
+        dragUnit_ = Unit::Line;
+        dragOrigin_ = {block.position(), block.position() + block.length() - 1};
+        cursor_.setPosition(dragOrigin_.first);
+        placeCaret(dragOrigin_.second, true);
+        return;
+    }
+    dragUnit_ = Unit::Character;
+    placeCaret(position, event->modifiers() & Qt::ShiftModifier);
+    dragOrigin_ = {cursor_.anchor(), cursor_.anchor()};
+}
+
+void PostBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const int position = positionAt(event->position());
+    dragUnit_ = Unit::Word;
+    dragging_ = true;
+    dragOrigin_ = wordAt(position);
+    cursor_.setPosition(dragOrigin_.first);
+    cursor_.setPosition(dragOrigin_.second, QTextCursor::KeepAnchor);
+    caretMoved();
+    tripleClickAt_ = event->position().toPoint();
+    tripleClick_.start(QGuiApplication::styleHints()->mouseDoubleClickInterval(), this);
+}
+
+void PostBox::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton))
+        return;
+    pointer_ = event->position().toPoint();
+    if (viewport()->rect().contains(pointer_))
+        autoScroll_.stop();
+    else if (!autoScroll_.isActive())
+        autoScroll_.start(50, this);
+    const int position = positionAt(pointer_);
+    switch (dragUnit_) {
+    case Unit::Character:
+        placeCaret(position, true);
+        break;
+    case Unit::Word:
+    case Unit::Line: {
+        // Whole words, or lines, from the one first chosen.
+        std::pair<int, int> reached;
+        if (dragUnit_ == Unit::Word) {
+            reached = wordAt(position);
+        } else {
+            const QTextBlock block = document_->findBlock(position);
+            reached = {block.position(), block.position() + block.length() - 1};
+        }
+        const bool forwards = reached.first >= dragOrigin_.first;
+        cursor_.setPosition(forwards ? dragOrigin_.first : dragOrigin_.second);
+        cursor_.setPosition(forwards ? std::max(reached.second, dragOrigin_.second) : reached.first,
+                            QTextCursor::KeepAnchor);
+        caretMoved();
+        break;
+    }
+    }
+    ensureCursorVisible();
+}
+
+void PostBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    dragging_ = false;
+    autoScroll_.stop();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (cursor_.hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(cursor_.selectedText().replace(QChar::ParagraphSeparator, u'\n'),
+                           QClipboard::Selection);
+}
+
+void PostBox::autoScroll() {
+    if (!dragging_) {
+        autoScroll_.stop();
+        return;
+    }
+    const QRect view = viewport()->rect();
+    const QPoint inside(std::clamp(pointer_.x(), view.left(), view.right()),
+                        std::clamp(pointer_.y(), view.top(), view.bottom()));
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const int step = std::max(1, int(layout_->lineHeight()));
+    if (pointer_.y() < view.top())
+        v->setValue(v->value() - step);
+    else if (pointer_.y() > view.bottom())
+        v->setValue(v->value() + step);
+    if (pointer_.x() < view.left())
+        h->setValue(h->value() - 20);
+    else if (pointer_.x() > view.right())
+        h->setValue(h->value() + 20);
+    if (dragUnit_ == Unit::Character)
+        placeCaret(positionAt(inside), true);
+}
+
+void PostBox::contextMenuEvent(QContextMenuEvent* event) {
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const int position =
+        byKeyboard ? cursor_.position() : positionAt(viewport()->mapFrom(this, event->pos()));
+    const QPoint where = byKeyboard
+                             ? viewport()->mapToGlobal(caretInView(cursor_.position()).center())
+                             : event->globalPos();
+    const std::unique_ptr<QMenu> menu(createContextMenu(position));
+    menu->exec(where);
+}
+
+void PostBox::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void PostBox::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasText())
+        event->acceptProposedAction();
+}
+
+void PostBox::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasText())
+        return;
+    event->acceptProposedAction();
+    insertFromMimeData(event->mimeData(), positionAt(event->position()));
+}
+
+void PostBox::paintEvent(QPaintEvent* event) {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        emit firstShown();
+    }
+    QPainter painter(viewport());
+    const QPointF offset = scrolled();
+    painter.translate(-offset);
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(event->rect()).translated(offset);
+    context.palette = palette();
+    const bool focused = hasFocus();
+    context.cursorPosition = focused && caretOn_ && preedit_.isEmpty() ? cursor_.position() : -1;
+    if (cursor_.hasSelection()) {
+        QAbstractTextDocumentLayout::Selection selection;
+        selection.cursor = cursor_;
+        const QPalette::ColorGroup group = focused ? QPalette::Active : QPalette::Inactive;
+        selection.format.setBackground(palette().brush(group, QPalette::Highlight));
+        selection.format.setForeground(palette().brush(group, QPalette::HighlightedText));
+        context.selections.append(selection);
+    }
+    layout_->draw(&painter, context);
+    if (!preedit_.isEmpty()) {
+        // What the input method is composing, at the caret, underlined.
+        const QRectF caret = caretInDocument(cursor_.position());
+        QFont underlined = font();
+        underlined.setUnderline(true);
+        painter.setFont(underlined);
+        const QFontMetricsF metrics(underlined);
+        const QRectF box(caret.topLeft(),
+                         QSizeF(metrics.horizontalAdvance(preedit_) + 2, layout_->lineHeight()));
+        painter.fillRect(box, palette().brush(QPalette::Base));
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, preedit_);
+        const qreal x = box.left() + metrics.horizontalAdvance(preedit_.left(preeditCursor_));
+        painter.drawLine(QPointF(x, box.top()), QPointF(x, box.bottom()));
+    }
+}
+
+void PostBox::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    document_->setTextWidth(viewport()->width());
+    updateScrollBars();
+}
+
+void PostBox::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(isRightToLeft() ? -dx : dx, dy);
+}
+
+void PostBox::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    restartBlink();
+    if (cursor_.hasSelection())
+        viewport()->update();
+}
+
+void PostBox::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    blink_.stop();
+    caretOn_ = false;
+    repaintCaret();
+    if (cursor_.hasSelection())
+        viewport()->update();
+}
+
+void PostBox::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == blink_.timerId()) {
+        caretOn_ = !caretOn_;
+        repaintCaret();
+    } else if (event->timerId() == tripleClick_.timerId()) {
+        tripleClick_.stop();
+    } else if (event->timerId() == autoScroll_.timerId()) {
+        autoScroll();
+    } else {
+        QAbstractScrollArea::timerEvent(event);
+    }
+}
+
+void PostBox::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        document_->setDefaultFont(font());
+}
+
+} // namespace qirtaz::postbox

@@ -1,0 +1,50 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/post_buffer.h"
+
+#include "post/post.h"
+#include "shell/registry.h"
+
+#include <QTextDocument>
+#include <QWidget>
+
+namespace qirtaz {
+
+PostBuffer::PostBuffer(Registry& registry)
+    : mainWindow_(registry.instance(u"Form1")) {}
+
+QWidget& PostBuffer::box() {
+    return mainWindow_.control<QWidget>(u"Text1");
+}
+
+QTextDocument& PostBuffer::document() {
+    auto* document = box().findChild<QTextDocument*>();
+    Q_ASSERT(document);
+    return *document;
+}
+
+QString PostBuffer::text() {
+    return post::text(document());
+}
+
+void PostBuffer::append(QStringView fragment) {
+    post::append(document(), fragment);
+    changed();
+}
+
+void PostBuffer::wrap(QStringView opening, QStringView closing) {
+    post::wrap(document(), opening, closing);
+    changed();
+}
+
+void PostBuffer::clear() {
+    post::clear(document());
+    changed();
+}
+
+void PostBuffer::changed() {
+    if (!mainWindow_.isShown())
+        mainWindow_.show();
+}
+
+} // namespace qirtaz

@@ -100,19 +100,32 @@ public:
     int characterCount() const override { return offsetOf(size()); }
 
     QRect characterRect(int offset) const override {
-        const int at = positionOf(offset);
-        QRectF inDocument = layout().characterRect(at);
-        if (box()->document()->characterAt(at).isHighSurrogate())
-            inDocument |= layout().characterRect(at + 1); // both halves of its glyph
+        const QRectF inDocument = boxOf(offset);
         if (inDocument.isNull())
             return {};
         const QRect inView = inDocument.translated(-scrolled(*box())).toAlignedRect();
         return {box()->viewport()->mapToGlobal(inView.topLeft()), inView.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
-        const QPoint inView = box()->viewport()->mapFromGlobal(point);
-        const int at = layout().hitTest(QPointF(inView) + scrolled(*box()), Qt::ExactHit);
-        return at < 0 ? at : offsetOf(at);
+        const QPointF inDocument =
+            QPointF(box()->viewport()->mapFromGlobal(point)) + scrolled(*box());
+        const int at = layout().hitTest(inDocument, Qt::ExactHit);
+        if (at < 0)
+            return at;
+        // The place nearest the point is mostly an edge of the character under
+        // it; else that character is further along the row.
+        const auto under = [this, inDocument](int offset) {
+            return offset >= 0 && offset < characterCount() && boxOf(offset).contains(inDocument);
+        };
+        const int nearest = offsetOf(at);
+        for (const int offset : {nearest, nearest - 1})
+            if (under(offset))
+                return offset;
+        const auto [from, to] = layout().rowOf(at);
+        for (int offset = offsetOf(from); offset <= offsetOf(to); ++offset)
+            if (under(offset))
+                return offset;
+        return nearest;
     }
     void scrollToSubstring(int start, int end) override {
         setCursorPosition(end);
@@ -209,6 +222,15 @@ private:
     int positionOf(int offset) const {
         const std::vector<int>& before = pairs().offsets;
         return clamped(offset + int(std::ranges::lower_bound(before, offset) - before.begin()));
+    }
+
+    // Where a character is drawn in the document: the box around its glyphs.
+    QRectF boxOf(int offset) const {
+        const int at = positionOf(offset);
+        QRectF glyphs = layout().characterRect(at);
+        if (box()->document()->characterAt(at).isHighSurrogate())
+            glyphs |= layout().characterRect(at + 1); // both halves of its glyph
+        return glyphs;
     }
 
     QString textOf(int from, int to) const {

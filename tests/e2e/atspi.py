@@ -303,14 +303,19 @@ def emoji(d, r):
         if read != (c, (c, i, i + 1)) or \
                 character not in (ord(c), (byte - 256 * (byte > 127)) & 0xFFFFFFFF):
             raise Failure(f"offset {i} reads {read}, character {character}, not {c!r}")
-    xs = [text.getCharacterExtents(i, r.at.DESKTOP_COORDS)[0] for i in (at - 1, at, at + 1)]
+    boxes = [text.getCharacterExtents(i, r.at.DESKTOP_COORDS) for i in range(len(line))]
+    xs = [boxes[i][0] for i in (at - 1, at, at + 1)]
+    under = [text.getOffsetAtPoint(x + w // 2, y + h // 2, r.at.DESKTOP_COORDS)
+             for x, y, w, h in boxes]
+    if under != list(range(len(line))):
+        raise Failure(f"the characters under their boxes' middles are {under}")
     text.setSelection(0, at + 2, at + 5)
     selected = text.getSelection(0)
     if not xs[0] > xs[1] > xs[2] or text.getText(*selected) != "[b]" or \
             text.caretOffset != at + 5:
         raise Failure(f"around the emoji: x {xs}, selection {selected}, caret {text.caretOffset}")
-    print("ok - after an emoji the offsets, text, characters, boxes, caret and selection count "
-          "characters", flush=True)
+    print("ok - after an emoji the offsets, text, characters, boxes, the character at a point, "
+          "caret and selection count characters", flush=True)
     d.keys("ctrl+a", "Delete")
     wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
 

@@ -202,15 +202,13 @@ private:
         if (!std::exchange(pairsKnown_, true)) {
             pairs_.positions.clear();
             pairs_.offsets.clear();
-            for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-                const QString text = block.text();
-                for (qsizetype i = 0; i + 1 < text.size(); ++i)
-                    if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
-                        const int at = block.position() + int(i++);
-                        pairs_.offsets.push_back(at - int(pairs_.positions.size()));
-                        pairs_.positions.push_back(at);
-                    }
-            }
+            const QString text = document->toRawText();
+            for (qsizetype i = 0; i + 1 < text.size(); ++i)
+                if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+                    const int at = int(i++);
+                    pairs_.offsets.push_back(at - int(pairs_.positions.size()));
+                    pairs_.positions.push_back(at);
+                }
         }
         return pairs_;
     }

@@ -3,8 +3,13 @@
 // What a screen reader learns of the post box. Qt's own text interface of a
 // text box reads its character positions off layouts the box's own layout
 // never fills, and is wrong for right-to-left text besides; this one gives
-// the post's own text, the caret and the selection in the post's positions,
-// and each character where it is drawn: the box around its glyphs.
+// the post's own text, the caret and the selection, and each character where
+// it is drawn: the box around its glyphs.
+//
+// A screen reader counts characters, an emoji one, where the document counts
+// UTF-16 units, an emoji two; Qt's bridge to AT-SPI hands every offset on as
+// it is. So the offsets here count characters, turned into the document's
+// positions on the way in and back on the way out.
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 
@@ -15,6 +20,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <vector>
 
 namespace qirtaz::postbox {
 namespace {
@@ -29,6 +35,9 @@ class PostBoxAccessible : public QAccessibleWidget,
 public:
     explicit PostBoxAccessible(PostBox* box)
         : QAccessibleWidget(box, QAccessible::EditableText) {}
+    ~PostBoxAccessible() override { QObject::disconnect(watching_); }
+    PostBoxAccessible(const PostBoxAccessible&) = delete;
+    PostBoxAccessible& operator=(const PostBoxAccessible&) = delete;
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface)
@@ -57,8 +66,8 @@ public:
         *start = *end = 0;
         const QTextCursor cursor = box()->textCursor();
         if (index == 0 && cursor.hasSelection()) {
-            *start = cursor.selectionStart();
-            *end = cursor.selectionEnd();
+            *start = offsetOf(cursor.selectionStart());
+            *end = offsetOf(cursor.selectionEnd());
         }
     }
     int selectionCount() const override { return box()->textCursor().hasSelection() ? 1 : 0; }
@@ -74,39 +83,48 @@ public:
         if (index != 0)
             return;
         QTextCursor cursor = box()->textCursor();
-        cursor.setPosition(clamped(start));
-        cursor.setPosition(clamped(end), QTextCursor::KeepAnchor);
+        cursor.setPosition(positionOf(start));
+        cursor.setPosition(positionOf(end), QTextCursor::KeepAnchor);
         box()->setTextCursor(cursor);
     }
-    int cursorPosition() const override { return box()->textCursor().position(); }
-    void setCursorPosition(int position) override {
+    int cursorPosition() const override { return offsetOf(box()->textCursor().position()); }
+    void setCursorPosition(int offset) override {
         QTextCursor cursor = box()->textCursor();
-        cursor.setPosition(clamped(position));
+        cursor.setPosition(positionOf(offset));
         box()->setTextCursor(cursor);
     }
     QString text(int start, int end) const override {
-        start = clamped(start);
-        end = clamped(end);
-        if (start >= end)
-            return {};
-        QTextCursor cursor(box()->document());
-        cursor.setPosition(start);
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        // The block separators as the post holds them: line feeds.
-        return cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+        return textOf(positionOf(start), positionOf(end));
     }
-    int characterCount() const override { return box()->document()->characterCount() - 1; }
+    int characterCount() const override { return offsetOf(size()); }
 
     QRect characterRect(int offset) const override {
-        const QRectF inDocument = layout().characterRect(clamped(offset));
+        const QRectF inDocument = boxOf(offset);
         if (inDocument.isNull())
             return {};
         const QRect inView = inDocument.translated(-box()->scrolled()).toAlignedRect();
         return {box()->viewport()->mapToGlobal(inView.topLeft()), inView.size()};
     }
     int offsetAtPoint(const QPoint& point) const override {
-        const QPoint inView = box()->viewport()->mapFromGlobal(point);
-        return layout().hitTest(QPointF(inView) + box()->scrolled(), Qt::ExactHit);
+        const QPointF inDocument =
+            QPointF(box()->viewport()->mapFromGlobal(point)) + box()->scrolled();
+        const int at = layout().hitTest(inDocument, Qt::ExactHit);
+        if (at < 0)
+            return at;
+        // The place nearest the point is mostly an edge of the character under
+        // it; else that character is further along the row.
+        const auto under = [this, inDocument](int offset) {
+            return offset >= 0 && offset < characterCount() && boxOf(offset).contains(inDocument);
+        };
+        const int nearest = offsetOf(at);
+        for (const int offset : {nearest, nearest - 1})
+            if (under(offset))
+                return offset;
+        const auto [from, to] = layout().rowOf(at);
+        for (int offset = offsetOf(from); offset <= offsetOf(to); ++offset)
+            if (under(offset))
+                return offset;
+        return nearest;
     }
     void scrollToSubstring(int start, int end) override {
         setCursorPosition(end);
@@ -115,32 +133,127 @@ public:
 
     QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                          int* end) const override {
-        const auto [from, to] = segment(offset, type);
-        *start = from;
-        *end = to;
-        return text(from, to);
+        return spoken(segment(positionOf(offset), type), start, end);
     }
     QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                              int* end) const override {
-        const auto [from, to] = segment(offset, type);
+        const auto [from, to] = segment(positionOf(offset), type);
         if (from <= 0) {
             *start = *end = 0;
             return {};
         }
-        return textAtOffset(segment(from - 1, type).first, type, start, end);
+        return spoken(segment(segment(from - 1, type).first, type), start, end);
     }
     QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
                             int* end) const override {
-        const auto [from, to] = segment(offset, type);
-        if (to >= characterCount()) {
+        const auto [from, to] = segment(positionOf(offset), type);
+        if (to >= size()) {
             *start = *end = characterCount();
             return {};
         }
-        return textAtOffset(to, type, start, end);
+        return spoken(segment(to, type), start, end);
+    }
+
+    QString attributes(int offset, int* start, int* end) const override {
+        int from = 0, to = 0;
+        QString said = attributesAt(positionOf(offset), &from, &to);
+        *start = offsetOf(from);
+        *end = offsetOf(to);
+        return said;
+    }
+
+    // The editable text interface.
+    void deleteText(int start, int end) override { replaceText(start, end, {}); }
+    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    void replaceText(int start, int end, const QString& text) override {
+        QTextCursor cursor(box()->document());
+        cursor.setPosition(positionOf(start));
+        cursor.setPosition(positionOf(end), QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+    }
+
+    // A position of the post as a reader counts it, just after a change to
+    // the text if changed says so.
+    int readerOffset(int position, bool changed) const {
+        if (changed)
+            pairsKnown_ = false;
+        return offsetOf(position);
+    }
+
+private:
+    PostBox* box() const { return static_cast<PostBox*>(widget()); }
+    const PostLayout& layout() const {
+        return *static_cast<const PostLayout*>(box()->document()->documentLayout());
+    }
+    // The number of positions in the post.
+    int size() const { return box()->document()->characterCount() - 1; }
+    int clamped(int position) const { return std::clamp(position, 0, size()); }
+
+    // Each surrogate pair as the document holds it and as a reader counts it,
+    // found again after a change.
+    struct Pairs {
+        std::vector<int> positions;
+        std::vector<int> offsets;
+    };
+    const Pairs& pairs() const {
+        QTextDocument* document = box()->document();
+        if (document != watched_) {
+            QObject::disconnect(watching_);
+            watching_ = QObject::connect(document, &QTextDocument::contentsChange,
+                                         [this] { pairsKnown_ = false; });
+            watched_ = document;
+            pairsKnown_ = false;
+        }
+        if (!std::exchange(pairsKnown_, true)) {
+            pairs_.positions.clear();
+            pairs_.offsets.clear();
+            const QString text = document->toRawText();
+            for (qsizetype i = 0; i + 1 < text.size(); ++i)
+                if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+                    const int at = int(i++);
+                    pairs_.offsets.push_back(at - int(pairs_.positions.size()));
+                    pairs_.positions.push_back(at);
+                }
+        }
+        return pairs_;
+    }
+    // The character at a position, or the one a position splits.
+    int offsetOf(int position) const {
+        const std::vector<int>& before = pairs().positions;
+        return position - int(std::ranges::lower_bound(before, position) - before.begin());
+    }
+    int positionOf(int offset) const {
+        const std::vector<int>& before = pairs().offsets;
+        return clamped(offset + int(std::ranges::lower_bound(before, offset) - before.begin()));
+    }
+
+    // Where a character is drawn in the document: the box around its glyphs.
+    QRectF boxOf(int offset) const {
+        const int at = positionOf(offset);
+        QRectF glyphs = layout().characterRect(at);
+        if (box()->document()->characterAt(at).isHighSurrogate())
+            glyphs |= layout().characterRect(at + 1); // both halves of its glyph
+        return glyphs;
+    }
+
+    QString textOf(int from, int to) const {
+        if (from >= to)
+            return {};
+        QTextCursor cursor(box()->document());
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        // The block separators as the post holds them: line feeds.
+        return cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+    }
+    // What a reader gets of a stretch of the post: its text and its offsets.
+    QString spoken(std::pair<int, int> stretch, int* start, int* end) const {
+        *start = offsetOf(stretch.first);
+        *end = offsetOf(stretch.second);
+        return textOf(stretch.first, stretch.second);
     }
 
     // A misspelt word is said to be one, as browsers say it.
-    QString attributes(int offset, int* start, int* end) const override {
+    QString attributesAt(int offset, int* start, int* end) const {
         offset = clamped(offset);
         const QTextBlock block = box()->document()->findBlock(offset);
         *start = block.position();
@@ -164,27 +277,10 @@ public:
         return {};
     }
 
-    // The editable text interface.
-    void deleteText(int start, int end) override { replaceText(start, end, {}); }
-    void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
-    void replaceText(int start, int end, const QString& text) override {
-        QTextCursor cursor(box()->document());
-        cursor.setPosition(clamped(start));
-        cursor.setPosition(clamped(end), QTextCursor::KeepAnchor);
-        cursor.insertText(text);
-    }
-
-private:
-    PostBox* box() const { return static_cast<PostBox*>(widget()); }
-    const PostLayout& layout() const {
-        return *static_cast<const PostLayout*>(box()->document()->documentLayout());
-    }
-    int clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
-
-    // The character, word, row or line holding an offset, as post positions.
+    // The character, word, row or line holding a position, in positions.
     std::pair<int, int> segment(int offset, QAccessible::TextBoundaryType type) const {
         offset = clamped(offset);
-        const int count = characterCount();
+        const int count = size();
         switch (type) {
         case QAccessible::NoBoundary:
             return {0, count};
@@ -208,7 +304,7 @@ private:
             return {offset, std::min(offset + 1, count)}; // the line's end
         const int from = std::max(blockStart, offset - Reach);
         const int to = std::min(blockEnd, offset + Reach);
-        const QString around = text(from, to);
+        const QString around = textOf(from, to);
         const auto kind = type == QAccessible::CharBoundary   ? QTextBoundaryFinder::Grapheme
                           : type == QAccessible::WordBoundary ? QTextBoundaryFinder::Word
                                                               : QTextBoundaryFinder::Sentence;
@@ -229,15 +325,28 @@ private:
         return {from + int(std::max<qsizetype>(start, 0)),
                 from + int(end < 0 ? around.size() : end)};
     }
+
+    mutable const QTextDocument* watched_ = nullptr;
+    mutable QMetaObject::Connection watching_;
+    mutable bool pairsKnown_ = false;
+    mutable Pairs pairs_;
 };
 
 QAccessibleInterface* accessiblePostBox(const QString& /*className*/, QObject* object) {
-    if (auto* box = qobject_cast<PostBox*>(object))
+    auto* box = qobject_cast<PostBox*>(object);
+    if (box)
         return new PostBoxAccessible(box);
     return nullptr;
 }
 
 } // namespace
+
+int readerOffset(PostBox& box, int position, bool textChanged) {
+    auto* read = dynamic_cast<PostBoxAccessible*>(QAccessible::queryAccessibleInterface(&box));
+    if (!read)
+        return position;
+    return read->readerOffset(position, textChanged);
+}
 
 void installAccessibility(PostBox& box) {
     static bool installed = false;

@@ -201,7 +201,7 @@ PostBox::PostBox(QWidget* parent)
                 if (QAccessible::isActive()) {
                     const int count = document_->characterCount() - 1;
                     QAccessibleTextUpdateEvent changed(
-                        this, from, QString(),
+                        this, readerOffset(*this, std::min(from, count), true), QString(),
                         textBetween(std::min(from, count), std::min(from + added, count)));
                     QAccessible::updateAccessibility(&changed);
                 }
@@ -756,11 +756,12 @@ void PostBox::caretMoved() {
     if (selectionWas || position != anchor)
         emit selectionChanged();
     if (QAccessible::isActive()) {
-        QAccessibleTextCursorEvent moved(this, position);
+        QAccessibleTextCursorEvent moved(this, readerOffset(*this, position));
         QAccessible::updateAccessibility(&moved);
         if (position != anchor) {
-            QAccessibleTextSelectionEvent selected(this, std::min(position, anchor),
-                                                   std::max(position, anchor));
+            QAccessibleTextSelectionEvent selected(this,
+                                                   readerOffset(*this, std::min(position, anchor)),
+                                                   readerOffset(*this, std::max(position, anchor)));
             QAccessible::updateAccessibility(&selected);
         }
     }

@@ -199,5 +199,8 @@ private:
 
 // Gives the box a screen reader's view of its own.
 void installAccessibility(PostBox& box);
+// A position of the post as a screen reader counts it (an emoji is one
+// character, not two); textChanged just after a change.
+int readerOffset(PostBox& box, int position, bool textChanged = false);
 
 } // namespace qirtaz::postbox

@@ -160,6 +160,7 @@ def scenario(d):
     print(f"ok 1 - the main window's {len(COMMANDS)} commands are named buttons with keys",
           flush=True)
     mixed(d, r)  # before the grin, which right-aligns the box
+    emoji(d, r)
 
     r.press(r.button(r.main, "وجه ضاحك :D"))
     wait(lambda: r.post() == ":D", "the grin pressed through AT-SPI", describe=r.post)
@@ -281,6 +282,40 @@ def mixed(d, r):
         raise Failure(f"the copy button gave\n    {got!r}\n  expected\n    {post!r}")
     print("ok - End, Right, Ctrl+End and Left move the caret as drawn; Copy gives the post "
           "back as pasted", flush=True)
+    d.keys("ctrl+a", "Delete")
+    wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
+
+
+def emoji(d, r):
+    """A line holding an emoji: AT-SPI counts characters, the emoji one."""
+    line = "مرحبا 😀 [b]عالم[/b] :D"
+    d.own_clipboard(line)
+    d.keys("ctrl+a", "ctrl+v")
+    wait(lambda: r.post() == line, "the pasted emoji line", describe=r.post)
+    text, at = r.post_box().queryText(), line.index("😀")
+    if text.characterCount != len(line):
+        raise Failure(f"{len(line)} characters are counted as {text.characterCount}")
+    for i, c in enumerate(line):
+        read = (text.getText(i, i + 1), tuple(text.getTextAtOffset(i, r.at.TEXT_BOUNDARY_CHAR)))
+        # Qt's bridge gives the first byte of the character's UTF-8, sign-extended.
+        byte = c.encode()[0]
+        character = text.getCharacterAtOffset(i) & 0xFFFFFFFF
+        if read != (c, (c, i, i + 1)) or \
+                character not in (ord(c), (byte - 256 * (byte > 127)) & 0xFFFFFFFF):
+            raise Failure(f"offset {i} reads {read}, character {character}, not {c!r}")
+    boxes = [text.getCharacterExtents(i, r.at.DESKTOP_COORDS) for i in range(len(line))]
+    xs = [boxes[i][0] for i in (at - 1, at, at + 1)]
+    under = [text.getOffsetAtPoint(x + w // 2, y + h // 2, r.at.DESKTOP_COORDS)
+             for x, y, w, h in boxes]
+    if under != list(range(len(line))):
+        raise Failure(f"the characters under their boxes' middles are {under}")
+    text.setSelection(0, at + 2, at + 5)
+    selected = text.getSelection(0)
+    if not xs[0] > xs[1] > xs[2] or text.getText(*selected) != "[b]" or \
+            text.caretOffset != at + 5:
+        raise Failure(f"around the emoji: x {xs}, selection {selected}, caret {text.caretOffset}")
+    print("ok - after an emoji the offsets, text, characters, boxes, the character at a point, "
+          "caret and selection count characters", flush=True)
     d.keys("ctrl+a", "Delete")
     wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
 

@@ -14,9 +14,11 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessible>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -102,6 +104,7 @@ private slots:
     void markupReadsAsTyped();
     void displayMapRoundTrips();
     void arrowsFollowTheScreen();
+    void keysAWriterExpects();
 };
 
 void ReadingTest::lineDirection_data() {
@@ -594,41 +597,15 @@ void ReadingTest::markupReadsAsTyped() {
 // every position of the line has its place, and dropping the controls gives
 // the line back.
 void ReadingTest::displayMapRoundTrips() {
-    const QStringList parts = {u"مرحبا"_s,
-                               u"بِسْمِ"_s,
-                               u"hello"_s,
-                               u"World"_s,
-                               u"123"_s,
-                               u"٣٤٥"_s,
-                               u" "_s,
-                               u"  "_s,
-                               u"\t"_s,
-                               u"[b]"_s,
-                               u"[/b]"_s,
-                               u"[url=http://example.org]"_s,
-                               u"[/url]"_s,
-                               u"[color=red]"_s,
-                               u"[/color]"_s,
-                               u"[size=3]"_s,
-                               u"[img]"_s,
-                               u"[QUOTE]"_s,
-                               u"[url/]"_s,
-                               u":D"_s,
-                               u":("_s,
-                               u";)"_s,
-                               u":p"_s,
-                               u"http://مثال.كوم/صفحة"_s,
-                               u"www.example.com"_s,
-                               u"😀"_s,
-                               u"🔹"_s,
-                               QString(QChar(0xd83d)),
-                               QString(QChar(0xde00)),
-                               QString(QChar(0x202e)),
-                               QString(QChar(0x2066)),
-                               QString(QChar(0x2069)),
-                               u"["_s,
-                               u"]"_s,
-                               u"."_s};
+    // clang-format off
+    const QStringList parts = {
+        u"مرحبا"_s, u"بِسْمِ"_s, u"hello"_s, u"World"_s, u"123"_s, u"٣٤٥"_s, u" "_s, u"  "_s,
+        u"\t"_s, u"[b]"_s, u"[/b]"_s, u"[url=http://example.org]"_s, u"[/url]"_s, u"[color=red]"_s,
+        u"[/color]"_s, u"[size=3]"_s, u"[img]"_s, u"[QUOTE]"_s, u"[url/]"_s, u":D"_s, u":("_s,
+        u";)"_s, u":p"_s, u"http://مثال.كوم/صفحة"_s, u"www.example.com"_s, u"😀"_s, u"🔹"_s,
+        QString(QChar(0xd83d)), QString(QChar(0xde00)), QString(QChar(0x202e)),
+        QString(QChar(0x2066)), QString(QChar(0x2069)), u"["_s, u"]"_s, u"."_s};
+    // clang-format on
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     for (int round = 0; round < 300; ++round) {
@@ -715,8 +692,7 @@ void ReadingTest::arrowsFollowTheScreen() {
     QCOMPARE(read->textAtOffset(3, QAccessible::LineBoundary, &from, &to), arabic + u'\n');
     QCOMPARE(read->textAfterOffset(3, QAccessible::LineBoundary, &from, &to), english);
     QCOMPARE(read->cursorPosition(), second);
-    const int word = press(Qt::Key_Right, Qt::ControlModifier);
-    QVERIFY(word > second && word <= second + 6);
+    QCOMPARE(press(Qt::Key_Right, Qt::ControlModifier), second + 6); // at "[b]"
     QCOMPARE(box.document()->findBlock(press(Qt::Key_Up)).blockNumber(), 0);
     QCOMPARE(box.document()->findBlock(press(Qt::Key_Down)).blockNumber(), 1);
 
@@ -730,6 +706,78 @@ void ReadingTest::arrowsFollowTheScreen() {
              arabic.first(arabic.size() - 1) + u'ي' + arabic.back() + u'\n' + english);
     box.document()->undo();
     QCOMPARE(buffer.text(), arabic + u'\n' + english);
+}
+
+// What a writer expects of any text box, on a line from a public board.
+void ReadingTest::keysAWriterExpects() {
+    Program program;
+    PostBuffer buffer(program.registry);
+    auto& box = postBox(buffer);
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+    const QString line =
+        u"[B][U]هذا هو الموقع[/U][/B]: [SIZE=5][URL='https://developers.notion.com']devs.notion[/URL][/SIZE]"_s;
+    buffer.append(line);
+    layoutOf(box).complete();
+    const auto press = [&box](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&box, key, modifiers);
+    };
+
+    // A double click selects the word under the pointer; a piece of markup is one.
+    for (const QString& word :
+         {u"الموقع"_s, u"[/U]"_s, u"[URL='https://developers.notion.com']"_s}) {
+        const QPoint at = letterAt(box, int(line.indexOf(word)) + 2).center().toPoint();
+        QTest::mouseDClick(box.viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(box.textCursor().selectedText(), word);
+        QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    }
+
+    // Selecting across a closing tag takes all of it, so that the bold wrap
+    // leaves every tag whole; Ctrl+Z and Ctrl+Y go back and forth.
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(int(line.indexOf(u"[/U]")));
+    box.setTextCursor(cursor);
+    const auto spans = reading::ownOrderSpans(line);
+    for (int i = 0; i < 12; ++i) {
+        press(Qt::Key_Left, Qt::ShiftModifier);
+        for (const int edge : {box.textCursor().selectionStart(), box.textCursor().selectionEnd()})
+            for (const reading::Span& span : spans)
+                QVERIFY2(edge <= span.start || edge >= span.start + span.length,
+                         qPrintable(box.textCursor().selectedText()));
+    }
+    press(Qt::Key_B, Qt::ControlModifier);
+    const QString bold = buffer.text();
+    const auto tags = [](const QString& text) {
+        QStringList found;
+        for (const reading::Span& span : reading::markupSpans(text))
+            found << text.sliced(span.start, span.length);
+        found.sort();
+        return found;
+    };
+    QCOMPARE(tags(bold), tags(line + u"[b][/b]"_s));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(buffer.text(), line);
+    press(Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(buffer.text(), bold);
+    press(Qt::Key_Z, Qt::ControlModifier);
+
+    // Typing after a paste is a step of its own.
+    QGuiApplication::clipboard()->setText(u"XYZ"_s);
+    press(Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&box, u"abc "_s);
+    press(Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(&box, u"x"_s);
+    for (const QString& undone : {u"abc XYZ"_s, u"abc "_s, u""_s}) {
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(buffer.text(), line + undone);
+    }
+
+    // Ctrl+Backspace and Ctrl+Delete take a word as the box sees words.
+    press(Qt::Key_Backspace, Qt::ControlModifier);
+    QCOMPARE(buffer.text(), line.chopped(7));
+    press(Qt::Key_Home, Qt::ControlModifier);
+    press(Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(buffer.text(), line.sliced(3).chopped(7));
 }
 
 QTEST_MAIN(ReadingTest)

@@ -18,6 +18,7 @@ the arrow keys move the caret across the screen.
 usage: atspi.py path/to/qirtaz      (exit 77: the tools are not installed)
 """
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -161,6 +162,7 @@ def scenario(d):
           flush=True)
     mixed(d, r)  # before the grin, which right-aligns the box
     emoji(d, r)
+    pointing(d, r)
 
     r.press(r.button(r.main, "وجه ضاحك :D"))
     wait(lambda: r.post() == ":D", "the grin pressed through AT-SPI", describe=r.post)
@@ -316,6 +318,101 @@ def emoji(d, r):
         raise Failure(f"around the emoji: x {xs}, selection {selected}, caret {text.caretOffset}")
     print("ok - after an emoji the offsets, text, characters, boxes, the character at a point, "
           "caret and selection count characters", flush=True)
+    d.keys("ctrl+a", "Delete")
+    wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
+
+
+def pointing(d, r):
+    """Two mixed lines from public boards, as a new writer uses them: a click on
+    the left and on the right edge of each letter lands on that side of it;
+    Ctrl+Left from each line's right end walks to its left end and never back;
+    a double click selects an Arabic word; Shift+Left across a
+    closing tag and Ctrl+B leave every tag whole; Ctrl+Z, then Ctrl+Y."""
+    lines = ["عنوان الانترنت: [url]http://url[/url] أو [url=http://url]نص الرابط[/url] :D",
+             "[B][U]هذا هو الموقع[/U][/B]: [SIZE=5][URL='https://developers.notion.com']"
+             "devs.notion[/URL][/SIZE]"]
+    post = "\n".join(lines)
+    d.own_clipboard(post)
+    d.keys("ctrl+a", "ctrl+v")
+    wait(lambda: r.post() == post, "the pasted lines", describe=r.post)
+    text = r.post_box().queryText()
+    markup = [m.span() for m in re.finditer(r"\[/?[A-Za-z][^][]*\]|:D|http://url(?=\[)", post)]
+    in_markup = [any(a <= i < b for a, b in markup) for i in range(len(post))]
+    arabic = [0x600 <= ord(c) <= 0x6ff and c.isalpha() for c in post]
+    left, top, width, height = r.post_box().queryComponent().getExtents(r.at.DESKTOP_COORDS)
+
+    def box(i):
+        return text.getCharacterExtents(i, r.at.DESKTOP_COORDS)
+
+    def click(x, y, count=1):
+        d.x("xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(count), "1")
+
+    targets = []
+    for i, c in enumerate(post):
+        x, y, w, h = box(i)
+        # Letters of words and markup in view (the scroll bars take 20 px).
+        if w >= 5 and (in_markup[i] or arabic[i]) and x >= left + 2 and \
+                x + w <= left + width - 22 and y + h <= top + height - 22:
+            targets += [(i, "left"), (i, "right")]
+    # Taken from the two halves in turn, so that no two clicks in a row are
+    # near enough to make a double click.
+    half = (len(targets) + 1) // 2
+    wrong, tried = [], len(targets) // 2
+    for i, side in (t for pair in zip(targets[:half], targets[half:] + [None]) for t in pair if t):
+        x, y, w, h = box(i)
+        left_to_right = in_markup[i] and not arabic[i]
+        expected = i if (side == "left") == left_to_right else i + 1
+        click(x + 1 if side == "left" else x + w - 2, y + h // 2)
+        try:
+            wait(lambda: text.caretOffset == expected, "", timeout=2)
+        except Failure:
+            wrong.append((i, post[i], side, text.caretOffset))
+    if wrong or tried < 50:
+        raise Failure(f"of {tried} letters, clicks put the caret on the wrong side: {wrong}")
+    print("ok - a click on the left or the right edge of each letter of a word or of markup "
+          "puts the caret on that side of it", flush=True)
+
+    # Where each press leaves the caret is checked against where it is drawn in
+    # tst_reading, on these same lines; here the real keys walk each line.
+    start = 0
+    for line in lines:
+        text.setCaretOffset(start)  # each line starts at the right edge
+        wait(lambda: text.caretOffset == start, "the caret at the line's start")
+        seen = [start]
+        for _ in range(len(re.findall(r"\w+|\[[^]]*\]", line)) + 2):
+            d.keys("ctrl+Left")
+            wait(lambda: text.caretOffset != seen[-1], "Ctrl+Left to move the caret")
+            seen.append(text.caretOffset)
+            if seen[-1] == start + len(line):
+                break
+        # Both lines read right to left: their left end is where they end.
+        if len(set(seen)) != len(seen) or seen[-1] != start + len(line):
+            raise Failure(f"Ctrl+Left across {line!r} put the caret at {seen}")
+        start += len(line) + 1
+    print("ok - Ctrl+Left walks each line from its right end to its left end, never back",
+          flush=True)
+
+    text.setCaretOffset(0)
+    word = post.index("الانترنت")
+    wait(lambda: left < box(word + 3)[0] < left + width - 22, "the first line in view")
+    x, y, w, h = box(word + 3)
+    click(x + w // 2, y + h // 2, count=2)
+    wait(lambda: text.getText(*text.getSelection(0)) == "الانترنت", "the double click's word",
+         describe=lambda: text.getText(*text.getSelection(0)))
+    print("ok - a double click selects the Arabic word under the pointer", flush=True)
+
+    text.setCaretOffset(post.index("[/U]"))
+    d.keys("shift+Left", "shift+Left", "shift+Left", "ctrl+b")
+    tags = sorted(re.findall(r"\[/?[A-Za-z][^][]*\]", post) + ["[b]", "[/b]"])
+    wait(lambda: sorted(re.findall(r"\[/?[A-Za-z][^][]*\]", r.post())) == tags,
+         "every tag whole after the bold wrap", describe=r.post)
+    bold = r.post()
+    d.keys("ctrl+z")
+    wait(lambda: r.post() == post, "Ctrl+Z to undo the wrap", describe=r.post)
+    d.keys("ctrl+y")
+    wait(lambda: r.post() == bold, "Ctrl+Y to redo it", describe=r.post)
+    print("ok - Shift+Left across a closing tag and Ctrl+B leave every tag whole; Ctrl+Y "
+          "redoes", flush=True)
     d.keys("ctrl+a", "Delete")
     wait(lambda: r.post() == "", "the post box emptied", describe=r.post)
 

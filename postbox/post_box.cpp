@@ -222,20 +222,29 @@ void PostBox::setTextCursor(const QTextCursor& cursor) {
 }
 
 void PostBox::moveCursor(QTextCursor::MoveOperation operation, QTextCursor::MoveMode mode) {
+    // Set as positions: Qt's own moves read the line's direction from its
+    // letters first, over a whole line of neutral ones if need be.
+    const QTextBlock block = cursor_.block();
+    int to = cursor_.position();
     switch (operation) {
     case QTextCursor::Start:
+        to = 0;
+        break;
     case QTextCursor::End:
+        to = document_->characterCount() - 1;
+        break;
     case QTextCursor::StartOfBlock:
+        to = block.position();
+        break;
     case QTextCursor::EndOfBlock:
-    case QTextCursor::NextBlock:
-    case QTextCursor::PreviousBlock:
+        to = block.position() + block.length() - 1;
+        break;
     case QTextCursor::NoMove:
-        cursor_.movePosition(operation, mode);
         break;
     default:
-        // Anything else would have Qt lay the whole line out for it.
-        return;
+        return; // anything else would have Qt lay the whole line out for it
     }
+    cursor_.setPosition(to, mode);
     caretMoved();
     ensureCursorVisible();
 }
@@ -482,8 +491,8 @@ void PostBox::paste() {
 }
 
 void PostBox::selectAll() {
-    cursor_.movePosition(QTextCursor::Start);
-    cursor_.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    cursor_.setPosition(0);
+    cursor_.setPosition(document_->characterCount() - 1, QTextCursor::KeepAnchor);
     caretMoved();
 }
 

@@ -450,7 +450,7 @@ QRectF PostLayout::blockBoundingRect(const QTextBlock& block) const {
 }
 
 int PostLayout::positionAt(const QTextBlock& block, std::size_t row, qreal x) const {
-    const postbox::Row& r = dataOf(block)->line.rows()[row];
+    postbox::Row& r = dataOf(block)->line.rows()[row];
     const bool rightToLeft = dataOf(block)->line.rightToLeft();
     // The pieces from left to right on the screen.
     const std::size_t count = r.pieces.size();
@@ -459,10 +459,22 @@ int PostLayout::positionAt(const QTextBlock& block, std::size_t row, qreal x) co
         const QPointF at = origin(block, row, k);
         if (x >= at.x() + r.pieces[k].widthOr(estimate_) && i + 1 < count)
             continue;
-        QTextLayout& layout = layoutOf(block, row, k);
+        (void)layoutOf(block, row, k);
         const QPointF shaped = origin(block, row, k); // the piece's width may be known now
-        const int index = layout.lineAt(0).xToCursor(x - shaped.x());
-        return block.position() + int(r.pieces[k].fromShown(index));
+        // The place the caret can stand nearest x, where it is drawn: at the
+        // edge of a run the other way round, the position Qt's own hit test
+        // gives there is drawn at the run's other edge.
+        const auto& stops = postbox::Line::stopsOf(r.pieces[k]);
+        if (stops.empty())
+            break;
+        const qreal inside = x - shaped.x();
+        auto after = std::partition_point(
+            stops.begin(), stops.end(),
+            [inside](const postbox::ShapedPiece::Stop& stop) { return stop.x < inside; });
+        if (after == stops.end() ||
+            (after != stops.begin() && inside - std::prev(after)->x < after->x - inside))
+            --after;
+        return block.position() + int(after->position);
     }
     return block.position() + int(r.from);
 }

@@ -361,10 +361,16 @@ def pointing(d, r):
     for i, side in (t for pair in zip(targets[:half], targets[half:] + [None]) for t in pair if t):
         x, y, w, h = box(i)
         left_to_right = in_markup[i] and not arabic[i]
-        expected = i if (side == "left") == left_to_right else i + 1
+        expected = {i if (side == "left") == left_to_right else i + 1}
+        # At an edge of a piece of markup inside an Arabic line, the position
+        # beside it is drawn at the markup's other edge: the one drawn here is
+        # the markup's other end.
+        run = next(((a, b) for a, b in markup if a <= i < b), None)
+        if run and expected & set(run):
+            expected |= set(run)
         click(x + 1 if side == "left" else x + w - 2, y + h // 2)
         try:
-            wait(lambda: text.caretOffset == expected, "", timeout=2)
+            wait(lambda: text.caretOffset in expected, "", timeout=2)
         except Failure:
             wrong.append((i, post[i], side, text.caretOffset))
     if wrong or tried < 50:

@@ -73,9 +73,11 @@ enum class Edit {
     Copy,
     Paste,
     SelectAll,
+    Deselect,
     Delete,
     DeleteWordAfter,
-    DeleteWordBefore
+    DeleteWordBefore,
+    DeleteRowEnd
 };
 
 struct EditKey {
@@ -90,9 +92,11 @@ constexpr EditKey editKeys[] = {
     {QKeySequence::Copy, Edit::Copy},
     {QKeySequence::Paste, Edit::Paste},
     {QKeySequence::SelectAll, Edit::SelectAll},
+    {QKeySequence::Deselect, Edit::Deselect},
     {QKeySequence::Delete, Edit::Delete},
     {QKeySequence::DeleteEndOfWord, Edit::DeleteWordAfter},
     {QKeySequence::DeleteStartOfWord, Edit::DeleteWordBefore},
+    {QKeySequence::DeleteEndOfLine, Edit::DeleteRowEnd},
 };
 
 // Ctrl+Y redoes as well, as on most desktops.
@@ -170,13 +174,7 @@ PostBox::PostBox(QWidget* parent)
     document_->setUndoRedoEnabled(true);
     document_->setDefaultFont(font());
     layout_ = new PostLayout(document_);
-    // Half way between the text and the paper: read as part of the line, yet
-    // plainly not a word of it.
-    const QColor text = palette().color(QPalette::Text);
-    const QColor paper = palette().color(QPalette::Base);
-    layout_->setMarkupColour(QColor((text.red() * 45 + paper.red() * 55) / 100,
-                                    (text.green() * 45 + paper.green() * 55) / 100,
-                                    (text.blue() * 45 + paper.blue() * 55) / 100));
+    followPalette();
     document_->setDocumentLayout(layout_);
     document_->setTextWidth(viewport()->width());
     setTextAlignment(Qt::AlignLeft);
@@ -635,6 +633,20 @@ bool PostBox::edit(const QKeyEvent* event) {
     case Edit::SelectAll:
         selectAll();
         break;
+    case Edit::Deselect:
+        placeCaret(position, false);
+        break;
+    case Edit::DeleteRowEnd: {
+        if (cursor_.hasSelection()) {
+            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+            break;
+        }
+        // To the row's end; at its end, the break after it.
+        const int end = layout_->rowOf(position).second;
+        removeRange(position,
+                    end > position ? end : std::min(position + 1, document_->characterCount() - 1));
+        break;
+    }
     case Edit::Delete: {
         if (cursor_.hasSelection()) {
             removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
@@ -1101,6 +1113,18 @@ void PostBox::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         document_->setDefaultFont(font());
+    else if (event->type() == QEvent::PaletteChange)
+        followPalette();
+}
+
+void PostBox::followPalette() {
+    // Half way between the text and the paper: read as part of the line, yet
+    // plainly not a word of it.
+    const QColor text = palette().color(QPalette::Text);
+    const QColor paper = palette().color(QPalette::Base);
+    layout_->setMarkupColour(QColor((text.red() * 45 + paper.red() * 55) / 100,
+                                    (text.green() * 45 + paper.green() * 55) / 100,
+                                    (text.blue() * 45 + paper.blue() * 55) / 100));
 }
 
 } // namespace qirtaz::postbox

@@ -152,6 +152,8 @@ private:
     void restartBlink();
     void repaintCaret();
     void updateScrollBars();
+    // Tags and smiley codes in a colour between the text's and the paper's.
+    void followPalette();
     void autoScroll();
     int positionAt(QPointF inView) const;
     QRectF caretInDocument(int position) const;

@@ -843,6 +843,11 @@ void ReadingTest::keysAWriterExpects() {
     press(Qt::Key_Home, Qt::ControlModifier);
     press(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(buffer.text(), line.sliced(3).chopped(7));
+    // Ctrl+K where the desktop has it: the rest of the row.
+    if (const QKeySequence rest(QKeySequence::DeleteEndOfLine); !rest.isEmpty()) {
+        QTest::keySequence(&box, rest);
+        QCOMPARE(buffer.text(), QString());
+    }
 }
 
 QTEST_MAIN(ReadingTest)

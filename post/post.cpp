@@ -5,8 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace qirtaz {
-namespace post {
+namespace qirtaz::post {
 
 QString text(const QTextDocument& document) {
     QString raw = document.toRawText();
@@ -102,6 +101,4 @@ qsizetype characterCount(QStringView text) {
     return count;
 }
 
-} // namespace post
-
-} // namespace qirtaz
+} // namespace qirtaz::post

@@ -12,8 +12,7 @@
 class QTextCursor;
 class QTextDocument;
 
-namespace qirtaz {
-namespace post {
+namespace qirtaz::post {
 
 // Every code unit of the text, with a line break as "\n". (A plain-text
 // export would turn no-break spaces into blanks and line separators into
@@ -39,6 +38,4 @@ void insert(QTextCursor& cursor, QStringView text);
 // its number of UTF-16 code units, and a line break as one.
 qsizetype characterCount(QStringView text);
 
-} // namespace post
-
-} // namespace qirtaz
+} // namespace qirtaz::post

@@ -158,7 +158,7 @@ qsizetype Piece::fromShown(qsizetype index) const {
     // The j-th control stands at at + j in shown, which grows with j: the
     // controls before index are found by bisecting on that.
     qsizetype low = 0;
-    qsizetype high = qsizetype(controls.size());
+    auto high = qsizetype(controls.size());
     while (low < high) {
         const qsizetype middle = low + (high - low) / 2;
         if (controls[std::size_t(middle)].at + middle < index)

@@ -863,7 +863,7 @@ QVariant PostBox::inputMethodQuery(Qt::InputMethodQuery query) const {
     case Qt::ImTextAfterCursor:
         return textBetween(position, to);
     case Qt::ImMaximumTextLength:
-        return QVariant();
+        return {};
     case Qt::ImHints:
         return int(inputMethodHints());
     default:

@@ -63,6 +63,11 @@ public:
     QString toPlainText() const;
     void setPlainText(const QString& text);
     void insertPlainText(const QString& text);
+    // Text in place of the selection, or at the caret, as a paste goes in:
+    // megabytes a part at a time, the window painting between the parts, all
+    // of it one step of the undo history, and what is typed next a step of
+    // its own.
+    void insertInParts(const QString& text);
 
     // Left puts each line at the edge it reads from; Right puts every line at
     // the right edge.
@@ -142,7 +147,6 @@ private:
     bool edit(const QKeyEvent* event);
     void type(const QString& text);
     void removeRange(int from, int to);
-    void insertInParts(const QString& text);
     void insertFromMimeData(const QMimeData* source, int at);
 
     // The caret put at position, the anchor kept or not; a selection that

@@ -614,6 +614,13 @@ bool PostBox::edit(const QKeyEvent* event) {
     if (!what)
         return false;
     const int position = cursor_.position();
+    const int last = document_->characterCount() - 1;
+    const bool deletes = *what == Edit::Delete || *what == Edit::DeleteWordAfter ||
+                         *what == Edit::DeleteWordBefore || *what == Edit::DeleteRowEnd;
+    if (deletes && cursor_.hasSelection()) {
+        removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
+        return true;
+    }
     switch (*what) {
     case Edit::Undo:
         undo();
@@ -637,43 +644,23 @@ bool PostBox::edit(const QKeyEvent* event) {
         placeCaret(position, false);
         break;
     case Edit::DeleteRowEnd: {
-        if (cursor_.hasSelection()) {
-            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
-            break;
-        }
         // To the row's end; at its end, the break after it.
         const int end = layout_->rowOf(position).second;
-        removeRange(position,
-                    end > position ? end : std::min(position + 1, document_->characterCount() - 1));
+        removeRange(position, end > position ? end : std::min(position + 1, last));
         break;
     }
     case Edit::Delete: {
-        if (cursor_.hasSelection()) {
-            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
-            break;
-        }
         // The next character as the writer sees one: a letter with its marks,
         // an emoji whole.
-        const int to = std::min(position + Reach, document_->characterCount() - 1);
-        const QString text = textBetween(position, to);
-        if (text.isEmpty()) {
-            removeRange(position, std::min(position + 1, document_->characterCount() - 1));
-            break;
-        }
+        const QString text = textBetween(position, std::min(position + Reach, last));
         QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-        graphemes.setPosition(0);
-        const qsizetype next = graphemes.toNextBoundary();
-        removeRange(position, position + int(next > 0 ? next : 1));
+        const qsizetype next = text.isEmpty() ? -1 : graphemes.toNextBoundary();
+        removeRange(position, std::min(position + int(next > 0 ? next : 1), last));
         break;
     }
     case Edit::DeleteWordAfter:
     case Edit::DeleteWordBefore: {
-        if (cursor_.hasSelection()) {
-            removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
-            break;
-        }
-        const bool after = *what == Edit::DeleteWordAfter;
-        const int to = wordStart(position, after);
+        const int to = wordStart(position, *what == Edit::DeleteWordAfter);
         removeRange(std::min(position, to), std::max(position, to));
         break;
     }

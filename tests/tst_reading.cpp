@@ -76,6 +76,19 @@ QString directions(postbox::PostBox& box) {
     return seen;
 }
 
+// A line of count parts drawn at random.
+QString randomLine(QRandomGenerator& random, const QStringList& parts, int count) {
+    QString line;
+    for (int i = 0; i < count; ++i)
+        line += parts[random.bounded(int(parts.size()))];
+    return line;
+}
+
+// Which random line failed, to draw it again.
+QByteArray roundOf(quint32 seed, int round) {
+    return "seed " + QByteArray::number(seed) + ", round " + QByteArray::number(round);
+}
+
 // How a line of the post is changed, in widestLineFollowsChanges.
 enum class Edit { Shorten, Remove, TurnEnglish, TurnArabic, Clear, ClearAndUndo, LargerFont };
 
@@ -620,16 +633,13 @@ void ReadingTest::displayMapRoundTrips() {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     for (int round = 0; round < 300; ++round) {
-        QString line;
-        const int count = round % 10 == 0 ? 3000 : int(random.bounded(1, 60));
-        for (int i = 0; i < count; ++i)
-            line += parts[random.bounded(int(parts.size()))];
+        const QString line =
+            randomLine(random, parts, round % 10 == 0 ? 3000 : int(random.bounded(1, 60)));
         const auto spans = reading::ownOrderSpans(line);
         const bool rightToLeft = random.bounded(2) == 1;
         const std::vector<postbox::Piece> pieces =
             postbox::cutRow(line, 0, line.size(), rightToLeft, spans);
-        const QByteArray what =
-            "seed " + QByteArray::number(seed) + ", round " + QByteArray::number(round);
+        const QByteArray what = roundOf(seed, round);
         qsizetype expectedFrom = 0;
         for (const postbox::Piece& piece : pieces) {
             QVERIFY2(piece.from == expectedFrom, what);
@@ -673,10 +683,8 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     for (int round = 0; round < 40; ++round) {
-        QString line;
         const int count = round % 20 == 0 ? 1000 : int(random.bounded(1, 40));
-        for (int i = 0; i < count; ++i)
-            line += parts[random.bounded(int(parts.size()))];
+        const QString line = randomLine(random, parts, count);
         const int stride = count > 100 ? 7 : 1; // a long line: some of its places
         QTextDocument document;
         auto* layout = new PostLayout(&document);
@@ -684,8 +692,7 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
         document.setTextWidth(400);
         QTextCursor(&document).insertText(line);
         layout->complete();
-        const QByteArray what =
-            "seed " + QByteArray::number(seed) + ", round " + QByteArray::number(round);
+        const QByteArray what = roundOf(seed, round);
         const auto x = [layout](int at) { return layout->caretRect(at).left(); };
         for (int at = 0; at <= int(line.size()); at += stride) {
             // Not between a letter and its mark, nor inside an emoji.
@@ -843,8 +850,24 @@ void ReadingTest::keysAWriterExpects() {
     press(Qt::Key_Home, Qt::ControlModifier);
     press(Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(buffer.text(), line.sliced(3).chopped(7));
+    // Delete takes a letter with its marks and an emoji whole; Backspace one
+    // character, the emoji's two halves together.
+    buffer.clear();
+    buffer.append(u"بِسْ😀x"_s);
+    box.moveCursor(QTextCursor::Start);
+    for (const QString& left : {u"سْ😀x"_s, u"😀x"_s, u"x"_s}) {
+        press(Qt::Key_Delete);
+        QCOMPARE(buffer.text(), left);
+    }
+    press(Qt::Key_Backspace);
+    QCOMPARE(buffer.text(), u"x"_s);
+    buffer.append(u"😀"_s);
+    box.moveCursor(QTextCursor::End);
+    press(Qt::Key_Backspace);
+    QCOMPARE(buffer.text(), u"x"_s);
     // Ctrl+K where the desktop has it: the rest of the row.
     if (const QKeySequence rest(QKeySequence::DeleteEndOfLine); !rest.isEmpty()) {
+        box.moveCursor(QTextCursor::Start);
         QTest::keySequence(&box, rest);
         QCOMPARE(buffer.text(), QString());
     }

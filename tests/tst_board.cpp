@@ -3,11 +3,12 @@
 // What the board makes of a post: post → what is shown, the foot line of
 // problems, the document built from it, and posts written to hurt.
 
-#include "board/board.h"
+#include "board/render.h"
 #include "mixed_post.h"
 #include "post/markup.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
@@ -219,6 +220,17 @@ void BoardTest::shows_data() {
     QTest::newRow("centre")            << "a[center]b[/center]c"                   << "ltr{'a'} ltr-center{'b'} ltr{'c'}";
     QTest::newRow("colour by name")    << "[color=yellow]x[/color]"                << "ltr{#ffff00:'x'}";
     QTest::newRow("colour #rgb")       << "[color=#0a0]x[/color][color=#AbC123]y[/color]" << "ltr{#00aa00:'x' #abc123:'y'}";
+    // clang-format on
+    // Every colour name QtGui knows but "transparent" is one for the board, as
+    // QtGui reads it, in any case.
+    for (const QString& name : QColor::colorNames())
+        if (name != u"transparent")
+            QTest::addRow("colour %s", qPrintable(name))
+                << "[color=" + (name.size() % 2 ? name.toUpper() : name) + "]x[/color]"
+                << board::describe(
+                       board::parse("[color=" + QColor::fromString(name).name() + "]x[/color]"));
+    // clang-format off
+    QTest::newRow("colour no name")    << "[color=reds]x[/color]"                  << "ltr{!'[color=reds]' 'x' !'[/color]'}";
     // Tag names in any case.
     QTest::newRow("case b")            << "[B]x[/b]"                               << "ltr{b:'x'}";
     QTest::newRow("case quote")        << "[quote]a[/QuOtE]"                       << "quote{ltr{'a'}}";

@@ -52,7 +52,7 @@ void CommandsTest::smileysAppendTheirCodes_data() {
     QTest::newRow("after a word")     << "word" << QStringList{"Image10", "Image12"} << "word:mad::eek:";
     // clang-format on
     // Each smiley's key as the README's table gives it, pressed in the post box.
-    QFile readme(QStringLiteral(QIRTAZ_README));
+    QFile readme(QCoreApplication::applicationDirPath() + QStringLiteral("/" QIRTAZ_README));
     QVERIFY(readme.open(QIODevice::ReadOnly | QIODevice::Text));
     const QRegularExpression row(QStringLiteral(R"(^\| (Alt\+\d) \| [^|`]*`([^`]+)`)"),
                                  QRegularExpression::MultilineOption);

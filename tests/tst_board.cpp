@@ -262,6 +262,7 @@ void BoardTest::shows_data() {
     QTest::newRow("size 6 and 7")      << "[size=6]x[/size][size=7]y[/size]"       << "ltr{size6:'x' size7:'y'}";
     QTest::newRow("size 8")            << "[size=8]x[/size]"                       << "ltr{!'[size=8]' 'x' !'[/size]'}";
     QTest::newRow("size 0")            << "[size=0]x[/size]"                       << "ltr{!'[size=0]' 'x' !'[/size]'}";
+    QTest::newRow("size 12")           << "[size=12]x[/size]"                      << "ltr{!'[size=12]' 'x' !'[/size]'}";
     QTest::newRow("colour no colour")  << "[color=transparent]x[/color][color=#12]y[/color]" << "ltr{!'[color=transparent]' 'x' !'[/color]' !'[color=#12]' 'y' !'[/color]'}";
     QTest::newRow("flash no address")  << "[FLASH]x[/FLASH]"                       << "ltr{!'[FLASH]' 'x' !'[/FLASH]'}";
     QTest::newRow("flash not sized")   << "[FLASH=http://a]xyz[/FLASH]"            << "ltr{flash<http://a 'xyz'>}";
@@ -337,6 +338,8 @@ void BoardTest::footLine_data() {
     QTest::newRow("ten")           << repeated(u"[b]", 10)              << "10 وسوم غير مغلقة: " + b + " " + b + " " + b + " …";
     QTest::newRow("eleven")        << repeated(u"[b]", 11)              << "11 وسمًا غير مغلق: " + b + " " + b + " " + b + " …";
     QTest::newRow("a hundred")     << repeated(u"[b]", 100)             << "100 وسم غير مغلق: " + b + " " + b + " " + b + " …";
+    QTest::newRow("103")           << repeated(u"[b]", 103)             << "103 وسوم غير مغلقة: " + b + " " + b + " " + b + " …";
+    QTest::newRow("111")           << repeated(u"[b]", 111)             << "111 وسمًا غير مغلق: " + b + " " + b + " " + b + " …";
     QTest::newRow("each kind")     << "[QUOTE][/b][foo][s][u]x[/s][/u]"
                                    << "وسم غير مغلق: " + shown(u"[QUOTE]"_qs) + "؛ وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs)
                                       + "؛ وسمان متداخلان: " + shown(u"[u]"_qs) + " " + shown(u"[/u]"_qs)

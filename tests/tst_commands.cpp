@@ -16,8 +16,30 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace qirtaz;
 using namespace qirtaz::testing;
+
+namespace {
+
+// A command of the main window given by clicking its control, or by choosing
+// its item of the "إدراج" menu when item names one.
+void give(Registry& registry, QStringView control, const QString& item) {
+    if (item.isEmpty()) {
+        click(registry, u"Form1", control);
+        return;
+    }
+    auto* menu = windowOf(registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+    QVERIFY(menu);
+    const QList<QAction*> items = menu->actions();
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [&item](QAction* action) { return action->text() == item; });
+    QVERIFY2(found != items.end(), qPrintable(item));
+    (*found)->trigger();
+}
+
+} // namespace
 
 class CommandsTest : public QObject {
     Q_OBJECT
@@ -26,7 +48,9 @@ private slots:
     void smileysAppendTheirCodes_data();
     void smileysAppendTheirCodes();
     void grinRightAlignsUntilTheWindowIsLoadedAgain();
+    void clearEmptiesAndCanBeUndone_data();
     void clearEmptiesAndCanBeUndone();
+    void copyPutsTheWholePostOnTheClipboard_data();
     void copyPutsTheWholePostOnTheClipboard();
     void openersShowTheirScreen_data();
     void openersShowTheirScreen();
@@ -105,18 +129,27 @@ void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
     QCOMPARE(PostBuffer(registry).box().textAlignment(), Qt::AlignLeft);
 }
 
+void CommandsTest::clearEmptiesAndCanBeUndone_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("button") << QString();
+    QTest::newRow("insert menu") << QStringLiteral("مسح النص");
+}
+
 void CommandsTest::clearEmptiesAndCanBeUndone() {
+    QFETCH(QString, item);
     Program program;
     Registry& registry = program.registry;
     QString big;
     while (big.size() < (1 << 20))
         big += QStringLiteral("[QUOTE]سطر من موضوع طويل[/QUOTE]\n");
     setPost(registry, big);
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
 
-    click(registry, u"Form1", u"Image19");
+    give(registry, u"Image19", item);
     QCOMPARE(postText(registry), QString());
-    click(registry, u"Form1", u"Image19"); // clearing an empty post leaves it empty
+    give(registry, u"Image19", item); // clearing an empty post leaves it empty
     QCOMPARE(postText(registry), QString());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("something else"));
 
     auto& box = PostBuffer(registry).box();
     box.setFocus();
@@ -124,7 +157,14 @@ void CommandsTest::clearEmptiesAndCanBeUndone() {
     QCOMPARE(postText(registry), big);
 }
 
+void CommandsTest::copyPutsTheWholePostOnTheClipboard_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("button") << QString();
+    QTest::newRow("insert menu") << QStringLiteral("نسخ النص كله");
+}
+
 void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
+    QFETCH(QString, item);
     Program program;
     Registry& registry = program.registry;
     const QString post = QStringLiteral("[color=red]أهلا[/color]\n\ta") + QChar(0x00A0) +
@@ -137,7 +177,7 @@ void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
     box.setTextCursor(selection);
     QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
 
-    click(registry, u"Form1", u"Command5");
+    give(registry, u"Command5", item);
     QCOMPARE(QGuiApplication::clipboard()->text(), post);
     QCOMPARE(postText(registry), post);
     QCOMPARE(box.textCursor().selectionStart(), 3);

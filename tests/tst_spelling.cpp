@@ -77,7 +77,7 @@ void SpellingTest::wordsOfALine_data() {
     QTest::newRow("tags, address, smiley") << issueLine << QStringList{
         u"ar:هذا"_qs, u"ar:نص"_qs, u"ar:فيه"_qs, u"ar:كلمة"_qs, u"ar:الموضوعع"_qs, u"ar:خاطئة"_qs,
         u"en:bold"_qs};
-    QTest::newRow("addresses") << u"see https://x.org/a?b=c and www.Example.com or (ftp://h) me@example.org."_qs
+    QTest::newRow("addresses") << u"see https://x.org/a?b=c and www.Example.com or (ftp://h) me@example.org. WWW.Example.COM"_qs
                                << QStringList{u"en:see"_qs, u"en:and"_qs, u"en:or"_qs};
     QTest::newRow("digits and single letters")
         << u"mp3 2024 ١٢٣ عام٢٠٢٠ ۱۲ a و I وَ x_y ok"_qs << QStringList{u"en:ok"_qs};

@@ -193,6 +193,11 @@ void PreviewTest::followsThePost() {
     post.append(u"مرحبا 😀\nabc");
     QVERIFY(!shown(*preview).contains(QStringLiteral("<b>")));
     QCOMPARE(preview->count()->text(), QStringLiteral("عدد الأحرف: 11"));
+    // ... and one at the very end of the post.
+    post.clear();
+    post.append(u"abc 😀");
+    QVERIFY(shown(*preview).contains(QStringLiteral("abc 😀")));
+    QCOMPARE(preview->count()->text(), QStringLiteral("عدد الأحرف: 5"));
 }
 
 void PreviewTest::keepsItsScrollPosition() {

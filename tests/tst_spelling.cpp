@@ -19,10 +19,14 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+
+#include <utility>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -101,7 +105,15 @@ void SpellingTest::wordsOfALine() {
 }
 
 void SpellingTest::missingDictionariesMarkNothing() {
-    Speller speller({QStringLiteral("/nonexistent")});
+    // An Arabic dictionary in an encoding Qt cannot read counts as missing, and says why.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const auto& [name, text] : {std::pair{"ar.aff", "SET X-NO-SUCH\n"}, {"ar.dic", "0\n"}}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ar.dic.*X-NO-SUCH")));
+    Speller speller({QStringLiteral("/nonexistent"), folder.path()});
     QSignalSpy ready(&speller, &Speller::ready);
     speller.load();
     QVERIFY(ready.wait(5000));

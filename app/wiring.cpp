@@ -9,12 +9,18 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTranslator>
 
 #include <memory>
 
 namespace qirtaz {
+namespace {
+
+Q_LOGGING_CATEGORY(shellLog, "qirtaz.shell")
+
+} // namespace
 
 void bindAll(Registry& registry) {
     screens::setMultiLineMaker([](QWidget* parent) { return new postbox::PostBox(parent); });
@@ -33,6 +39,9 @@ void speakArabic() {
         auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
         if (translator->load(QStringLiteral(":/translations/qtbase_ar.qm")))
             QCoreApplication::installTranslator(arabic = translator.release());
+        else
+            qCWarning(shellLog, "Qt's Arabic translation did not load: its own buttons and "
+                                "menus read in English");
     }
     // The translation also declares the whole application right to left, which
     // would mirror every control's position on every screen. The screens were

@@ -8,7 +8,7 @@
 //   cmake --build build-release --target board_bench
 //   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
 
-#include "board/board.h"
+#include "board/render.h"
 #include "tests/mixed_post.h"
 
 #include <QAbstractTextDocumentLayout>

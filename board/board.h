@@ -1,32 +1,29 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// How a forum board shows a post, for the preview: parse() reads the post's
+// How a forum board reads a post, for the preview: parse() reads the post's
 // text into a flat list of what is shown (paragraphs, quotations, runs of text
 // with their style, smileys, placeholders for media, and tags shown as typed
-// because the board would not take them), render() builds a QTextDocument from
-// it, and problemsLine() says in one line what the board will not take.
+// because the board would not take them), and problemsLine() says in one line
+// what the board will not take. board/render.h builds a document from the list.
 //
-// parse() is a pure function of the text, so it may run in a worker thread on
-// a copy of the post; render() builds what the window shapes and paints, and
-// belongs to the window's thread. Both run in time linear in the post's
-// length, without recursion, and drop no character: every code unit of the
-// post is either shown as text or part of a tag or smiley code that the board
-// takes.
+// The reader needs QtCore only and is a pure function of the text, so it may
+// run in a worker thread on a copy of the post. It runs in time linear in the
+// post's length, without recursion, and drops no character: every code unit of
+// the post is either shown as text or part of a tag or smiley code that the
+// board takes.
 
 #include "post/reading.h"
 
-#include <QRgb>
 #include <QString>
 #include <QStringView>
-#include <QTextFormat>
 
-#include <memory>
 #include <vector>
 
-class QTextDocument;
-
 namespace qirtaz::board {
+
+// A colour as 0xaarrggbb, the same word as QtGui's QRgb.
+using Rgb = unsigned int;
 
 // A stretch of the parsed post; start is -1 for none.
 struct Span {
@@ -45,7 +42,7 @@ struct Style {
     bool underline = false;
     bool strike = false;
     bool coloured = false;
-    QRgb colour = 0;
+    Rgb colour = 0;
     unsigned char size = 0; // 0 for the board's usual size, else 1 … 7 from [size=N]
     Span link;              // the address of the link the text lies in
     friend bool operator==(const Style&, const Style&) = default;
@@ -118,73 +115,18 @@ QString addressShown(QStringView address);
 // without direction marks and isolates.
 QString withoutDirectionMarks(QStringView text);
 
-// Fills the document with the parsed post, clearing it first if need be and
-// turning its undo history off (a preview is not edited). Sizes follow the
-// document's default font, so set that first. Pictures go in as the document's
-// own image resources. Links are shown, with their address as tooltip, but
-// carry no anchor: nothing in the preview can be opened. On a display of
-// pixelRatio device pixels to a point above 1, the pictures are drawn from
-// their drawings at the display's own pixel size.
-//
-// A document belongs to the thread that shapes and paints it: Qt keeps its
-// fonts' engines per thread, so a document laid out in a worker refers to
-// engines that die with that worker. Render in the window's thread.
-void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio = 1);
-
-// Where a tag shown as typed and marked lies: in the post, and in the document.
-struct Mark {
-    Span post;
-    int position = 0; // in the document
-    int length = 0;
-};
-
-// The same, a little at a time, for a window that must not wait: each step()
-// adds what follows, about units code units of the post, as one edit of the
-// document, whose layout (once its text width is set) takes in only what the
-// step added. A very long paragraph goes on in further blocks of the same
-// look, so no block takes long to lay out.
-class Renderer;
-class Rendering {
-public:
-    Rendering(std::shared_ptr<const Parsed> parsed, QTextDocument& into, qreal pixelRatio = 1);
-    ~Rendering();
-    Rendering(const Rendering&) = delete;
-    Rendering& operator=(const Rendering&) = delete;
-
-    // True once the whole post is in the document.
-    bool step(qsizetype units);
-    bool finished() const;
-    // The marked tags so far, in the order of the post.
-    const std::vector<Mark>& marks() const;
-
-private:
-    std::shared_ptr<const Parsed> parsed_;
-    std::unique_ptr<Renderer> renderer_;
-};
-
-// Characters render() adds that are not the post's own (labels of placeholders,
-// isolation marks) carry this property set to true.
-inline constexpr int AddedTextProperty = QTextFormat::UserProperty + 1;
-// Where a screen reader should read something else than the character: the
-// end of a marked tag its problem, a placeholder's icon nothing (its label
-// follows). A string. A smiley is a picture named "qirtaz-board:" and the name
-// of the main window's picture for the same code.
-inline constexpr int SpokenProperty = QTextFormat::UserProperty + 2;
-// The address of the link the text lies in, as typed. A string.
-inline constexpr int LinkProperty = QTextFormat::UserProperty + 3;
-
 // The foot line of the preview: how many tags of each problem and the first of
 // them, e.g. "وسم غير مغلق: [QUOTE]"; empty when there is none. Each tag is
 // isolated left to right so that "[/b]" does not read "[b/]" in Arabic. Plain
 // text: show it with Qt::PlainText.
 QString problemsLine(const Parsed& parsed);
 
+// What the foot line and the marks' tooltips call a problem, e.g. "وسم غير مغلق".
+QString problemName(Problem problem);
+
 // One problem of the foot's list, e.g. "رابط غير مقبول: javascript:x", isolated
 // for display as problemsLine() is.
 QString problemLine(const Parsed& parsed, const Issue& issue);
-
-// The marked tag of marks, sorted by the post, that shows issue; nullptr if none.
-const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue);
 
 // A compact text form for tests and debugging, e.g.
 // "rtl{b:'مرحبا' ' ' link(http://x):'P' (sad)} quote{ltr{!'[foo]'}}".

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/preview.h"
 
-#include "board/board.h"
 #include "board/preview_view.h"
+#include "board/render.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "screens/pictures.h"

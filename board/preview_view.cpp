@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/preview_view.h"
 
-#include "board/board.h"
+#include "board/render.h"
 #include "screens/catalogue.h"
 
 #include <QAbstractTextDocumentLayout>

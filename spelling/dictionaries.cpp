@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -12,6 +13,8 @@
 
 namespace qirtaz::spelling {
 namespace {
+
+Q_LOGGING_CATEGORY(spellingLog, "qirtaz.spelling")
 
 // Which dictionary checks the words of each script. Another language's
 // dictionary from Debian (say hunspell-fr, which installs fr_FR) goes in a row
@@ -90,8 +93,15 @@ Dictionaries::Dictionaries(const QStringList& folders) {
             dictionary = std::make_unique<Dictionary>(Dictionary{
                 entry.script, std::move(hunspell), QStringEncoder(encoding.toLatin1().constData()),
                 QStringDecoder(encoding.toLatin1().constData())});
-            if (!dictionary->encoder.isValid() || !dictionary->decoder.isValid())
+            // Then the user is told the dictionary is missing, which its
+            // package will not mend: say here what is wrong with it.
+            if (!dictionary->encoder.isValid() || !dictionary->decoder.isValid()) {
+                qCWarning(spellingLog,
+                          "%s: written in %s, which Qt cannot read; its words go "
+                          "unchecked",
+                          qPrintable(base + QStringLiteral(".dic")), qPrintable(encoding));
                 dictionary.reset();
+            }
         }
         if (dictionary)
             dictionaries_.push_back(std::move(dictionary));

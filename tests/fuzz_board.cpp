@@ -8,7 +8,7 @@
 // libFuzzer by the fuzz preset (clang), and with tests/fuzz/replay.cpp as its
 // main by the other presets, which run it over the corpus and its mutations.
 
-#include "board/board.h"
+#include "board/render.h"
 #include "post/markup.h"
 #include "post/reading.h"
 

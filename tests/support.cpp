@@ -9,14 +9,48 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
 namespace qirtaz::testing {
 
-Program::Program() {
+class Program::Unanswered : public QObject {
+public:
+    Unanswered() { startTimer(100); }
+
+protected:
+    void timerEvent(QTimerEvent*) override {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            box_ = nullptr;
+            return;
+        }
+        if (box != box_) {
+            box_ = box;
+            shown_.start();
+            return;
+        }
+        if (shown_.elapsed() < Patience)
+            return;
+        QTest::qFail(qPrintable(QStringLiteral("a message box nobody answered: ") + box->text()),
+                     __FILE__, __LINE__);
+        box_ = nullptr;
+        QTest::keyClick(box, Qt::Key_Escape);
+    }
+
+private:
+    // Far longer than any test takes to answer a box it expects.
+    static constexpr qint64 Patience = 5000;
+    QPointer<QMessageBox> box_;
+    QElapsedTimer shown_;
+};
+
+Program::Program()
+    : unanswered_(std::make_unique<Unanswered>()) {
     QObject::connect(&registry, &Registry::finished, &registry, [this] { finished = true; });
     speakArabic();
     bindAll(registry);

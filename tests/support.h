@@ -14,17 +14,26 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QLineEdit;
 
 namespace qirtaz::testing {
 
-// The program as main() sets it up, with its main window shown.
+// The program as main() sets it up, with its main window shown. A message box
+// nobody answers within a few seconds fails the test and is put away with Esc,
+// so that a box a fault brings up (the goodbye after the main window closed)
+// fails the test at once instead of holding it until CTest's limit.
 class Program {
 public:
     Program();
     ~Program();
     Registry registry;
     bool finished = false;
+
+private:
+    class Unanswered;
+    std::unique_ptr<Unanswered> unanswered_;
 };
 
 screens::ScreenWindow* windowOf(Registry& registry, QStringView screen);

@@ -3,11 +3,12 @@
 // What the board makes of a post: post → what is shown, the foot line of
 // problems, the document built from it, and posts written to hurt.
 
-#include "board/board.h"
+#include "board/render.h"
 #include "mixed_post.h"
 #include "post/markup.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QColor>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
@@ -219,6 +220,17 @@ void BoardTest::shows_data() {
     QTest::newRow("centre")            << "a[center]b[/center]c"                   << "ltr{'a'} ltr-center{'b'} ltr{'c'}";
     QTest::newRow("colour by name")    << "[color=yellow]x[/color]"                << "ltr{#ffff00:'x'}";
     QTest::newRow("colour #rgb")       << "[color=#0a0]x[/color][color=#AbC123]y[/color]" << "ltr{#00aa00:'x' #abc123:'y'}";
+    // clang-format on
+    // Every colour name QtGui knows but "transparent" is one for the board, as
+    // QtGui reads it, in any case.
+    for (const QString& name : QColor::colorNames())
+        if (name != u"transparent")
+            QTest::addRow("colour %s", qPrintable(name))
+                << "[color=" + (name.size() % 2 ? name.toUpper() : name) + "]x[/color]"
+                << board::describe(
+                       board::parse("[color=" + QColor::fromString(name).name() + "]x[/color]"));
+    // clang-format off
+    QTest::newRow("colour no name")    << "[color=reds]x[/color]"                  << "ltr{!'[color=reds]' 'x' !'[/color]'}";
     // Tag names in any case.
     QTest::newRow("case b")            << "[B]x[/b]"                               << "ltr{b:'x'}";
     QTest::newRow("case quote")        << "[quote]a[/QuOtE]"                       << "quote{ltr{'a'}}";
@@ -250,6 +262,7 @@ void BoardTest::shows_data() {
     QTest::newRow("size 6 and 7")      << "[size=6]x[/size][size=7]y[/size]"       << "ltr{size6:'x' size7:'y'}";
     QTest::newRow("size 8")            << "[size=8]x[/size]"                       << "ltr{!'[size=8]' 'x' !'[/size]'}";
     QTest::newRow("size 0")            << "[size=0]x[/size]"                       << "ltr{!'[size=0]' 'x' !'[/size]'}";
+    QTest::newRow("size 12")           << "[size=12]x[/size]"                      << "ltr{!'[size=12]' 'x' !'[/size]'}";
     QTest::newRow("colour no colour")  << "[color=transparent]x[/color][color=#12]y[/color]" << "ltr{!'[color=transparent]' 'x' !'[/color]' !'[color=#12]' 'y' !'[/color]'}";
     QTest::newRow("flash no address")  << "[FLASH]x[/FLASH]"                       << "ltr{!'[FLASH]' 'x' !'[/FLASH]'}";
     QTest::newRow("flash not sized")   << "[FLASH=http://a]xyz[/FLASH]"            << "ltr{flash<http://a 'xyz'>}";
@@ -325,6 +338,8 @@ void BoardTest::footLine_data() {
     QTest::newRow("ten")           << repeated(u"[b]", 10)              << "10 وسوم غير مغلقة: " + b + " " + b + " " + b + " …";
     QTest::newRow("eleven")        << repeated(u"[b]", 11)              << "11 وسمًا غير مغلق: " + b + " " + b + " " + b + " …";
     QTest::newRow("a hundred")     << repeated(u"[b]", 100)             << "100 وسم غير مغلق: " + b + " " + b + " " + b + " …";
+    QTest::newRow("103")           << repeated(u"[b]", 103)             << "103 وسوم غير مغلقة: " + b + " " + b + " " + b + " …";
+    QTest::newRow("111")           << repeated(u"[b]", 111)             << "111 وسمًا غير مغلق: " + b + " " + b + " " + b + " …";
     QTest::newRow("each kind")     << "[QUOTE][/b][foo][s][u]x[/s][/u]"
                                    << "وسم غير مغلق: " + shown(u"[QUOTE]"_qs) + "؛ وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs)
                                       + "؛ وسمان متداخلان: " + shown(u"[u]"_qs) + " " + shown(u"[/u]"_qs)

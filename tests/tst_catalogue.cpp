@@ -34,16 +34,6 @@ const Control* frontMost(const Screen& screen, QPoint pixel) {
     return nullptr;
 }
 
-QString shownText(QObject* widget) {
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* line = qobject_cast<QLineEdit*>(widget))
-        return line->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->text();
-    return {};
-}
-
 } // namespace
 
 class CatalogueTest : public QObject {
@@ -67,30 +57,34 @@ void CatalogueTest::buildsEveryScreenAtItsRectangles_data() {
         QTest::newRow(screen.name) << QString::fromLatin1(screen.name);
 }
 
+// What the rows cannot say of themselves: that the window keeps its size, that
+// every row is a control the user can see, and that none is lost off the
+// window's edges or lies over another that takes the keyboard. (Where each
+// control goes is the builder's rule, tried on made-up screens in tst_builder;
+// which one a click reaches, below.)
 void CatalogueTest::buildsEveryScreenAtItsRectangles() {
     QFETCH(QString, screen);
     const Screen& entry = *findScreen(screen);
     const auto window = buildWindow(entry);
-
-    QCOMPARE(window->objectName(), screen);
-    QCOMPARE(window->windowTitle(), text(entry.caption));
-    QCOMPARE(window->client()->size(), entry.client.toPixels().size());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     QCOMPARE(window->minimumSize(), window->maximumSize());
-    QCOMPARE(window->client()->size(), entry.client.toPixels().size());
+    const QRect client = window->client()->rect();
+    QVERIFY(!client.isEmpty());
 
     const auto children = window->client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     QCOMPARE(children.size(), qsizetype(entry.controls.size()));
-    for (const Control& row : entry.controls) {
-        const QString name = QString::fromLatin1(row.name);
-        auto* widget = window->client()->findChild<QWidget*>(name);
-        QVERIFY2(widget, row.name);
-        QCOMPARE(widget->geometry(), row.rect.toPixels());
-        QCOMPARE(widget->toolTip(), text(row.tooltip));
-        QCOMPARE(shownText(widget), text(row.text));
-        QCOMPARE(widget->focusPolicy() != Qt::NoFocus, takesFocus(row.kind));
-        QVERIFY(widget->isVisibleTo(window.get()) && widget->isEnabled());
+    for (QWidget* widget : children) {
+        const QByteArray name = widget->objectName().toLatin1();
+        QVERIFY2(findControl(entry, widget->objectName()), name);
+        QVERIFY2(widget->isVisibleTo(window.get()) && widget->isEnabled(), name);
+        QVERIFY2(client.intersects(widget->geometry()), name);
+        if (widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        for (QWidget* other : children)
+            if (other != widget && other->focusPolicy() != Qt::NoFocus)
+                QVERIFY2(!widget->geometry().intersects(other->geometry()),
+                         name + " over " + other->objectName().toLatin1());
     }
 }
 

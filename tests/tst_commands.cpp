@@ -17,8 +17,30 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace qirtaz;
 using namespace qirtaz::testing;
+
+namespace {
+
+// A command of the main window given by clicking its control, or by choosing
+// its item of the "إدراج" menu when item names one.
+void give(Registry& registry, QStringView control, const QString& item) {
+    if (item.isEmpty()) {
+        click(registry, u"Form1", control);
+        return;
+    }
+    auto* menu = windowOf(registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+    QVERIFY(menu);
+    const QList<QAction*> items = menu->actions();
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [&item](QAction* action) { return action->text() == item; });
+    QVERIFY2(found != items.end(), qPrintable(item));
+    (*found)->trigger();
+}
+
+} // namespace
 
 class CommandsTest : public QObject {
     Q_OBJECT
@@ -27,7 +49,9 @@ private slots:
     void smileysAppendTheirCodes_data();
     void smileysAppendTheirCodes();
     void grinRightAlignsUntilTheWindowIsLoadedAgain();
+    void clearEmptiesAndCanBeUndone_data();
     void clearEmptiesAndCanBeUndone();
+    void copyPutsTheWholePostOnTheClipboard_data();
     void copyPutsTheWholePostOnTheClipboard();
     void openersShowTheirScreen_data();
     void openersShowTheirScreen();
@@ -53,7 +77,7 @@ void CommandsTest::smileysAppendTheirCodes_data() {
     QTest::newRow("after a word")     << "word" << QStringList{"Image10", "Image12"} << "word:mad::eek:";
     // clang-format on
     // Each smiley's key as the README's table gives it, pressed in the post box.
-    QFile readme(QStringLiteral(QIRTAZ_README));
+    QFile readme(QCoreApplication::applicationDirPath() + QStringLiteral("/" QIRTAZ_README));
     QVERIFY(readme.open(QIODevice::ReadOnly | QIODevice::Text));
     const QRegularExpression row(QStringLiteral(R"(^\| (Alt\+\d) \| [^|`]*`([^`]+)`)"),
                                  QRegularExpression::MultilineOption);
@@ -111,18 +135,27 @@ void CommandsTest::grinRightAlignsUntilTheWindowIsLoadedAgain() {
              Qt::AlignLeft);
 }
 
+void CommandsTest::clearEmptiesAndCanBeUndone_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("button") << QString();
+    QTest::newRow("insert menu") << QStringLiteral("مسح النص");
+}
+
 void CommandsTest::clearEmptiesAndCanBeUndone() {
+    QFETCH(QString, item);
     Program program;
     Registry& registry = program.registry;
     QString big;
     while (big.size() < (1 << 20))
         big += QStringLiteral("[QUOTE]سطر من موضوع طويل[/QUOTE]\n");
     setPost(registry, big);
+    QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
 
-    click(registry, u"Form1", u"Image19");
+    give(registry, u"Image19", item);
     QCOMPARE(postText(registry), QString());
-    click(registry, u"Form1", u"Image19"); // clearing an empty post leaves it empty
+    give(registry, u"Image19", item); // clearing an empty post leaves it empty
     QCOMPARE(postText(registry), QString());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("something else"));
 
     auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     box.setFocus();
@@ -130,7 +163,14 @@ void CommandsTest::clearEmptiesAndCanBeUndone() {
     QCOMPARE(postText(registry), big);
 }
 
+void CommandsTest::copyPutsTheWholePostOnTheClipboard_data() {
+    QTest::addColumn<QString>("item");
+    QTest::newRow("button") << QString();
+    QTest::newRow("insert menu") << QStringLiteral("نسخ النص كله");
+}
+
 void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
+    QFETCH(QString, item);
     Program program;
     Registry& registry = program.registry;
     const QString post = QStringLiteral("[color=red]أهلا[/color]\n\ta") + QChar(0x00A0) +
@@ -143,7 +183,7 @@ void CommandsTest::copyPutsTheWholePostOnTheClipboard() {
     box.setTextCursor(selection);
     QGuiApplication::clipboard()->setText(QStringLiteral("something else"));
 
-    click(registry, u"Form1", u"Command5");
+    give(registry, u"Command5", item);
     QCOMPARE(QGuiApplication::clipboard()->text(), post);
     QCOMPARE(postText(registry), post);
     QCOMPARE(box.textCursor().selectionStart(), 3);

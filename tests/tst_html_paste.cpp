@@ -40,6 +40,9 @@ void HtmlPasteTest::becomesBoardTags_data() {
     QTest::newRow("empty tags and blanks open nothing") << "<p><b></b><i> </i>x<u>  </u><span style=\"color:red\"></span></p>"
         << "x ";
     QTest::newRow("a picture only in the clipboard") << "<p>a<img src=\"data:image/png;base64,AAAA\">b</p>" << "ab";
+    // A copy that ends inside a quotation: it is closed.
+    QTest::newRow("quotation open at the end") << "<div>شكرا</div><blockquote type=\"cite\"><div>السؤال</div><div>والثاني"
+        << "شكرا\n[QUOTE]السؤال\nوالثاني[/QUOTE]";
     QTest::newRow("broken markup") << "<p><b>أ<i>ب</b>ج</i><div><table><tr><td>د" << "[b]أ[i]ب[/i][/b]ج\n\nد";
     QTest::newRow("styles and scripts dropped") << "<style>b{}</style><script>var s = 'سر';</script><!-- تعليق --><b>نص</b><noscript></noscript>"
         << "[b]نص[/b]";

@@ -8,6 +8,7 @@
 #include "screens/pictures.h"
 #include "support.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -228,9 +229,9 @@ void PicturesTest::theFolderHoldsExactlyThePictures() {
     const QStringList pictureFiles = {QStringLiteral("*.gif"),  QStringLiteral("*.jpg"),
                                       QStringLiteral("*.jpeg"), QStringLiteral("*.ico"),
                                       QStringLiteral("*.png"),  QStringLiteral("*.bmp")};
-    QCOMPARE(
-        QDir(QStringLiteral(QIRTAZ_PICTURES_DIR)).entryList(pictureFiles, QDir::Files, QDir::Name),
-        expected);
+    QCOMPARE(QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/" QIRTAZ_PICTURES_DIR))
+                 .entryList(pictureFiles, QDir::Files, QDir::Name),
+             expected);
     QCOMPARE(QDir(QStringLiteral(":/pictures")).entryList(QDir::Files, QDir::Name), expected);
 }
 

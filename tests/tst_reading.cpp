@@ -102,6 +102,8 @@ class ReadingTest : public QObject {
 private slots:
     void lineDirection_data();
     void lineDirection();
+    void ownOrderPieces_data();
+    void ownOrderPieces();
     void markup_data();
     void markup();
     void boxDirections_data();
@@ -155,6 +157,28 @@ void ReadingTest::lineDirection() {
     QFETCH(QString, line);
     QFETCH(int, direction);
     QCOMPARE(int(reading::ownDirection(line)), direction);
+}
+
+void ReadingTest::ownOrderPieces_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("pieces");
+    // clang-format off
+    QTest::newRow("address in arabic")   << "انظر WWW.Example.COM هنا" << QStringList{"WWW.Example.COM"};
+    QTest::newRow("schemes in any case") << "see http://x.org/a or HTTPS://X.ORG" << QStringList{"http://x.org/a", "HTTPS://X.ORG"};
+    QTest::newRow("tags around address") << "[b]www.x.org[/b] :D" << QStringList{"[b]", "www.x.org", "[/b]", ":D"};
+    QTest::newRow("inside a word")       << "nowww.x.org" << QStringList{};
+    QTest::newRow("a scheme alone")      << "http:// مرحبا" << QStringList{};
+    // clang-format on
+}
+
+// The pieces of a line that read left to right as typed, whatever the line's direction.
+void ReadingTest::ownOrderPieces() {
+    QFETCH(QString, line);
+    QFETCH(QStringList, pieces);
+    QStringList found;
+    for (const reading::Span& span : reading::ownOrderSpans(line))
+        found << line.sliced(span.start, span.length);
+    QCOMPARE(found, pieces);
 }
 
 void ReadingTest::markup_data() {

@@ -20,10 +20,14 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+
+#include <utility>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -78,7 +82,7 @@ void SpellingTest::wordsOfALine_data() {
     QTest::newRow("tags, address, smiley") << issueLine << QStringList{
         u"ar:هذا"_qs, u"ar:نص"_qs, u"ar:فيه"_qs, u"ar:كلمة"_qs, u"ar:الموضوعع"_qs, u"ar:خاطئة"_qs,
         u"en:bold"_qs};
-    QTest::newRow("addresses") << u"see https://x.org/a?b=c and www.Example.com or (ftp://h) me@example.org."_qs
+    QTest::newRow("addresses") << u"see https://x.org/a?b=c and www.Example.com or (ftp://h) me@example.org. WWW.Example.COM"_qs
                                << QStringList{u"en:see"_qs, u"en:and"_qs, u"en:or"_qs};
     QTest::newRow("digits and single letters")
         << u"mp3 2024 ١٢٣ عام٢٠٢٠ ۱۲ a و I وَ x_y ok"_qs << QStringList{u"en:ok"_qs};
@@ -102,7 +106,15 @@ void SpellingTest::wordsOfALine() {
 }
 
 void SpellingTest::missingDictionariesMarkNothing() {
-    Speller speller({QStringLiteral("/nonexistent")});
+    // An Arabic dictionary in an encoding Qt cannot read counts as missing, and says why.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const auto& [name, text] : {std::pair{"ar.aff", "SET X-NO-SUCH\n"}, {"ar.dic", "0\n"}}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
+    }
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ar.dic.*X-NO-SUCH")));
+    Speller speller({QStringLiteral("/nonexistent"), folder.path()});
     QSignalSpy ready(&speller, &Speller::ready);
     speller.load();
     QVERIFY(ready.wait(5000));

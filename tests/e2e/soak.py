@@ -9,9 +9,17 @@ thread pool keeps its idle workers (30 s), then used: select all, a click, the
 wheel and a resize; the program must still run and give the post back exactly.
 Once the post is copied, Ctrl+Q says only goodbye.
 
+How the preview is used, in what order, where and how hard, is chosen at
+random from a seed printed at the start; the same seed plays the same sitting
+again. The sitting lasts as long as asked: after the first idle stretch the
+preview is used and left idle again, at random, until the time is up.
+
 usage: soak.py path/to/qirtaz      (exit 77: the X tools are not installed)
+  QIRTAZ_SOAK_SEED=N      the seed (by default a new one each run)
+  QIRTAZ_SOAK_SECONDS=S   how long the preview is kept, idle or used (default 40)
 """
 import os
+import random
 import sys
 import time
 
@@ -20,7 +28,10 @@ import drive  # noqa: E402  the desktop the end-to-end test drives
 from drive import Failure, wait  # noqa: E402
 
 POST = "مرحبا [b]بكم[/b] :D\nHello world"
+# Longer than the thread pool keeps an idle worker (30 s).
 IDLE_S = 40
+SEED = int(os.environ.get("QIRTAZ_SOAK_SEED") or random.SystemRandom().randrange(2**32))
+SECONDS = float(os.environ.get("QIRTAZ_SOAK_SECONDS") or IDLE_S)
 
 
 def new_window(d, before, what):
@@ -42,6 +53,29 @@ def asks_and_stays(d, app, *keys):
         raise Failure(f"{' '.join(keys)} then Esc closed the main window")
 
 
+def use_preview(d, preview, chance, size):
+    """Select all, a click, the wheel and a resize, in an order, at places and
+    sizes chosen by chance; the sizes around the size it opened at."""
+    width, height = d.size(preview)
+    def click():
+        d.x("xdotool", "mousemove", "--window", preview,
+            str(chance.randrange(5, max(6, width - 5))), str(chance.randrange(5, max(6, height - 5))))
+        d.x("xdotool", "click", "1")
+
+    def wheel():
+        for _ in range(chance.randrange(1, 6)):
+            d.x("xdotool", "click", chance.choice(["4", "5"]))
+
+    def resize():
+        d.x("xdotool", "windowsize", preview, str(size[0] - chance.randrange(-40, 80)),
+            str(size[1] - chance.randrange(-40, 60)))
+
+    actions = [lambda: d.keys("ctrl+a"), click, wheel, resize]
+    chance.shuffle(actions)
+    for action in actions:
+        action()
+
+
 def soak(d):
     app = drive.Qirtaz(d)
     app.on_main("Text1")
@@ -58,23 +92,34 @@ def soak(d):
     app.on_main("Text1")
     d.keys("F5")
     preview = d.window(drive.PREVIEW)
-    time.sleep(IDLE_S)
-    d.bring_forward(preview, drive.PREVIEW)
-    width, height = d.size(preview)
-    d.keys("ctrl+a")
-    d.x("xdotool", "mousemove", "--window", preview, "40", "12")
-    d.x("xdotool", "click", "1")
-    d.x("xdotool", "click", "5")
-    d.x("xdotool", "click", "4")
-    d.x("xdotool", "windowsize", preview, str(width - 60), str(height - 40))
+    chance = random.Random(SEED)
+    began = time.monotonic()
+    size = d.size(preview)
+    time.sleep(min(IDLE_S, SECONDS))
+    idle = used = 0
+    while True:
+        d.bring_forward(preview, drive.PREVIEW)
+        use_preview(d, preview, chance, size)
+        used += 1
+        if not d.alive():
+            raise Failure(f"the program ended with status {d.program.returncode} after the "
+                          f"preview was used {used} times (seed {SEED})")
+        left = SECONDS - (time.monotonic() - began)
+        if left <= 0:
+            break
+        # Now and then idle past the workers' expiry again, else a short pause.
+        pause = IDLE_S if left > IDLE_S and chance.random() < 0.2 else chance.uniform(0, 2)
+        idle += pause >= IDLE_S
+        time.sleep(min(pause, left))
     d.keys("ctrl+a", "ctrl+c")
     time.sleep(1)
     if not d.alive():
-        raise Failure(f"the program ended with status {d.program.returncode} after the idle preview")
+        raise Failure(f"the program ended with status {d.program.returncode} after the idle "
+                      f"preview (seed {SEED})")
     if app.post() != POST:
-        raise Failure("the copy button no longer gives the post back exactly")
-    print(f"ok - the preview idle for {IDLE_S} s, then selected, clicked, scrolled and resized",
-          flush=True)
+        raise Failure(f"the copy button no longer gives the post back exactly (seed {SEED})")
+    print(f"ok - the preview idle for {IDLE_S} s (and {idle} more such stretches), used "
+          f"{used} times: selected, clicked, scrolled and resized", flush=True)
 
     before = set(d.windows())
     d.keys("ctrl+q")
@@ -87,4 +132,6 @@ def soak(d):
 
 
 if __name__ == "__main__":
+    print(f"seed {SEED}, {SECONDS:g} s: QIRTAZ_SOAK_SEED={SEED} QIRTAZ_SOAK_SECONDS={SECONDS:g} "
+          "plays this sitting again", flush=True)
     sys.exit(drive.main(runs=[(drive.Desktop, soak)], usage=__doc__))

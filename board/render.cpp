@@ -1,0 +1,591 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "board/render.h"
+#include "board/direction_marks.h"
+
+#include "screens/pictures.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <limits>
+#include <map>
+#include <mutex>
+
+namespace qirtaz::board {
+
+using reading::Direction;
+
+namespace {
+
+constexpr QChar WordJoiner(0x2060);
+constexpr QChar NoBreakSpace(0x00A0);
+
+constexpr const char* pictureNames[] = {
+    // the smileys, in the order of Smiley
+    "angry", "wink", "surprised", "sad", "tongue", "grin", "question",
+    // the media, in the order of Media; both RealMedia tags come from one dialog
+    "picture-frame", "web-page", "flash-burst", "loudspeaker", "play-bubble", "play-bubble"};
+constexpr int PictureCount = int(std::size(pictureNames));
+
+int pictureOf(Smiley smiley) {
+    return int(smiley);
+}
+int pictureOf(Media media) {
+    return int(Smiley::Confused) + 1 + int(media);
+}
+
+// Decoded once for every document: QImage, unlike QPixmap, may be made and
+// shared by any thread, and these are only ever read. On a display of more
+// pixels per point, the picture's drawing at the display's own pixel size,
+// made once for each ratio.
+QImage pictureImage(int picture, qreal pixelRatio) {
+    static const std::array<QImage, PictureCount> images = [] {
+        std::array<QImage, PictureCount> decoded;
+        for (int i = 0; i < PictureCount; ++i)
+            decoded[i] = QImage(QStringLiteral(":/pictures/") + QLatin1StringView(pictureNames[i]) +
+                                QStringLiteral(".gif"));
+        return decoded;
+    }();
+    if (pixelRatio <= 1)
+        return images[picture];
+    static std::mutex drawnMutex;
+    static std::map<std::pair<int, qreal>, QImage> drawn;
+    const std::lock_guard lock(drawnMutex);
+    QImage& image = drawn[{picture, pixelRatio}];
+    if (image.isNull()) {
+        const screens::Picture* entry =
+            screens::findPicture(QString::fromLatin1(pictureNames[picture]));
+        image = entry ? screens::renderDrawing(screens::drawingPath(*entry), pixelRatio) : QImage();
+        if (image.isNull())
+            image = images[picture];
+        else
+            image.setDevicePixelRatio(pixelRatio);
+    }
+    return image;
+}
+
+QUrl pictureUrl(int picture) {
+    return {QStringLiteral("qirtaz-board:") + QLatin1StringView(pictureNames[picture])};
+}
+
+QStringView mediaLabel(Media media) {
+    switch (media) {
+    case Media::Image:
+        return u"صورة";
+    case Media::Web:
+        return u"صفحة";
+    case Media::Flash:
+        return u"فلاش";
+    case Media::Sound:
+        return u"صوت";
+    case Media::Video:
+        return u"مقطع مرئي";
+    case Media::Audio:
+        return u"مقطع صوتي";
+    }
+    return {};
+}
+
+// HTML's font sizes 1 to 7 against its usual size 3.
+constexpr double sizeFactors[] = {0.625, 0.8125, 1.0, 1.125, 1.5, 2.0, 3.0};
+
+const QColor linkColour(0x1a, 0x0d, 0xab);
+const QColor markUnderline(0xd0, 0x10, 0x10);
+const QColor markBackground(0xfd, 0xe4, 0xe4);
+const QColor placeholderBackground(0xe8, 0xee, 0xf5);
+const QColor placeholderLabel(0x44, 0x55, 0x66);
+const QColor quoteBackgrounds[] = {{0xf1, 0xf4, 0xf8}, {0xe3, 0xe9, 0xf1}, {0xd5, 0xde, 0xea}};
+constexpr int QuoteIndent = 14;
+constexpr int QuoteGap = 4;
+// Quotations nested deeper than this are drawn at this depth, so that the text
+// keeps its width.
+constexpr int DeepestQuoteShown = 8;
+
+// A paragraph is laid out whole, and Qt lays out a line without a break
+// opportunity in time that grows with the square of its length (a megabyte of
+// "[" took minutes). So a paragraph longer than LongestBlock, or a run longer
+// than LongestRun without a blank, goes on in a block of its own with the same
+// look: the line ends there as a wrapped line would, and every character stays.
+constexpr qsizetype LongestBlock = qsizetype(16) * 1024;
+constexpr qsizetype LongestRun = 2048;
+// Where a long paragraph is cut, a blank this close before the cut is taken
+// instead, so the cut falls where a line would wrap anyway.
+constexpr qsizetype CutReach = 256;
+// An address shown in a tooltip: more than this is cut off, and says so.
+constexpr qsizetype LongestTip = 2000;
+constexpr qsizetype LongestOneLineTip = 120;
+
+} // namespace
+
+class Renderer {
+public:
+    Renderer(const Parsed& parsed, QTextDocument& document, qreal pixelRatio)
+        : parsed_(parsed)
+        , document_(document)
+        , cursor_(&document)
+        , pixelRatio_(pixelRatio) {
+        const QFont font = document.defaultFont();
+        basePoints_ = font.pointSizeF() > 0 ? font.pointSizeF() : 9.0;
+    }
+
+    bool finished() const { return next_ == parsed_.items.size() && pieces_.empty(); }
+    const std::vector<Mark>& marks() const { return marks_; }
+
+    // Adds what follows, about units code units of the post, as one edit of
+    // the document; true once the whole post is in.
+    bool step(qsizetype units) {
+        cursor_.beginEditBlock();
+        while (units > 0 && !finished()) {
+            if (pieces_.empty()) {
+                expand(parsed_.items[next_++]);
+                --units;
+                continue;
+            }
+            Piece& piece = pieces_.front();
+            if (piece.mark == MarkStart)
+                marks_.push_back({piece.markOf, cursor_.position(), 0});
+            if (piece.picture >= 0) {
+                picture(piece.picture, piece.format);
+                --units;
+            } else if (piece.post.none()) {
+                added(piece.added, piece.format);
+                units -= piece.added.size();
+            } else {
+                units -= postText(piece.post, piece.format, piece.reopen, piece.glued, units);
+                if (piece.post.length > 0)
+                    break; // the rest in the next step
+            }
+            if (piece.mark == MarkEnd)
+                marks_.back().length = cursor_.position() - marks_.back().position;
+            pieces_.pop_front();
+        }
+        cursor_.endEditBlock();
+        return finished();
+    }
+
+private:
+    // What an item puts in the document, in order: a picture, words the
+    // preview adds, or a stretch of the post.
+    enum MarkEdge : unsigned char { NoMark, MarkStart, MarkEnd };
+    struct Piece {
+        QTextCharFormat format;
+        int picture = -1;
+        QString added;
+        Span post;
+        QChar reopen;           // the isolate the stretch stands in, opened again in a new block
+        bool glued = false;     // no line may break inside the stretch
+        MarkEdge mark = NoMark; // the piece begins or ends a marked tag
+        Span markOf;            // the marked tag, for its start
+    };
+
+    void expand(const Item& item) {
+        switch (item.kind) {
+        case Item::Kind::Paragraph:
+            paragraph(item);
+            break;
+        case Item::Kind::QuoteStart:
+            quoteStart(item);
+            break;
+        case Item::Kind::QuoteEnd:
+            quoteEnd();
+            break;
+        case Item::Kind::Text:
+            addPost(item.text, format(item.style), {});
+            break;
+        case Item::Kind::Marked:
+            marked(item);
+            break;
+        case Item::Kind::Smiley:
+            addPicture(pictureOf(item.smiley), format(item.style));
+            break;
+        case Item::Kind::Placeholder:
+            placeholder(item);
+            break;
+        }
+    }
+
+    void add(const QString& text, QTextCharFormat format) {
+        format.setProperty(AddedTextProperty, true);
+        Piece piece;
+        piece.format = std::move(format);
+        piece.added = text;
+        pieces_.push_back(std::move(piece));
+    }
+    void addPicture(int picture, const QTextCharFormat& format) {
+        Piece piece;
+        piece.format = format;
+        piece.picture = picture;
+        pieces_.push_back(std::move(piece));
+    }
+    void addPost(Span span, const QTextCharFormat& format, QChar reopen, bool glued = false) {
+        Piece piece;
+        piece.format = format;
+        piece.post = span;
+        piece.reopen = reopen;
+        piece.glued = glued;
+        pieces_.push_back(std::move(piece));
+    }
+
+    QTextCharFormat format(const Style& style) {
+        QTextCharFormat format;
+        if (style.bold)
+            format.setFontWeight(QFont::Bold);
+        if (style.italic)
+            format.setFontItalic(true);
+        if (style.underline)
+            format.setFontUnderline(true);
+        if (style.strike)
+            format.setFontStrikeOut(true);
+        if (!style.link.none()) {
+            // Only shown: the preview opens nothing, so there is no anchor to follow.
+            format.setForeground(linkColour);
+            format.setFontUnderline(true);
+            if (style.link.length > 0) {
+                format.setToolTip(tip(style.link));
+                format.setProperty(LinkProperty, tipAddress_);
+            }
+        }
+        if (style.coloured)
+            format.setForeground(QColor(style.colour));
+        if (style.size > 0)
+            format.setFontPointSize(basePoints_ * sizeFactors[style.size - 1]);
+        return format;
+    }
+
+    // Every item inside a link carries the link's address as its tooltip:
+    // made once a link, not once an item, or a long link costs the square of
+    // its length.
+    const QString& tip(Span link) {
+        if (!(link == tipLink_)) {
+            tipLink_ = link;
+            QStringView address = parsed_.text(link);
+            QString shown;
+            if (address.size() > LongestTip)
+                shown = address
+                            .first(address[LongestTip - 1].isHighSurrogate() ? LongestTip - 1
+                                                                             : LongestTip)
+                            .toString() +
+                        QStringLiteral("…");
+            else
+                shown = address.toString();
+            tipAddress_ = shown;
+            // A tooltip of rich text wraps where it likes, even inside a short
+            // address: one that fits a screen stays on one line.
+            tip_ = shown.size() <= LongestOneLineTip
+                       ? QStringLiteral("<p style=\"white-space:pre\">") +
+                             addressShown(shown).toHtmlEscaped() + QStringLiteral("</p>")
+                       : Qt::convertFromPlainText(addressShown(shown));
+        }
+        return tip_;
+    }
+
+    // How much of text fits in the paragraph's block before a cut.
+    qsizetype fitting(QStringView text) {
+        const qsizetype room = LongestBlock - blockUnits_;
+        qsizetype i = 0;
+        qsizetype blank = -1;
+        for (; i < text.size() && i < room; ++i) {
+            if (text[i].isSpace()) {
+                run_ = 0;
+                blank = i;
+            } else if (++run_ > LongestRun) {
+                break;
+            }
+        }
+        if (i == text.size())
+            return i;
+        if (i == room && blank >= 0 && i - blank <= CutReach)
+            return blank + 1;
+        if (i > 0 && text[i - 1].isHighSurrogate() && text[i].isLowSurrogate())
+            --i;
+        return i;
+    }
+
+    // Shows the post's own characters, every one of them, at most budget of
+    // them now; span keeps what is left. The two characters a text document
+    // keeps for its frames would split the paragraph, so they are shown as the
+    // replacement character; a post box never holds them.
+    qsizetype postText(Span& span, const QTextCharFormat& format, QChar reopen, bool glued,
+                       qsizetype budget) {
+        qsizetype done = 0;
+        while (span.length > 0 && done < budget) {
+            QStringView rest = QStringView(parsed_.post).sliced(span.start, span.length);
+            rest = rest.first(std::min(rest.size(), budget - done));
+            const qsizetype take = fitting(rest);
+            if (take == 0) {
+                continueBlock();
+                if (!reopen.isNull())
+                    added(QString(reopen), format);
+                continue;
+            }
+            QString text = rest.first(take).toString();
+            for (QChar& c : text)
+                if (c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1)
+                    c = QChar::ReplacementCharacter;
+            blockUnits_ += take;
+            span.start += take;
+            span.length -= take;
+            done += take;
+            if (glued)
+                gluedText(text, format, span.length == 0);
+            else
+                cursor_.insertText(text, format);
+        }
+        return std::max<qsizetype>(done, 1);
+    }
+
+    // A line may break after a slash, a hyphen or a question mark: a word
+    // joiner after each keeps an address on one line with its label.
+    void gluedText(const QString& text, const QTextCharFormat& format, bool last) {
+        qsizetype from = 0;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QChar c = text[i];
+            if (c.isLetterOrNumber() || c.isMark() || c.isSurrogate() || (last && i + 1 == n))
+                continue;
+            cursor_.insertText(text.sliced(from, i + 1 - from), format);
+            added(QString(WordJoiner), format);
+            from = i + 1;
+        }
+        if (from < n)
+            cursor_.insertText(from == 0 ? text : text.sliced(from), format);
+    }
+
+    void added(const QString& text, QTextCharFormat format) {
+        format.setProperty(AddedTextProperty, true);
+        cursor_.insertText(text, format);
+        blockUnits_ += text.size();
+    }
+
+    void picture(int picture, const QTextCharFormat& around) {
+        if (!resourceAdded_[picture]) {
+            document_.addResource(QTextDocument::ImageResource, pictureUrl(picture),
+                                  pictureImage(picture, pixelRatio_));
+            resourceAdded_[picture] = true;
+        }
+        QTextImageFormat image;
+        image.merge(around);
+        image.setObjectType(QTextFormat::ImageObject);
+        image.setName(pictureUrl(picture).toString());
+        // Its size in points, whatever the pixels it is drawn from.
+        const QSize size = pictureImage(picture, 1).size();
+        image.setWidth(size.width());
+        image.setHeight(size.height());
+        image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+        image.setProperty(AddedTextProperty, true);
+        cursor_.insertImage(image);
+        ++blockUnits_;
+    }
+
+    void marked(const Item& item) {
+        QTextCharFormat format = this->format(item.style);
+        format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+        format.setUnderlineColor(markUnderline);
+        format.setBackground(markBackground);
+        format.setToolTip(problemName(item.problem));
+        // Read left to right, as typed, even in an Arabic paragraph.
+        add(QString(LeftToRightIsolate), format);
+        pieces_.back().mark = MarkStart;
+        pieces_.back().markOf = item.text;
+        addPost(item.text, format, LeftToRightIsolate);
+        // A screen reader reads the tag, then what is wrong with it.
+        QTextCharFormat end = format;
+        end.setProperty(SpokenProperty, QStringLiteral(" (") + problemName(item.problem) + u')');
+        add(QString(PopIsolate), end);
+        pieces_.back().mark = MarkEnd;
+    }
+
+    // Blanks inside a placeholder hold its parts together on one line.
+    static QString spaced(QStringView word) {
+        QString text(NoBreakSpace);
+        text.append(word);
+        if (!word.isEmpty())
+            text.append(NoBreakSpace);
+        return text;
+    }
+
+    void placeholder(const Item& item) {
+        QTextCharFormat box = format(item.style);
+        box.setBackground(placeholderBackground);
+        QTextCharFormat label = box;
+        label.setForeground(placeholderLabel);
+        label.setFontWeight(QFont::Bold);
+        // One unit with an Arabic label, which the text around it cannot pull
+        // apart: an Arabic word beside it would otherwise join the label. It
+        // never breaks across lines: no blank inside it, a word joiner
+        // wherever the address could break, and its icon last, as a line may
+        // always break after a picture.
+        add(QString(RightToLeftIsolate) + spaced(mediaLabel(item.media)), label);
+        add(QString(LeftToRightIsolate), box);
+        addPost(item.text, box, LeftToRightIsolate, true);
+        add(QString(PopIsolate), box);
+        const auto value = [&](QStringView name, Span span) {
+            add(spaced(name), label);
+            add(QString(FirstStrongIsolate), box);
+            addPost(span, box, FirstStrongIsolate, true);
+            add(QString(PopIsolate), box);
+        };
+        if (!item.width.none()) {
+            value(u"العرض", item.width);
+            value(u"الارتفاع", item.height);
+        } else if (!item.extra.none()) {
+            value(u"", item.extra);
+        }
+        add(QString(NoBreakSpace), box);
+        QTextCharFormat icon = box;
+        icon.setProperty(SpokenProperty, QString()); // the label says it
+        addPicture(pictureOf(item.media), icon);
+        add(QString(PopIsolate), box);
+        // The next placeholder right after it keeps a box of its own, and the
+        // line may break between them.
+        if (next_ < parsed_.items.size() && parsed_.items[next_].kind == Item::Kind::Placeholder)
+            add(QStringLiteral(" "), format(item.style));
+    }
+
+    void paragraph(const Item& item) {
+        startBlock(item.direction == Direction::RightToLeft, item.centred);
+    }
+
+    void startBlock(bool rtl, bool centred) {
+        QTextBlockFormat block;
+        block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+        block.setAlignment(centred ? Qt::AlignHCenter
+                                   : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        if (depth > 0) {
+            block.setLeftMargin(depth * QuoteIndent);
+            block.setRightMargin(depth * QuoteIndent);
+            block.setBackground(quoteBackgrounds[(depth - 1) % std::size(quoteBackgrounds)]);
+            if (depthChanged_)
+                block.setTopMargin(QuoteGap);
+        }
+        depthChanged_ = false;
+        blockDepth_ = depth;
+        if (first_) {
+            cursor_.setBlockFormat(block);
+            first_ = false;
+        } else {
+            cursor_.insertBlock(block, QTextCharFormat());
+        }
+        blockUnits_ = 0;
+        run_ = 0;
+    }
+
+    // The paragraph goes on in a new block of the same look.
+    void continueBlock() {
+        QTextBlockFormat block = cursor_.blockFormat();
+        block.setTopMargin(0);
+        if (first_) {
+            first_ = false;
+            blockDepth_ = 0;
+        }
+        cursor_.insertBlock(block, QTextCharFormat());
+        blockUnits_ = 0;
+        run_ = 0;
+    }
+
+    // A quotation is its paragraphs indented from both sides on a tinted
+    // ground, deeper and darker as quotations nest. Not text frames: a
+    // document finds a position's frame by walking its frames, so thousands of
+    // them take time that grows with the square of their number, and their
+    // layout recurses once per level.
+    void quoteStart(const Item& item) {
+        ++quoteDepth_;
+        depthChanged_ = true;
+        if (item.text.length <= 0)
+            return;
+        // Whom it quotes heads the quotation, on a line of its own.
+        startBlock(true, false);
+        QTextCharFormat header;
+        header.setFontWeight(QFont::Bold);
+        header.setForeground(placeholderLabel);
+        add(QStringLiteral("اقتباس من ") + FirstStrongIsolate, header);
+        addPost(item.text, header, FirstStrongIsolate);
+        add(PopIsolate + QStringLiteral(":"), header);
+    }
+
+    void quoteEnd() {
+        if (!first_ && blockDepth_ == std::min(quoteDepth_, DeepestQuoteShown)) {
+            QTextBlockFormat gap;
+            gap.setBottomMargin(QuoteGap);
+            cursor_.mergeBlockFormat(gap);
+        }
+        --quoteDepth_;
+        depthChanged_ = true;
+    }
+
+    const Parsed& parsed_;
+    QTextDocument& document_;
+    QTextCursor cursor_;
+    double basePoints_ = 9.0;
+    std::size_t next_ = 0;     // the first item not yet taken
+    std::deque<Piece> pieces_; // what the last item taken still has to show
+    bool first_ = true;        // the document's first block is still to be used
+    int quoteDepth_ = 0;
+    int blockDepth_ = 0;
+    bool depthChanged_ = false;
+    qsizetype blockUnits_ = 0; // in the block being filled
+    qsizetype run_ = 0;        // since its last blank
+    Span tipLink_;
+    QString tip_;
+    QString tipAddress_;
+    std::vector<Mark> marks_;
+    std::array<bool, PictureCount> resourceAdded_{};
+    qreal pixelRatio_ = 1;
+};
+
+namespace {
+
+void prepare(QTextDocument& into) {
+    if (!into.isEmpty())
+        into.clear();
+    // A preview is never edited: recording each insertion for undo only costs.
+    into.setUndoRedoEnabled(false);
+}
+
+} // namespace
+
+void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio) {
+    prepare(into);
+    Renderer(parsed, into, pixelRatio).step(std::numeric_limits<qsizetype>::max());
+}
+
+Rendering::Rendering(std::shared_ptr<const Parsed> parsed, QTextDocument& into, qreal pixelRatio)
+    : parsed_(std::move(parsed)) {
+    prepare(into);
+    renderer_ = std::make_unique<Renderer>(*parsed_, into, pixelRatio);
+}
+
+Rendering::~Rendering() = default;
+
+bool Rendering::step(qsizetype units) {
+    return renderer_->step(std::max<qsizetype>(units, 1));
+}
+
+bool Rendering::finished() const {
+    return renderer_->finished();
+}
+
+const std::vector<Mark>& Rendering::marks() const {
+    return renderer_->marks();
+}
+
+const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue) {
+    const auto after =
+        std::upper_bound(marks.begin(), marks.end(), issue.tag.start,
+                         [](qsizetype start, const Mark& mark) { return start < mark.post.start; });
+    if (after == marks.begin())
+        return nullptr;
+    const Mark& mark = *std::prev(after);
+    return issue.tag.start < mark.post.start + std::max<qsizetype>(mark.post.length, 1) ? &mark
+                                                                                        : nullptr;
+}
+
+} // namespace qirtaz::board

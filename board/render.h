@@ -1,0 +1,76 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The board's reading of a post (board/board.h) as a QTextDocument, for the
+// preview: QtGui's, with the pictures, and so for the window's thread only.
+
+#include "board/board.h"
+
+#include <QTextFormat>
+
+#include <memory>
+#include <vector>
+
+class QTextDocument;
+
+namespace qirtaz::board {
+
+// Fills the document with the parsed post, clearing it first if need be and
+// turning its undo history off (a preview is not edited). Sizes follow the
+// document's default font, so set that first. Pictures go in as the document's
+// own image resources. Links are shown, with their address as tooltip, but
+// carry no anchor: nothing in the preview can be opened. On a display of
+// pixelRatio device pixels to a point above 1, the pictures are drawn from
+// their drawings at the display's own pixel size.
+//
+// A document belongs to the thread that shapes and paints it: Qt keeps its
+// fonts' engines per thread, so a document laid out in a worker refers to
+// engines that die with that worker. Render in the window's thread.
+void render(const Parsed& parsed, QTextDocument& into, qreal pixelRatio = 1);
+
+// Where a tag shown as typed and marked lies: in the post, and in the document.
+struct Mark {
+    Span post;
+    int position = 0; // in the document
+    int length = 0;
+};
+
+// The same, a little at a time, for a window that must not wait: each step()
+// adds what follows, about units code units of the post, as one edit of the
+// document, whose layout (once its text width is set) takes in only what the
+// step added. A very long paragraph goes on in further blocks of the same
+// look, so no block takes long to lay out.
+class Renderer;
+class Rendering {
+public:
+    Rendering(std::shared_ptr<const Parsed> parsed, QTextDocument& into, qreal pixelRatio = 1);
+    ~Rendering();
+    Rendering(const Rendering&) = delete;
+    Rendering& operator=(const Rendering&) = delete;
+
+    // True once the whole post is in the document.
+    bool step(qsizetype units);
+    bool finished() const;
+    // The marked tags so far, in the order of the post.
+    const std::vector<Mark>& marks() const;
+
+private:
+    std::shared_ptr<const Parsed> parsed_;
+    std::unique_ptr<Renderer> renderer_;
+};
+
+// Characters render() adds that are not the post's own (labels of placeholders,
+// isolation marks) carry this property set to true.
+inline constexpr int AddedTextProperty = QTextFormat::UserProperty + 1;
+// Where a screen reader should read something else than the character: the
+// end of a marked tag its problem, a placeholder's icon nothing (its label
+// follows). A string. A smiley is a picture named "qirtaz-board:" and the name
+// of the main window's picture for the same code.
+inline constexpr int SpokenProperty = QTextFormat::UserProperty + 2;
+// The address of the link the text lies in, as typed. A string.
+inline constexpr int LinkProperty = QTextFormat::UserProperty + 3;
+
+// The marked tag of marks, sorted by the post, that shows issue; nullptr if none.
+const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue);
+
+} // namespace qirtaz::board

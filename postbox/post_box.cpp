@@ -150,7 +150,7 @@ bool typesText(const QKeyEvent* event) {
 
 // How far around a position the text is read for its markup and words: a line
 // of megabytes is never read whole for a key.
-constexpr int Reach = 1024;
+constexpr int AroundCaret = 1024;
 
 // A paste of megabytes goes in a part at a time, the window painting between.
 constexpr qsizetype PastePart = qsizetype(256) * 1024;
@@ -403,7 +403,7 @@ bool PostBox::readAround(int position, int reach, Around& out) const {
 
 PostBox::Around PostBox::around(int position) const {
     Around read;
-    for (int reach = Reach; !readAround(position, reach, read); reach *= 4) {
+    for (int reach = AroundCaret; !readAround(position, reach, read); reach *= 4) {
     }
     return read;
 }
@@ -436,7 +436,7 @@ int PostBox::wordStart(int position, bool forwards) const {
         return std::min(position + 1, document_->characterCount() - 1);
     if (!forwards && position <= start)
         return std::max(position - 1, 0);
-    for (int reach = Reach;; reach *= 4) {
+    for (int reach = AroundCaret;; reach *= 4) {
         Around read;
         if (!readAround(position, reach, read))
             continue;
@@ -652,7 +652,7 @@ bool PostBox::edit(const QKeyEvent* event) {
     case Edit::Delete: {
         // The next character as the writer sees one: a letter with its marks,
         // an emoji whole.
-        const QString text = textBetween(position, std::min(position + Reach, last));
+        const QString text = textBetween(position, std::min(position + AroundCaret, last));
         QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
         const qsizetype next = text.isEmpty() ? -1 : graphemes.toNextBoundary();
         removeRange(position, std::min(position + int(next > 0 ? next : 1), last));
@@ -824,8 +824,8 @@ QVariant PostBox::inputMethodQuery(Qt::InputMethodQuery query) const {
     const int position = cursor_.position();
     const QTextBlock block = cursor_.block();
     // The text around the caret, as far as an input method needs it.
-    const int from = std::max(block.position(), position - Reach);
-    const int to = std::min(block.position() + block.length() - 1, position + Reach);
+    const int from = std::max(block.position(), position - AroundCaret);
+    const int to = std::min(block.position() + block.length() - 1, position + AroundCaret);
     switch (query) {
     case Qt::ImEnabled:
         return true;

@@ -6,8 +6,8 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, spell, 1mib, line, preview, hostile, memory) limits the run to it,
-// for profiling.
+// where a part (startup, 64kib, spell, 1mib, line, key, preview, hostile, memory) limits the run to
+// it, for profiling.
 
 #include "app/wiring.h"
 #include "board/preview.h"
@@ -345,6 +345,106 @@ public:
         return worst;
     }
 
+    // The longest the window's thread is held by a change, the change sent as
+    // an event, until the box has shaped it and the spelling has read it.
+    double held(const std::function<void()>& change, int runs) {
+        auto* layout = qobject_cast<PostLayout*>(box_.document()->documentLayout());
+        const spelling::PostChecker* spelling = spelling::PostChecker::of(*box_.document());
+        const auto settled = [&] {
+            return (!layout || layout->isComplete()) && (!spelling || spelling->isSettled());
+        };
+        std::vector<double> ms;
+        for (int run = -1; run < runs; ++run) { // the first run warms up
+            runUntil(settled);
+            Beats beats(&box_);
+            bool done = false;
+            beats.start();
+            QTimer::singleShot(0, &box_, [&] {
+                change();
+                done = true;
+            });
+            runUntil([&] { return done && settled(); });
+            box_.viewport()->repaint();
+            QCoreApplication::processEvents();
+            beats.stop();
+            if (run >= 0)
+                ms.push_back(beats.longest);
+        }
+        return median(ms);
+    }
+
+    // The keys that change a long line where it starts and where it ends, and
+    // the same changes made straight on the document as an editor of its own
+    // makes them; returns the slowest key and the slowest edit.
+    std::pair<double, double> lineEnds(const char* prefix, const QString& text, int runs) {
+        fresh(text);
+        box_.setFocus();
+        struct Key {
+            const char* name;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        };
+        const Key keys[] = {
+            {"letter", Qt::Key_unknown, Qt::NoModifier},
+            {"delete", Qt::Key_Delete, Qt::NoModifier},
+            {"ctrl_delete", Qt::Key_Delete, Qt::ControlModifier},
+            {"ctrl_backspace", Qt::Key_Backspace, Qt::ControlModifier},
+        };
+        double worstKey = 0;
+        for (const bool atStart : {true, false}) {
+            for (const Key& key : keys) {
+                const double ms = held(
+                    [&] {
+                        box_.moveCursor(atStart ? QTextCursor::Start : QTextCursor::End);
+                        if (key.key == Qt::Key_unknown)
+                            typeKey();
+                        else
+                            QTest::keyClick(&box_, key.key, key.modifiers);
+                    },
+                    runs);
+                std::printf("%s_%s_at_%s_ms: %.2f\n", prefix, key.name, atStart ? "start" : "end",
+                            ms);
+                worstKey = std::max(worstKey, ms);
+            }
+        }
+        // A letter, one character and one word, taken away at either end.
+        QTextDocument& document = *box_.document();
+        const auto edit = [&document](qsizetype from, qsizetype to, const QString& insert) {
+            QTextCursor cursor(&document);
+            cursor.beginEditBlock();
+            cursor.setPosition(int(from));
+            cursor.setPosition(int(to), QTextCursor::KeepAnchor);
+            if (from != to)
+                cursor.removeSelectedText();
+            cursor.insertText(insert);
+            cursor.endEditBlock();
+        };
+        const auto end = [&document] { return qsizetype(document.characterCount() - 1); };
+        const auto wordBefore = [&document, &end] {
+            const QString last = document.lastBlock().text().right(64).trimmed();
+            return end() - (last.size() - last.lastIndexOf(u' ') - 1);
+        };
+        const auto wordAfter = [&document] {
+            return qsizetype(document.firstBlock().text().left(64).indexOf(u' ') + 1);
+        };
+        const std::pair<const char*, std::function<void()>> edits[] = {
+            {"insert_at_start", [&] { edit(0, 0, QStringLiteral("ب")); }},
+            {"insert_at_end", [&] { edit(end(), end(), QStringLiteral("ب")); }},
+            {"remove_at_start", [&] { edit(0, 1, {}); }},
+            {"remove_at_end", [&] { edit(end() - 1, end(), {}); }},
+            {"remove_word_at_start", [&] { edit(0, wordAfter(), {}); }},
+            {"remove_word_at_end", [&] { edit(wordBefore(), end(), {}); }},
+        };
+        double worstEdit = 0;
+        for (const auto& [name, change] : edits) {
+            const double ms = held(change, runs);
+            std::printf("%s_edit_%s_ms: %.2f\n", prefix, name, ms);
+            worstEdit = std::max(worstEdit, ms);
+        }
+        std::fflush(stdout);
+        return {worstKey, worstEdit};
+    }
+
     double assign(const QString& text, int runs) {
         return time([&] { fresh(text); }, [&] { box_.setPlainText(text); }, runs);
     }
@@ -621,6 +721,12 @@ int main(int argc, char* argv[]) {
 
     if (wanted("line"))
         print("line_100kib_ms", bench.slowest("line", oneLine(100 * KiB), 3));
+
+    if (wanted("key")) {
+        const auto [key, edit] = bench.lineEnds("5mib_line", oneLine(qsizetype(5) * 1024 * KiB), 3);
+        print("key_5mib_line_ms", key);
+        print("edit_5mib_line_ms", edit);
+    }
 
     if (wanted("preview")) {
         registry.instance(u"Preview").show();

@@ -213,7 +213,7 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
             first = doc->lastBlock();
         if (!last.isValid())
             last = doc->lastBlock();
-        readLines(first, last);
+        readLines(first, last, position, charsRemoved, charsAdded);
     }
     measure();
     emit documentSizeChanged(documentSize());
@@ -222,7 +222,8 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
         idle_.start();
 }
 
-void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
+void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last, int position,
+                           int removed, int added) {
     const QTextBlock before = first.previous();
     Direction previous = before.isValid() ? dataOf(before)->shown : Direction::Neutral;
     bool inRange = true;
@@ -242,7 +243,12 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
             data->own = reading::ownDirection(text);
             data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;
-            data->line.invalidate();
+            // A change within one line is cut again near where it fell; the
+            // line checks that the change is all that befell it.
+            if (first == last && block == first)
+                data->line.edited(position - block.position(), removed, added);
+            else
+                data->line.invalidate();
             rowsChanged = rowsChanged || data->extraRows > 0;
         }
         const Direction shown = reading::resolved(data->own, previous);

@@ -137,6 +137,8 @@ private slots:
     void markupReadsAsTyped();
     void arrowsFollowTheScreen();
     void changeCutsAgainAsWhole();
+    void rowsFollowSeparators_data();
+    void rowsFollowSeparators();
 };
 
 void ReadingTest::lineDirection_data() {
@@ -690,6 +692,42 @@ void ReadingTest::changeCutsAgainAsWhole() {
             QCOMPARE(line.rows().front().pieces.front().layout.get(), before);
         }
     }
+}
+
+void ReadingTest::rowsFollowSeparators_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("added");
+    const QString separator(QChar::LineSeparator);
+    // clang-format off
+    QTest::newRow("typed in a line")          << "abc def"                     << 3 << 3 << separator;
+    QTest::newRow("taken out")                << "abc" + separator + "def"     << 3 << 4 << QString();
+    QTest::newRow("replaced by a letter")     << "abc" + separator + "def"     << 3 << 4 << "x";
+    QTest::newRow("letter after one")         << "abc" + separator + "def"     << 5 << 5 << "x";
+    QTest::newRow("line holding one joined")  << "abc\ndef" + separator + "g" << 3 << 4 << QString();
+    QTest::newRow("line holding one split")   << "abc" + separator + "def"     << 1 << 1 << "\n";
+    // clang-format on
+}
+
+void ReadingTest::rowsFollowSeparators() {
+    // Each line separator is one more row of the box's height.
+    QFETCH(QString, post);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, added);
+    QTextDocument document;
+    auto* layout = new PostLayout(&document);
+    document.setDocumentLayout(layout);
+    QTextCursor cursor(&document);
+    cursor.insertText(post);
+    (void)layout->documentSize();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(added);
+    const qreal rows = document.blockCount() + document.toRawText().count(QChar::LineSeparator);
+    QCOMPARE(layout->documentSize().height(),
+             2 * document.documentMargin() + rows * layout->lineHeight());
 }
 
 QTEST_MAIN(ReadingTest)

@@ -420,12 +420,13 @@ public:
             cursor.endEditBlock();
         };
         const auto end = [&document] { return qsizetype(document.characterCount() - 1); };
-        // The text near an end, read without a copy of the whole line.
+        // The text near an end, read without a copy of the whole line (and
+        // without a cursor, which would have Qt lay the whole line out).
         const auto near = [&document](qsizetype from, qsizetype to) {
-            QTextCursor cursor(&document);
-            cursor.setPosition(int(from));
-            cursor.setPosition(int(to), QTextCursor::KeepAnchor);
-            return cursor.selectedText();
+            QString text;
+            for (qsizetype i = std::max<qsizetype>(from, 0); i < to; ++i)
+                text += document.characterAt(int(i));
+            return text;
         };
         const auto wordBefore = [&near, &end] {
             const QString last = near(end() - 64, end()).trimmed();

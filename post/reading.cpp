@@ -78,6 +78,10 @@ std::vector<Span> markupSpans(QStringView line) {
 }
 
 qsizetype addressAt(QStringView text) {
+    // Asked at every word's start of a long line: most words start with
+    // neither letter an address can start with.
+    if (text.isEmpty() || (text[0].toLower() != u'h' && text[0].toLower() != u'w'))
+        return 0;
     qsizetype scheme = 0;
     for (const QStringView start :
          {QStringView(u"http://"), QStringView(u"https://"), QStringView(u"www.")})

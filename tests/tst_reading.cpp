@@ -650,8 +650,8 @@ void ReadingTest::changeCutsAgainAsWhole() {
             whole.build(text, rightToLeft);
             const QStringList cut = cutsOf(line).split(u'\n');
             const QStringList cutWhole = cutsOf(whole).split(u'\n');
-            const auto [differs, _] =
-                std::mismatch(cut.begin(), cut.end(), cutWhole.begin(), cutWhole.end());
+            const auto differs =
+                std::mismatch(cut.begin(), cut.end(), cutWhole.begin(), cutWhole.end()).first;
             QCOMPARE(differs == cut.end() ? QString() : *differs,
                      differs == cut.end() ? QString() : cutWhole[differs - cut.begin()]);
             QCOMPARE(cut.size(), cutWhole.size());

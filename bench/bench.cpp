@@ -6,8 +6,8 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, spell, 1mib, line, preview, hostile, memory) limits the run to it,
-// for profiling.
+// where a part (startup, 64kib, spell, 1mib, line, key, preview, hostile, memory) limits the run to
+// it, for profiling.
 
 #include "app/wiring.h"
 #include "board/preview.h"
@@ -347,6 +347,112 @@ public:
         return worst;
     }
 
+    // The longest the window's thread is held by a change, the change sent as
+    // an event, until the box has shaped it and the spelling has read it.
+    double held(const std::function<void()>& change, int runs) {
+        auto* layout = qobject_cast<PostLayout*>(box_.document()->documentLayout());
+        const spelling::PostChecker* spelling = spelling::PostChecker::of(*box_.document());
+        const auto settled = [&] {
+            return (!layout || layout->isComplete()) && (!spelling || spelling->isSettled());
+        };
+        std::vector<double> ms;
+        for (int run = -1; run < runs; ++run) { // the first run warms up
+            runUntil(settled);
+            Beats beats(&box_);
+            bool done = false;
+            beats.start();
+            QTimer::singleShot(0, &box_, [&] {
+                change();
+                done = true;
+            });
+            runUntil([&] { return done && settled(); });
+            box_.viewport()->repaint();
+            QCoreApplication::processEvents();
+            beats.stop();
+            if (run >= 0)
+                ms.push_back(beats.longest);
+        }
+        return median(ms);
+    }
+
+    // The keys that change a long line where it starts and where it ends, and
+    // the same changes made straight on the document as an editor of its own
+    // makes them; returns the slowest key and the slowest edit.
+    std::pair<double, double> lineEnds(const char* prefix, const QString& text, int runs) {
+        fresh(text);
+        box_.setFocus();
+        struct Key {
+            const char* name;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        };
+        const Key keys[] = {
+            {"letter", Qt::Key_unknown, Qt::NoModifier},
+            {"delete", Qt::Key_Delete, Qt::NoModifier},
+            {"ctrl_delete", Qt::Key_Delete, Qt::ControlModifier},
+            {"ctrl_backspace", Qt::Key_Backspace, Qt::ControlModifier},
+        };
+        double worstKey = 0;
+        for (const bool atStart : {true, false}) {
+            for (const Key& key : keys) {
+                const double ms = held(
+                    [&] {
+                        box_.moveCursor(atStart ? QTextCursor::Start : QTextCursor::End);
+                        if (key.key == Qt::Key_unknown)
+                            typeKey();
+                        else
+                            QTest::keyClick(&box_, key.key, key.modifiers);
+                    },
+                    runs);
+                std::printf("%s_%s_at_%s_ms: %.2f\n", prefix, key.name, atStart ? "start" : "end",
+                            ms);
+                worstKey = std::max(worstKey, ms);
+            }
+        }
+        // A letter, one character and one word, taken away at either end.
+        QTextDocument& document = *box_.document();
+        const auto edit = [&document](qsizetype from, qsizetype to, const QString& insert) {
+            QTextCursor cursor(&document);
+            cursor.beginEditBlock();
+            cursor.setPosition(int(from));
+            cursor.setPosition(int(to), QTextCursor::KeepAnchor);
+            if (from != to)
+                cursor.removeSelectedText();
+            cursor.insertText(insert);
+            cursor.endEditBlock();
+        };
+        const auto end = [&document] { return qsizetype(document.characterCount() - 1); };
+        // The text near an end, read without a copy of the whole line (and
+        // without a cursor, which would have Qt lay the whole line out).
+        const auto near = [&document](qsizetype from, qsizetype to) {
+            QString text;
+            for (qsizetype i = std::max<qsizetype>(from, 0); i < to; ++i)
+                text += document.characterAt(int(i));
+            return text;
+        };
+        const auto wordBefore = [&near, &end] {
+            const QString last = near(end() - 64, end()).trimmed();
+            return end() - (last.size() - last.lastIndexOf(u' ') - 1);
+        };
+        const auto wordAfter = [&near] { return qsizetype(near(0, 64).indexOf(u' ') + 1); };
+        const std::pair<const char*, std::function<void()>> edits[] = {
+            {"insert_at_start", [&] { edit(0, 0, QStringLiteral("ب")); }},
+            {"insert_at_end", [&] { edit(end(), end(), QStringLiteral("ب")); }},
+            {"remove_at_start", [&] { edit(0, 1, {}); }},
+            {"remove_at_end", [&] { edit(end() - 1, end(), {}); }},
+            {"remove_word_at_start", [&] { edit(0, wordAfter(), {}); }},
+            {"remove_word_at_end", [&] { edit(wordBefore(), end(), {}); }},
+        };
+        double worstEdit = 0;
+        for (const auto& [name, change] : edits) {
+            const double ms = held(change, runs);
+            std::printf("%s_edit_%s_ms: %.2f\n", prefix, name, ms);
+            worstEdit = std::max(worstEdit, ms);
+        }
+        std::fflush(stdout);
+        return {worstKey, worstEdit};
+    }
+
     double assign(const QString& text, int runs) {
         return time([&] { fresh(text); }, [&] { box_.setPlainText(text); }, runs);
     }
@@ -459,6 +565,8 @@ public:
     // Hostile posts through every command, undo and key, with the preview
     // open and closed while it works; returns the longest the window's thread
     // was blocked, as a watchdog thread saw it.
+    // Where a post's name starts with "keys_", the keys that change a long
+    // line at either end rather than every command.
     double hostile(Registry& registry,
                    std::initializer_list<std::pair<const char*, QString>> posts) {
         double worst = 0;
@@ -466,6 +574,7 @@ public:
         for (const auto& [name, text] : posts) {
             if (!only.isEmpty() && only != name)
                 continue;
+            const bool keysOnly = QByteArray(name).startsWith("keys_");
             fresh(QString());
             registry.instance(u"Preview").show();
             Watchdog watchdog;
@@ -473,7 +582,51 @@ public:
             box_.setFocus();
             // Each change, and whether it is an undo, which must give back the
             // post as it was before the change it undoes.
-            const std::pair<const char*, std::function<void()>> steps[] = {
+            const auto key = [&](bool atStart, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+                return [this, atStart, key, modifiers] {
+                    box_.moveCursor(atStart ? QTextCursor::Start : QTextCursor::End);
+                    if (key == Qt::Key_unknown)
+                        typeKey();
+                    else
+                        QTest::keyClick(&box_, key, modifiers);
+                };
+            };
+            // The same changes made straight on the document, as an editor of
+            // its own makes them.
+            const auto edit = [this](bool atStart, qsizetype length, const QString& insert) {
+                return [this, atStart, length, insert] {
+                    QTextDocument& document = *box_.document();
+                    const qsizetype end = document.characterCount() - 1;
+                    const qsizetype from = atStart ? 0 : end - length;
+                    QTextCursor cursor(&document);
+                    cursor.beginEditBlock();
+                    cursor.setPosition(int(from));
+                    cursor.setPosition(int(from + length), QTextCursor::KeepAnchor);
+                    if (length > 0)
+                        cursor.removeSelectedText();
+                    cursor.insertText(insert);
+                    cursor.endEditBlock();
+                };
+            };
+            // One long line: the keys that change it, at either end.
+            const std::vector<std::pair<const char*, std::function<void()>>> lineSteps = {
+                {"paste", [&] { box_.paste(); }},
+                {"key_at_end", key(false, Qt::Key_unknown, Qt::NoModifier)},
+                {"delete_at_end", key(false, Qt::Key_Delete, Qt::NoModifier)},
+                {"ctrl_delete_at_end", key(false, Qt::Key_Delete, Qt::ControlModifier)},
+                {"ctrl_backspace_at_end", key(false, Qt::Key_Backspace, Qt::ControlModifier)},
+                {"key_at_start", key(true, Qt::Key_unknown, Qt::NoModifier)},
+                {"delete_at_start", key(true, Qt::Key_Delete, Qt::NoModifier)},
+                {"ctrl_delete_at_start", key(true, Qt::Key_Delete, Qt::ControlModifier)},
+                {"ctrl_backspace_at_start", key(true, Qt::Key_Backspace, Qt::ControlModifier)},
+                {"edit_letter_at_end", edit(false, 0, QStringLiteral("ب"))},
+                {"edit_remove_at_end", edit(false, 1, {})},
+                {"edit_remove_word_at_end", edit(false, 12, {})},
+                {"edit_letter_at_start", edit(true, 0, QStringLiteral("ب"))},
+                {"edit_remove_at_start", edit(true, 1, {})},
+                {"edit_remove_word_at_start", edit(true, 12, {})},
+            };
+            const std::vector<std::pair<const char*, std::function<void()>>> everyCommand = {
                 {"paste", [&] { box_.paste(); }},
                 {"append", [&] { post_.append(u":D"); }},
                 {"wrap", [&] { post_.wrap(u"[color=red]", u"[/color]"); }},
@@ -502,7 +655,7 @@ public:
             bool exact = true;
             double worstHere = 0;
             QElapsedTimer clock;
-            for (const auto& [what, step] : steps) {
+            for (const auto& [what, step] : keysOnly ? lineSteps : everyCommand) {
                 const bool undo = qstrcmp(what, "undo") == 0;
                 if (!undo)
                     before.push_back(post_.text());
@@ -624,6 +777,12 @@ int main(int argc, char* argv[]) {
     if (wanted("line"))
         print("line_100kib_ms", bench.slowest("line", oneLine(100 * KiB), 3));
 
+    if (wanted("key")) {
+        const auto [key, edit] = bench.lineEnds("5mib_line", oneLine(qsizetype(5) * 1024 * KiB), 3);
+        print("key_5mib_line_ms", key);
+        print("edit_5mib_line_ms", edit);
+    }
+
     if (wanted("preview")) {
         registry.instance(u"Preview").show();
         PostPreview* preview = openPreview(registry);
@@ -645,6 +804,7 @@ int main(int argc, char* argv[]) {
               bench.hostile(registry, {
                                           {"10mib_lines", lines(qsizetype(10) * 1024 * KiB)},
                                           {"5mib_line", oneLine(qsizetype(5) * 1024 * KiB)},
+                                          {"keys_20mib_line", oneLine(qsizetype(20) * 1024 * KiB)},
                                           {"1mib_img_word",
                                            "[img]http://" + QString(1024 * KiB, u'a') + "[/img]"},
                                           {"100k_tag_lines", tagLines},

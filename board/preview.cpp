@@ -247,8 +247,12 @@ void PostPreview::start() {
         return; // taken up again when the rendering under way is shown
     dirty_ = false;
     reading_ = true;
-    const QString text = post_ ? post::text(*post_) : QString();
-    reader_.setFuture(QtConcurrent::run([text] {
+    // The window's thread only copies the post; the worker makes it the
+    // post's text (post::text), its paragraph separators turned into "\n".
+    QString raw = post_ ? post_->toRawText() : QString();
+    reader_.setFuture(QtConcurrent::run([raw = std::move(raw)]() mutable {
+        QString text = std::move(raw);
+        text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         auto reading = std::make_shared<Reading>();
         auto parsed = std::make_shared<board::Parsed>(board::parse(text));
         reading->foot = board::problemsLine(*parsed);

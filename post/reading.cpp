@@ -78,6 +78,10 @@ std::vector<Span> markupSpans(QStringView line) {
 }
 
 qsizetype addressAt(QStringView text) {
+    // Asked at every word's start of a long line: most words start with
+    // neither letter an address can start with.
+    if (text.isEmpty() || (text[0].toLower() != u'h' && text[0].toLower() != u'w'))
+        return 0;
     qsizetype scheme = 0;
     for (const QStringView start :
          {QStringView(u"http://"), QStringView(u"https://"), QStringView(u"www.")})
@@ -93,26 +97,50 @@ qsizetype addressAt(QStringView text) {
 
 std::vector<Span> ownOrderSpans(QStringView line) {
     std::vector<Span> spans;
-    qsizetype from = 0; // where the prose since the last piece of markup starts
-    const auto addresses = [&](qsizetype to) {
-        for (qsizetype i = from; i < to; ++i) {
-            if (i > 0 && line[i - 1].isLetterOrNumber())
-                continue;
-            const qsizetype length = addressAt(line.sliced(i, to - i));
+    std::vector<Span> markup;
+    readOwnOrder(line, 0, line.size(), {}, spans, markup);
+    return spans;
+}
+
+qsizetype readOwnOrder(QStringView line, qsizetype from, qsizetype until,
+                       const std::function<bool(qsizetype)>& stop, std::vector<Span>& spans,
+                       std::vector<Span>& markup) {
+    const qsizetype n = line.size();
+    const auto markupAt = [line](qsizetype i) -> qsizetype {
+        const QChar c = line[i];
+        if (c == u'[')
+            return tagAt(line.sliced(i));
+        if (c == u':' || c == u';')
+            return smileyAt(line.sliced(i));
+        return 0;
+    };
+    qsizetype i = from;
+    while (i < n) {
+        if (i >= until && stop && stop(i))
+            return i;
+        if (const qsizetype length = markupAt(i); length > 0) {
+            spans.push_back({i, length});
+            markup.push_back({i, length});
+            i += length;
+            continue;
+        }
+        if (i == 0 || !line[i - 1].isLetterOrNumber()) {
+            qsizetype length = addressAt(line.sliced(i));
+            // An address ends where markup starts.
+            for (qsizetype j = i + 1; j < i + length; ++j)
+                if (markupAt(j) > 0) {
+                    length = addressAt(line.sliced(i, j - i));
+                    break;
+                }
             if (length > 0) {
                 spans.push_back({i, length});
-                i += length - 1;
+                i += length;
+                continue;
             }
         }
-    };
-    forEachMarkup(line, [&](qsizetype start, qsizetype length) {
-        addresses(start);
-        spans.push_back({start, length});
-        from = start + length;
-        return true;
-    });
-    addresses(line.size());
-    return spans;
+        ++i;
+    }
+    return n;
 }
 
 Direction ownDirection(QStringView line) {

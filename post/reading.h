@@ -9,6 +9,7 @@
 
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace qirtaz::reading {
@@ -41,6 +42,16 @@ qsizetype addressAt(QStringView text);
 // and bare address of a line (one starting where a word starts), in order and
 // never overlapping.
 std::vector<Span> ownOrderSpans(QStringView line);
+
+// Reads the spans of ownOrderSpans(line) from from on, where from is a place
+// inside no span of the line (what is before it cannot change what is after
+// it), into spans, and the tags and smiley codes among them also into markup.
+// Stops at the first place at or after until, outside every span, for which
+// stop holds, or at the end of the line; returns where it stopped. So a change
+// of a long line reads it again only as far as its spans differ.
+qsizetype readOwnOrder(QStringView line, qsizetype from, qsizetype until,
+                       const std::function<bool(qsizetype)>& stop, std::vector<Span>& spans,
+                       std::vector<Span>& markup);
 
 // The line's own direction: that of its first strong letter outside markup,
 // Neutral when it has none.

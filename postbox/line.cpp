@@ -169,112 +169,156 @@ qsizetype Piece::fromShown(qsizetype index) const {
     return from + std::clamp<qsizetype>(index - low, 0, to - from);
 }
 
-std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
-                          const std::vector<reading::Span>& spans) {
-    std::vector<qsizetype> cuts{from};
-    auto span = std::partition_point(spans.begin(), spans.end(), [from](const reading::Span& s) {
-        return s.start + s.length <= from;
+namespace {
+
+// The first span that ends after position.
+std::vector<reading::Span>::const_iterator spanAfter(const std::vector<reading::Span>& spans,
+                                                     qsizetype position) {
+    return std::partition_point(spans.begin(), spans.end(), [position](const reading::Span& s) {
+        return s.start + s.length <= position;
     });
+}
+
+// Where the piece of the row from .. to that starts at start ends. It reads
+// the text no further than 48 characters past start + MaxPiece, nor the spans
+// past start + MaxPiece, so a change after that leaves it as it is.
+qsizetype nextCut(QStringView line, qsizetype from, qsizetype start, qsizetype to, bool rightToLeft,
+                  const std::vector<reading::Span>& spans) {
+    if (to - start <= MaxPiece)
+        return to;
+    auto span = spanAfter(spans, start);
     const int own = rightToLeft ? 2 : 1;
     const auto inside = [&](qsizetype b) {
         while (span != spans.end() && span->start + span->length <= b)
             ++span;
         return span != spans.end() && span->start < b && b < span->start + span->length;
     };
-    while (to - cuts.back() > MaxPiece) {
-        const qsizetype start = cuts.back();
-        qsizetype cut = -1;
-        qsizetype lastBlank = -1;
-        qsizetype lastEdge = -1;
-        for (qsizetype b = start + 1; b <= start + MaxPiece; ++b) {
-            if (inside(b))
-                continue;
-            lastEdge = b;
-            if (!isBlank(line[b - 1]))
-                continue;
-            lastBlank = b;
-            if (b - start < MinPiece || b < from + 8)
-                continue;
-            // Where the text says: a blank after eight characters of a kind
-            // one place in sixteen has, between letters of the line's direction.
-            if ((qHash(line.sliced(b - 8, 8)) & 15) != 0)
-                continue;
-            const int before = strongNear(line, b - 2, -1, start, to);
-            const int after = strongNear(line, b, 1, start, to);
-            if ((before == 0 || before == own) && (after == 0 || after == own)) {
-                cut = b;
-                break;
-            }
+    qsizetype cut = -1;
+    qsizetype lastBlank = -1;
+    qsizetype lastEdge = -1;
+    for (qsizetype b = start + 1; b <= start + MaxPiece; ++b) {
+        if (inside(b))
+            continue;
+        lastEdge = b;
+        if (!isBlank(line[b - 1]))
+            continue;
+        lastBlank = b;
+        if (b - start < MinPiece || b < from + 8)
+            continue;
+        // Where the text says: a blank after eight characters of a kind
+        // one place in sixteen has, between letters of the line's direction.
+        if ((qHash(line.sliced(b - 8, 8)) & 15) != 0)
+            continue;
+        const int before = strongNear(line, b - 2, -1, start, to);
+        const int after = strongNear(line, b, 1, start, to);
+        if ((before == 0 || before == own) && (after == 0 || after == own)) {
+            cut = b;
+            break;
         }
-        if (cut < 0)
-            cut = lastBlank > start + MinPiece  ? lastBlank
-                  : lastEdge > start + MinPiece ? lastEdge
-                                                : start + MaxPiece;
-        if (line[cut - 1].isHighSurrogate() && line[cut].isLowSurrogate())
-            --cut;
-        cuts.push_back(cut);
-        span = std::partition_point(spans.begin(), spans.end(), [cut](const reading::Span& s) {
-            return s.start + s.length <= cut;
-        });
     }
-    cuts.push_back(to);
+    if (cut < 0)
+        cut = lastBlank > start + MinPiece  ? lastBlank
+              : lastEdge > start + MinPiece ? lastEdge
+                                            : start + MaxPiece;
+    if (line[cut - 1].isHighSurrogate() && line[cut].isLowSurrogate())
+        --cut;
+    return cut;
+}
 
-    std::vector<Piece> pieces;
-    pieces.reserve(cuts.size() - 1);
-    span = std::partition_point(spans.begin(), spans.end(), [from](const reading::Span& s) {
-        return s.start + s.length <= from;
-    });
-    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
-        Piece piece;
-        piece.from = cuts[k];
-        piece.to = cuts[k + 1];
-        piece.shown.reserve(piece.to - piece.from + 8);
-        qsizetype at = piece.from;
-        for (; span != spans.end() && span->start < piece.to; ++span) {
-            const qsizetype start = std::max(span->start, piece.from);
-            const qsizetype end = std::min(span->start + span->length, piece.to);
-            piece.shown.append(line.sliced(at, start - at));
-            piece.controls.push_back({start - piece.from, true});
-            piece.shown.append(Isolate);
-            // Arabic words inside markup (an address's, say) each read right
-            // to left in a place of their own, so that what separates them,
-            // "." or "/", stays in the order typed.
-            qsizetype copied = start;
-            for (qsizetype i = start; i < end; ++i) {
-                if (!isRightToLeft(line[i]))
-                    continue;
-                qsizetype last = i;
-                for (qsizetype j = i + 1; j < end && continuesWord(line[j]); ++j)
-                    if (isRightToLeft(line[j]))
-                        last = j;
-                piece.shown.append(line.sliced(copied, i - copied));
-                piece.controls.push_back({i - piece.from, true});
-                piece.shown.append(RightToLeftIsolate);
-                piece.shown.append(line.sliced(i, last + 1 - i));
-                piece.shown.append(PopIsolate);
-                piece.controls.push_back({last + 1 - piece.from, false});
-                copied = last + 1;
-                i = last;
-            }
-            piece.shown.append(line.sliced(copied, end - copied));
+Piece makePiece(QStringView line, qsizetype from, qsizetype to,
+                const std::vector<reading::Span>& spans) {
+    Piece piece;
+    piece.from = from;
+    piece.to = to;
+    piece.shown.reserve(piece.to - piece.from + 8);
+    qsizetype at = piece.from;
+    for (auto span = spanAfter(spans, from); span != spans.end() && span->start < piece.to;
+         ++span) {
+        const qsizetype start = std::max(span->start, piece.from);
+        const qsizetype end = std::min(span->start + span->length, piece.to);
+        piece.shown.append(line.sliced(at, start - at));
+        piece.controls.push_back({start - piece.from, true});
+        piece.shown.append(Isolate);
+        // Arabic words inside markup (an address's, say) each read right
+        // to left in a place of their own, so that what separates them,
+        // "." or "/", stays in the order typed.
+        qsizetype copied = start;
+        for (qsizetype i = start; i < end; ++i) {
+            if (!isRightToLeft(line[i]))
+                continue;
+            qsizetype last = i;
+            for (qsizetype j = i + 1; j < end && continuesWord(line[j]); ++j)
+                if (isRightToLeft(line[j]))
+                    last = j;
+            piece.shown.append(line.sliced(copied, i - copied));
+            piece.controls.push_back({i - piece.from, true});
+            piece.shown.append(RightToLeftIsolate);
+            piece.shown.append(line.sliced(i, last + 1 - i));
             piece.shown.append(PopIsolate);
-            piece.controls.push_back({end - piece.from, false});
-            at = end;
-            if (span->start + span->length > piece.to)
-                break; // the rest of it goes on in the next piece
+            piece.controls.push_back({last + 1 - piece.from, false});
+            copied = last + 1;
+            i = last;
         }
-        piece.shown.append(line.sliced(at, piece.to - at));
-        pieces.push_back(std::move(piece));
+        piece.shown.append(line.sliced(copied, end - copied));
+        piece.shown.append(PopIsolate);
+        piece.controls.push_back({end - piece.from, false});
+        at = end;
     }
-    return pieces;
+    piece.shown.append(line.sliced(at, piece.to - at));
+    return piece;
+}
+
+} // namespace
+
+std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
+                          const std::vector<reading::Span>& spans) {
+    std::vector<Piece> pieces;
+    for (qsizetype start = from;;) {
+        const qsizetype cut = nextCut(line, from, start, to, rightToLeft, spans);
+        pieces.push_back(makePiece(line, start, cut, spans));
+        if (cut == to)
+            return pieces;
+        start = cut;
+    }
 }
 
 void Line::forgetShapes() {
     rows_.clear();
     built_ = false;
+    whole_ = true;
+}
+
+void Line::edited(qsizetype at, qsizetype removed, qsizetype added) {
+    if (whole_) {
+        built_ = false;
+        return;
+    }
+    if (built_) {
+        changedFrom_ = at;
+        changedTo_ = at + added;
+        delta_ = added - removed;
+        built_ = false;
+        return;
+    }
+    // One range of the text holds every change since the line was built.
+    changedTo_ = std::max(changedTo_, at + removed) + added - removed;
+    changedFrom_ = std::min(changedFrom_, at);
+    delta_ += added - removed;
 }
 
 void Line::build(QStringView text, bool rightToLeft) {
+    const bool near = !whole_ && !rows_.empty() && rightToLeft == rightToLeft_ &&
+                      text.size() == length_ + delta_ && changedFrom_ >= 0 &&
+                      changedFrom_ <= changedTo_ && changedTo_ <= text.size();
+    if (!near || !buildNear(text))
+        buildWhole(text, rightToLeft);
+    length_ = text.size();
+    delta_ = 0;
+    whole_ = false;
+    built_ = true;
+}
+
+void Line::buildWhole(QStringView text, bool rightToLeft) {
     // What the pieces were shaped as, to be found again by their text.
     QHash<QString, ShapedPiece*> before;
     std::vector<Row> old = std::move(rows_);
@@ -286,8 +330,9 @@ void Line::build(QStringView text, bool rightToLeft) {
     rows_.clear();
     rightToLeft_ = rightToLeft;
     unmeasured_ = 0;
-    const std::vector<reading::Span> spans = reading::ownOrderSpans(text);
-    markup_ = reading::markupSpans(text);
+    spans_.clear();
+    markup_.clear();
+    reading::readOwnOrder(text, 0, text.size(), {}, spans_, markup_);
     qsizetype from = 0;
     for (;;) {
         qsizetype to = text.indexOf(QChar::LineSeparator, from);
@@ -297,7 +342,7 @@ void Line::build(QStringView text, bool rightToLeft) {
         Row row;
         row.from = from;
         row.to = to;
-        for (Piece& cut : cutRow(text, from, to, rightToLeft, spans)) {
+        for (Piece& cut : cutRow(text, from, to, rightToLeft, spans_)) {
             ShapedPiece piece;
             static_cast<Piece&>(piece) = std::move(cut);
             if (const auto found = before.find(piece.shown); found != before.end()) {
@@ -314,7 +359,139 @@ void Line::build(QStringView text, bool rightToLeft) {
             break;
         from = to + 1;
     }
-    built_ = true;
+}
+
+bool Line::buildNear(QStringView text) {
+    const qsizetype changedFrom = changedFrom_;
+    const qsizetype changedTo = changedTo_;
+    const qsizetype delta = delta_;
+    // The change stays within one row, which grows or shrinks by delta.
+    const std::size_t r = rowAt(changedFrom);
+    if (changedTo - delta > rows_[r].to || rows_[r].from > changedFrom ||
+        text.sliced(changedFrom, changedTo - changedFrom).contains(QChar::LineSeparator))
+        return false;
+
+    // The spans are read again from a place before the change that nothing
+    // read before it reads as far as the change: a tag, address or smiley code
+    // that does ends after that place and holds it, and so does one that the
+    // change lengthens or shortens; but a bracket that failed to open a tag
+    // for want of a closing one might open one now, so reading starts before
+    // the last bracket when it is an opening one. A smiley code is shorter
+    // than 16.
+    qsizetype bracket = changedFrom - 1;
+    while (bracket >= 0 && text[bracket] != u'[' && text[bracket] != u']')
+        --bracket;
+    qsizetype readFrom = std::max<qsizetype>(0, changedFrom - 16);
+    if (bracket >= 0 && text[bracket] == u'[')
+        readFrom = std::min(readFrom, bracket);
+    if (const auto holding = spanAfter(spans_, readFrom);
+        holding != spans_.end() && holding->start < readFrom)
+        readFrom = holding->start;
+
+    // Read on until a place after the change where the spans as they were,
+    // moved by delta, would be read on from just the same.
+    auto old = spanAfter(spans_, readFrom);
+    const auto agree = [&](qsizetype at) {
+        const qsizetype was = at - delta;
+        while (old != spans_.end() && old->start + old->length <= was)
+            ++old;
+        return old == spans_.end() || old->start >= was;
+    };
+    std::vector<reading::Span> spans;
+    std::vector<reading::Span> markup;
+    const qsizetype readTo =
+        reading::readOwnOrder(text, readFrom, changedTo + 1, agree, spans, markup);
+    // A tag may run on past a line separator: spans read again beyond the
+    // row would change the pieces of another.
+    Row& row = rows_[r];
+    if (readFrom < row.from || readTo > row.to + delta)
+        return false;
+    // The spans as they were from readFrom up to there give way to those read.
+    const qsizetype readToBefore = readTo == text.size() ? length_ + 1 : readTo - delta;
+    const auto splice = [delta](std::vector<reading::Span>& kept, qsizetype from, qsizetype to,
+                                std::vector<reading::Span>& read) {
+        const auto first = spanAfter(kept, from) - kept.begin();
+        auto last = first;
+        while (last < qsizetype(kept.size()) && kept[std::size_t(last)].start < to)
+            ++last;
+        for (auto i = std::size_t(last); i < kept.size(); ++i)
+            kept[i].start += delta;
+        kept.erase(kept.begin() + first, kept.begin() + last);
+        kept.insert(kept.begin() + first, read.begin(), read.end());
+    };
+    splice(spans_, readFrom, readToBefore, spans);
+    splice(markup_, readFrom, readToBefore, markup);
+
+    // The pieces are cut again from the first whose start no earlier cut
+    // read as far as the change or the spans read again, until a cut after
+    // both falls where one fell before.
+    std::vector<ShapedPiece>& pieces = row.pieces;
+    const qsizetype untouched = std::min(changedFrom, readFrom);
+    std::size_t k = 0;
+    while (k + 1 < pieces.size() && pieces[k].from + MaxPiece + 64 <= untouched)
+        ++k;
+    const qsizetype settled = std::max(changedTo, readTo);
+    const qsizetype to = row.to + delta;
+    std::vector<Piece> cut;
+    std::size_t m = k + 1; // the first piece kept after the change
+    for (qsizetype start = pieces[k].from;;) {
+        const qsizetype end = nextCut(text, row.from, start, to, rightToLeft_, spans_);
+        cut.push_back(makePiece(text, start, end, spans_));
+        if (end == to) {
+            m = pieces.size();
+            break;
+        }
+        if (end >= settled) {
+            while (m < pieces.size() && pieces[m].from < end - delta)
+                ++m;
+            if (m < pieces.size() && pieces[m].from == end - delta)
+                break;
+        }
+        start = end;
+    }
+
+    // The pieces cut again keep the shapes of those they match.
+    QHash<QString, ShapedPiece*> before;
+    for (std::size_t i = k; i < m; ++i) {
+        if (pieces[i].width >= 0)
+            before.insert(pieces[i].shown, &pieces[i]);
+        else
+            --unmeasured_;
+    }
+    std::vector<ShapedPiece> fresh;
+    fresh.reserve(cut.size());
+    for (Piece& piece : cut) {
+        ShapedPiece shaped;
+        static_cast<Piece&>(shaped) = std::move(piece);
+        if (const auto found = before.find(shaped.shown); found != before.end()) {
+            shaped.layout = std::move(found.value()->layout);
+            shaped.width = found.value()->width;
+            shaped.usedAt = found.value()->usedAt;
+            before.erase(found);
+        } else {
+            ++unmeasured_;
+        }
+        fresh.push_back(std::move(shaped));
+    }
+    const auto move = [delta](ShapedPiece& piece) {
+        piece.from += delta;
+        piece.to += delta;
+        for (ShapedPiece::Stop& stop : piece.stops)
+            stop.position += delta;
+    };
+    for (std::size_t i = m; i < pieces.size(); ++i)
+        move(pieces[i]);
+    pieces.erase(pieces.begin() + qsizetype(k), pieces.begin() + qsizetype(m));
+    pieces.insert(pieces.begin() + qsizetype(k), std::make_move_iterator(fresh.begin()),
+                  std::make_move_iterator(fresh.end()));
+    row.to = to;
+    for (std::size_t i = r + 1; i < rows_.size(); ++i) {
+        rows_[i].from += delta;
+        rows_[i].to += delta;
+        for (ShapedPiece& piece : rows_[i].pieces)
+            move(piece);
+    }
+    return true;
 }
 
 std::size_t Line::rowAt(qsizetype position) const {

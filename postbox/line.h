@@ -111,7 +111,14 @@ public:
     bool isBuilt() const { return built_; }
     // The text or direction changed: pieces are cut again when next asked,
     // reusing the shapes of those that did not change.
-    void invalidate() { built_ = false; }
+    void invalidate() {
+        built_ = false;
+        whole_ = true;
+    }
+    // removed characters at at gave way to added ones: only the pieces near
+    // them are read and cut again when next asked, the others kept as they
+    // are, moved.
+    void edited(qsizetype at, qsizetype removed, qsizetype added);
     // The font or the options changed: nothing shaped is of use any longer.
     void forgetShapes();
 
@@ -143,8 +150,22 @@ public:
     bool measureOne(const Shaping& shaping, qreal& lineHeight, int keepFrom);
 
 private:
+    void buildWhole(QStringView text, bool rightToLeft);
+    // Reads and cuts again the text around the change; false when the change
+    // is one it cannot take apart from the rest (it added or took a line
+    // separator), and nothing was done.
+    bool buildNear(QStringView text);
+
     std::vector<Row> rows_;
+    std::vector<reading::Span> spans_; // reading::ownOrderSpans of the text
     std::vector<reading::Span> markup_;
+    qsizetype length_ = 0; // of the text as last built
+    // What changed since: changedFrom_ .. changedTo_ of the text as it is now,
+    // which is delta_ longer.
+    qsizetype changedFrom_ = 0;
+    qsizetype changedTo_ = 0;
+    qsizetype delta_ = 0;
+    bool whole_ = true; // nothing of the line as built is of use
     bool built_ = false;
     bool rightToLeft_ = false;
     qsizetype unmeasured_ = 0;

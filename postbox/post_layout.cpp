@@ -54,7 +54,11 @@ struct LineData : QTextBlockUserData {
     bool read = false; // own and extraRows hold for the line's present text
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
-    int extraRows = 0; // line separators inside the line
+    int extraRows = 0;     // line separators inside the line
+    qsizetype length = -1; // of the text as read
+    // The text as read after a change, for the next build of the line to take
+    // rather than copy a long line once more.
+    QString text;
     postbox::Line line;
     qreal width = -1; // of its widest row once laid out; -1 before
     // Where width is counted, by shown; it outlives the layout if need be, as
@@ -211,7 +215,7 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
             first = doc->lastBlock();
         if (!last.isValid())
             last = doc->lastBlock();
-        readLines(first, last);
+        readLines(first, last, position, charsRemoved, charsAdded);
     }
     measure();
     emit documentSizeChanged(documentSize());
@@ -220,7 +224,8 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
         idle_.start();
 }
 
-void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
+void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last, int position,
+                           int removed, int added) {
     const QTextBlock before = first.previous();
     Direction previous = before.isValid() ? dataOf(before)->shown : Direction::Neutral;
     bool inRange = true;
@@ -233,14 +238,30 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last) {
         LineData* data = dataOf(block);
         const bool fresh = inRange || !data->read;
         if (fresh) {
-            const QString copy = whole.isEmpty() ? block.text() : QString();
+            QString copy = whole.isEmpty() ? block.text() : QString();
             const QStringView text =
                 whole.isEmpty() ? QStringView(copy)
                                 : QStringView(whole).sliced(block.position(), block.length() - 1);
+            // A change within the line, which took nothing from the lines
+            // around it.
+            const qsizetype at = position - block.position();
+            const bool within = first == last && data->read &&
+                                data->length + added - removed == text.size() && at >= 0 &&
+                                at + added <= text.size();
             data->own = reading::ownDirection(text);
-            data->extraRows = int(text.count(QChar::LineSeparator));
+            // A line without a separator gets one only from what came in.
+            if (within && data->extraRows == 0)
+                data->extraRows = int(text.sliced(at, added).count(QChar::LineSeparator));
+            else
+                data->extraRows = int(text.count(QChar::LineSeparator));
             data->read = true;
-            data->line.invalidate();
+            data->length = text.size();
+            // A change within one line is cut again near where it fell.
+            if (within)
+                data->line.edited(at, removed, added);
+            else
+                data->line.invalidate();
+            data->text = within ? std::move(copy) : QString();
             rowsChanged = rowsChanged || data->extraRows > 0;
         }
         const Direction shown = reading::resolved(data->own, previous);
@@ -271,8 +292,11 @@ void PostLayout::prepare(const QTextBlock& block) const {
     postbox::Line& line = data->line;
     if (line.isBuilt() && data->width >= 0)
         return;
-    if (!line.isBuilt())
-        line.build(block.text(), data->shown == Direction::RightToLeft);
+    if (!line.isBuilt()) {
+        line.build(data->text.isNull() ? block.text() : data->text,
+                   data->shown == Direction::RightToLeft);
+        data->text = QString();
+    }
     // A line of a few pieces is shaped whole at once, as its width is then
     // exact; a longer one is taken to be as wide as its characters say until
     // its pieces are shaped, those in view first.

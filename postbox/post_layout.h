@@ -111,7 +111,10 @@ private:
     };
 
     bool anchoredRight(reading::Direction shown) const;
-    void readLines(const QTextBlock& first, const QTextBlock& last);
+    // The lines first to last changed, removed characters at position of the
+    // post giving way to added ones.
+    void readLines(const QTextBlock& first, const QTextBlock& last, int position, int removed,
+                   int added);
     // Cuts a line into pieces and lays out those of a short line.
     void prepare(const QTextBlock& block) const;
     void arrange(const QTextBlock& block) const;

@@ -89,6 +89,44 @@ QByteArray roundOf(quint32 seed, int round) {
     return "seed " + QByteArray::number(seed) + ", round " + QByteArray::number(round);
 }
 
+// Some text of the kinds a line holds: words of either direction, blanks,
+// tags whole and broken, smiley codes, addresses, emoji and halves of them.
+QString randomText(QRandomGenerator& random, qsizetype size) {
+    static const QString bits[] = {
+        QStringLiteral("مرحبا "), QStringLiteral("بكم"),     QStringLiteral("word "),
+        QStringLiteral("board"),  QStringLiteral(" "),       QStringLiteral("  "),
+        QStringLiteral("\t"),     QStringLiteral("[b]"),     QStringLiteral("[/b]"),
+        QStringLiteral("[url="),  QStringLiteral("]"),       QStringLiteral("["),
+        QStringLiteral(":D"),     QStringLiteral(";)"),      QStringLiteral(":confused:"),
+        QStringLiteral(":"),      QStringLiteral("http://"), QStringLiteral("www.موقع.com/x"),
+        QStringLiteral("😀"),      QString(QChar(0xD83D)),    QString(QChar(0xDE00)),
+        QStringLiteral("12"),     QStringLiteral("."),       QStringLiteral("[color=red]"),
+    };
+    QString text;
+    while (text.size() < size) {
+        if (random.bounded(3000) == 0)
+            text += QChar::LineSeparator;
+        text += bits[random.bounded(int(std::size(bits)))];
+    }
+    return text;
+}
+
+// The line's rows and pieces as cut, and its markup, to compare two lines.
+QString cutsOf(const postbox::Line& line) {
+    QString cuts;
+    for (const reading::Span& span : line.markup())
+        cuts += QStringLiteral("markup %1+%2\n").arg(span.start).arg(span.length);
+    for (const postbox::Row& row : line.rows()) {
+        cuts += QStringLiteral("\nrow %1-%2:").arg(row.from).arg(row.to);
+        for (const postbox::ShapedPiece& piece : row.pieces) {
+            cuts += QStringLiteral("\n %1-%2 [").arg(piece.from).arg(piece.to) + piece.shown + u']';
+            for (const postbox::Piece::Control& control : piece.controls)
+                cuts += QStringLiteral(" %1%2").arg(control.opens ? '<' : '>').arg(control.at);
+        }
+    }
+    return cuts;
+}
+
 // How a line of the post is changed, in widestLineFollowsChanges.
 enum class Edit { Shorten, Remove, TurnEnglish, TurnArabic, Clear, ClearAndUndo, LargerFont };
 
@@ -121,6 +159,9 @@ private slots:
     void wordsAndClicksOverRandomLines();
     void arrowsFollowTheScreen();
     void keysAWriterExpects();
+    void changeCutsAgainAsWhole();
+    void rowsFollowSeparators_data();
+    void rowsFollowSeparators();
 };
 
 void ReadingTest::lineDirection_data() {
@@ -895,6 +936,115 @@ void ReadingTest::keysAWriterExpects() {
         QTest::keySequence(&box, rest);
         QCOMPARE(buffer.text(), QString());
     }
+}
+
+void ReadingTest::changeCutsAgainAsWhole() {
+    // A line cut again near its changes is cut as it would be whole, and keeps
+    // the shapes of its pieces away from them.
+    const postbox::Shaping shaping{QFont(), {}, 80, 8};
+    qreal lineHeight = 0;
+    for (quint32 seed = 1; seed <= 24; ++seed) {
+        QRandomGenerator random(seed);
+        QString text = randomText(random, 2000 + random.bounded(20000));
+        const bool rightToLeft = random.bounded(2) == 0;
+        postbox::Line line;
+        line.build(text, rightToLeft);
+        for (int edit = 0; edit < 30; ++edit) {
+            // A few changes at once, the way several come before a paint.
+            for (int change = 1 + int(random.bounded(3)); change > 0; --change) {
+                const qsizetype at = random.bounded(4) == 0 ? (random.bounded(2) ? 0 : text.size())
+                                                            : random.bounded(int(text.size()) + 1);
+                const qsizetype removed = std::min<qsizetype>(
+                    text.size() - at,
+                    random.bounded(2) ? 0 : random.bounded(random.bounded(3) ? 8 : 3000));
+                const QString added =
+                    random.bounded(3) ? randomText(random, random.bounded(12)) : QString();
+                text.replace(at, removed, added);
+                line.edited(at, removed, added.size());
+            }
+            line.build(text, rightToLeft);
+            postbox::Line whole;
+            whole.build(text, rightToLeft);
+            const QStringList cut = cutsOf(line).split(u'\n');
+            const QStringList cutWhole = cutsOf(whole).split(u'\n');
+            const auto differs =
+                std::mismatch(cut.begin(), cut.end(), cutWhole.begin(), cutWhole.end()).first;
+            QCOMPARE(differs == cut.end() ? QString() : *differs,
+                     differs == cut.end() ? QString() : cutWhole[differs - cut.begin()]);
+            QCOMPARE(cut.size(), cutWhole.size());
+            // Some pieces shaped, as a paint shapes those in view, and the
+            // places the caret can stand in some, as the arrows ask for them.
+            for (int shaped = int(random.bounded(3)); shaped > 0; --shaped)
+                line.measureOne(shaping, lineHeight, 0);
+            bool unmeasured = false;
+            for (postbox::Row& row : line.rows()) {
+                for (postbox::ShapedPiece& piece : row.pieces) {
+                    unmeasured = unmeasured || piece.width < 0;
+                    if (!piece.layout)
+                        continue;
+                    if (piece.stops.empty()) {
+                        if (random.bounded(16) == 0)
+                            (void)postbox::Line::stopsOf(piece);
+                        continue;
+                    }
+                    std::vector<qsizetype> kept;
+                    for (const postbox::ShapedPiece::Stop& stop : piece.stops)
+                        kept.push_back(stop.position);
+                    piece.stops.clear();
+                    std::vector<qsizetype> made;
+                    for (const postbox::ShapedPiece::Stop& stop : postbox::Line::stopsOf(piece))
+                        made.push_back(stop.position);
+                    QCOMPARE(kept, made);
+                }
+            }
+            QCOMPARE(line.hasUnmeasured(), unmeasured);
+        }
+        // A letter typed at the end of a long line leaves its first piece's shape.
+        const postbox::ShapedPiece& first = line.rows().front().pieces.front();
+        if (line.rows().size() == 1 && line.rows().front().pieces.size() > 3 && first.layout) {
+            const QTextLayout* before = first.layout.get();
+            text += u'x';
+            line.edited(text.size() - 1, 0, 1);
+            line.build(text, rightToLeft);
+            QCOMPARE(line.rows().front().pieces.front().layout.get(), before);
+        }
+    }
+}
+
+void ReadingTest::rowsFollowSeparators_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("added");
+    const QString separator(QChar::LineSeparator);
+    // clang-format off
+    QTest::newRow("typed in a line")          << "abc def"                     << 3 << 3 << separator;
+    QTest::newRow("taken out")                << "abc" + separator + "def"     << 3 << 4 << QString();
+    QTest::newRow("replaced by a letter")     << "abc" + separator + "def"     << 3 << 4 << "x";
+    QTest::newRow("letter after one")         << "abc" + separator + "def"     << 5 << 5 << "x";
+    QTest::newRow("line holding one joined")  << "abc\ndef" + separator + "g" << 3 << 4 << QString();
+    QTest::newRow("line holding one split")   << "abc" + separator + "def"     << 1 << 1 << "\n";
+    // clang-format on
+}
+
+void ReadingTest::rowsFollowSeparators() {
+    // Each line separator is one more row of the box's height.
+    QFETCH(QString, post);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(QString, added);
+    QTextDocument document;
+    auto* layout = new PostLayout(&document);
+    document.setDocumentLayout(layout);
+    QTextCursor cursor(&document);
+    cursor.insertText(post);
+    (void)layout->documentSize();
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(added);
+    const qreal rows = document.blockCount() + document.toRawText().count(QChar::LineSeparator);
+    QCOMPARE(layout->documentSize().height(),
+             2 * document.documentMargin() + rows * layout->lineHeight());
 }
 
 QTEST_MAIN(ReadingTest)

@@ -23,12 +23,20 @@ void keepApartFromTyping(QTextDocument& document) {
     document.setModified(false);
 }
 
+// Qt works out where a cursor stands across its line, from a layout of the
+// whole line, each time the cursor is moved or changes the text outside an
+// edit block: every move here is made inside one, so that a change at the end
+// of a line of megabytes costs what the change costs.
+int lastPosition(const QTextDocument& document) {
+    return document.characterCount() - 1;
+}
+
 } // namespace
 
 void append(QTextDocument& document, QStringView fragment) {
     QTextCursor end(&document);
-    end.movePosition(QTextCursor::End);
     end.beginEditBlock();
+    end.setPosition(lastPosition(document));
     end.insertText(fragment.toString());
     end.endEditBlock();
     keepApartFromTyping(document);
@@ -44,11 +52,11 @@ void wrap(QTextDocument& document, QStringView opening, QStringView closing) {
     start.endEditBlock();
 
     QTextCursor end(&document);
-    end.movePosition(QTextCursor::End);
     if (opening.isEmpty())
         end.beginEditBlock();
     else
         end.joinPreviousEditBlock();
+    end.setPosition(lastPosition(document));
     end.insertText(closing.toString());
     end.endEditBlock();
     keepApartFromTyping(document);
@@ -56,8 +64,8 @@ void wrap(QTextDocument& document, QStringView opening, QStringView closing) {
 
 void clear(QTextDocument& document) {
     QTextCursor all(&document);
-    all.select(QTextCursor::Document);
     all.beginEditBlock();
+    all.setPosition(lastPosition(document), QTextCursor::KeepAnchor);
     all.removeSelectedText();
     all.endEditBlock();
     keepApartFromTyping(document);
@@ -78,8 +86,10 @@ void enclose(QTextCursor& cursor, QStringView opening, QStringView closing) {
     edit.endEditBlock();
     const int inside = start + int(opening.size());
     const int insideEnd = end + int(opening.size());
+    cursor.beginEditBlock();
     cursor.setPosition(forwards ? inside : insideEnd);
     cursor.setPosition(forwards ? insideEnd : inside, QTextCursor::KeepAnchor);
+    cursor.endEditBlock();
     keepApartFromTyping(document);
 }
 

@@ -155,6 +155,18 @@ constexpr int AroundCaret = 1024;
 // A paste of megabytes goes in a part at a time, the window painting between.
 constexpr qsizetype PastePart = qsizetype(256) * 1024;
 
+// Qt works out where a cursor stands across its line, from the items of a
+// layout of the whole line, each time the cursor is set or changes the text
+// outside an edit block (for its own Up and Down, which this box does
+// itself): every setting and change of a cursor here goes inside one.
+void setQuietly(QTextCursor& cursor, int anchor, int position) {
+    cursor.beginEditBlock();
+    cursor.setPosition(anchor);
+    if (position != anchor)
+        cursor.setPosition(position, QTextCursor::KeepAnchor);
+    cursor.endEditBlock();
+}
+
 } // namespace
 
 PostBox::PostBox(QWidget* parent)
@@ -196,6 +208,8 @@ PostBox::PostBox(QWidget* parent)
     });
     connect(document_, &QTextDocument::contentsChange, this,
             [this](int from, int /*removed*/, int added) {
+                ++changes_;
+                lastChange_ = from + added;
                 if (QAccessible::isActive()) {
                     const int count = document_->characterCount() - 1;
                     QAccessibleTextUpdateEvent changed(
@@ -242,14 +256,15 @@ void PostBox::moveCursor(QTextCursor::MoveOperation operation, QTextCursor::Move
     default:
         return; // anything else would have Qt lay the whole line out for it
     }
-    cursor_.setPosition(to, mode);
+    setQuietly(cursor_, mode == QTextCursor::KeepAnchor ? cursor_.anchor() : to, to);
     caretMoved();
     ensureCursorVisible();
 }
 
 QTextCursor PostBox::cursorForPosition(const QPoint& inView) const {
     QTextCursor cursor(document_);
-    cursor.setPosition(positionAt(inView));
+    const int at = positionAt(inView);
+    setQuietly(cursor, at, at);
     return cursor;
 }
 
@@ -264,7 +279,9 @@ void PostBox::setPlainText(const QString& text) {
 }
 
 void PostBox::insertPlainText(const QString& text) {
+    cursor_.beginEditBlock();
     cursor_.insertText(text);
+    cursor_.endEditBlock();
     caretMoved();
     ensureCursorVisible();
 }
@@ -459,13 +476,23 @@ int PostBox::wordStart(int position, bool forwards) const {
 }
 
 void PostBox::undo() {
-    document_->undo(&cursor_);
-    caretMoved();
-    ensureCursorVisible();
+    undoOrRedo(true);
 }
 
 void PostBox::redo() {
-    document_->redo(&cursor_);
+    undoOrRedo(false);
+}
+
+void PostBox::undoOrRedo(bool undo) {
+    // Without a cursor for Qt to set, and the caret then set here, at the end
+    // of what changed last.
+    lastChange_ = -1;
+    if (undo)
+        document_->undo();
+    else
+        document_->redo();
+    if (lastChange_ >= 0)
+        setQuietly(cursor_, lastChange_, lastChange_);
     caretMoved();
     ensureCursorVisible();
 }
@@ -489,8 +516,7 @@ void PostBox::paste() {
 }
 
 void PostBox::selectAll() {
-    cursor_.setPosition(0);
-    cursor_.setPosition(document_->characterCount() - 1, QTextCursor::KeepAnchor);
+    setQuietly(cursor_, 0, document_->characterCount() - 1);
     caretMoved();
 }
 
@@ -532,7 +558,10 @@ void PostBox::keyPressEvent(QKeyEvent* event) {
             removeRange(cursor_.selectionStart(), cursor_.selectionEnd());
         else if (cursor_.position() > 0) {
             // One code point, as Qt's own boxes do: a letter's mark goes alone.
+            // Backspaces in a row are one step of the undo history.
+            goOnOrBegin(Run::Erasing);
             cursor_.deletePreviousChar();
+            endRun(Run::Erasing);
             caretMoved();
             ensureCursorVisible();
         }
@@ -671,18 +700,39 @@ bool PostBox::edit(const QKeyEvent* event) {
 void PostBox::type(const QString& text) {
     // Typed text merges into the step of the letters typed before it, as in
     // any text box; replacing a selection is one step with what replaced it.
+    goOnOrBegin(Run::Typing);
     cursor_.insertText(text);
+    endRun(Run::Typing);
     caretMoved();
     ensureCursorVisible();
     restartBlink();
 }
 
+void PostBox::goOnOrBegin(Run run) {
+    // On from the last key's step while nothing else changed the post or
+    // moved the caret since.
+    if (run_ == run && changes_ == runChanges_ && cursor_.position() == runAt_ &&
+        !cursor_.hasSelection())
+        cursor_.joinPreviousEditBlock();
+    else
+        cursor_.beginEditBlock();
+}
+
+void PostBox::endRun(Run run) {
+    cursor_.endEditBlock();
+    run_ = run;
+    runChanges_ = changes_;
+    runAt_ = cursor_.position();
+}
+
 void PostBox::removeRange(int from, int to) {
     if (from >= to)
         return;
+    cursor_.beginEditBlock();
     cursor_.setPosition(from);
     cursor_.setPosition(to, QTextCursor::KeepAnchor);
     cursor_.removeSelectedText();
+    cursor_.endEditBlock();
     caretMoved();
     ensureCursorVisible();
     restartBlink();
@@ -692,7 +742,7 @@ void PostBox::insertFromMimeData(const QMimeData* source, int at) {
     if (!source || !source->hasText())
         return;
     if (at >= 0)
-        cursor_.setPosition(at);
+        setQuietly(cursor_, at, at);
     insertInParts(source->text());
 }
 
@@ -744,7 +794,7 @@ void PostBox::placeCaret(int position, bool keepAnchor) {
             markup && !(markup->first < anchor && anchor < markup->second))
             position = position > anchor ? markup->second : markup->first;
     }
-    cursor_.setPosition(position, keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setQuietly(cursor_, keepAnchor ? cursor_.anchor() : position, position);
     caretMoved();
     restartBlink();
 }
@@ -815,8 +865,7 @@ QString PostBox::textBetween(int from, int to) const {
     if (from >= to)
         return {};
     QTextCursor cursor(document_);
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    setQuietly(cursor, from, to);
     return cursor.selectedText();
 }
 
@@ -860,14 +909,16 @@ QVariant PostBox::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void PostBox::inputMethodEvent(QInputMethodEvent* event) {
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        cursor_.beginEditBlock();
         if (event->replacementLength() > 0) {
+            const int last = document_->characterCount() - 1;
             const int from = cursor_.position() + event->replacementStart();
-            cursor_.setPosition(std::clamp(from, 0, document_->characterCount() - 1));
-            cursor_.setPosition(
-                std::clamp(from + event->replacementLength(), 0, document_->characterCount() - 1),
-                QTextCursor::KeepAnchor);
+            cursor_.setPosition(std::clamp(from, 0, last));
+            cursor_.setPosition(std::clamp(from + event->replacementLength(), 0, last),
+                                QTextCursor::KeepAnchor);
         }
         cursor_.insertText(event->commitString());
+        cursor_.endEditBlock();
         caretMoved();
         ensureCursorVisible();
     }
@@ -899,7 +950,7 @@ void PostBox::mousePressEvent(QMouseEvent* event) {
         const QTextBlock block = document_->findBlock(position);
         dragUnit_ = Unit::Line;
         dragOrigin_ = {block.position(), block.position() + block.length() - 1};
-        cursor_.setPosition(dragOrigin_.first);
+        setQuietly(cursor_, dragOrigin_.first, dragOrigin_.first);
         placeCaret(dragOrigin_.second, true);
         return;
     }
@@ -915,8 +966,7 @@ void PostBox::mouseDoubleClickEvent(QMouseEvent* event) {
     dragUnit_ = Unit::Word;
     dragging_ = true;
     dragOrigin_ = wordAt(position);
-    cursor_.setPosition(dragOrigin_.first);
-    cursor_.setPosition(dragOrigin_.second, QTextCursor::KeepAnchor);
+    setQuietly(cursor_, dragOrigin_.first, dragOrigin_.second);
     caretMoved();
     tripleClickAt_ = event->position().toPoint();
     tripleClick_.start(QGuiApplication::styleHints()->mouseDoubleClickInterval(), this);
@@ -946,9 +996,8 @@ void PostBox::mouseMoveEvent(QMouseEvent* event) {
             reached = {block.position(), block.position() + block.length() - 1};
         }
         const bool forwards = reached.first >= dragOrigin_.first;
-        cursor_.setPosition(forwards ? dragOrigin_.first : dragOrigin_.second);
-        cursor_.setPosition(forwards ? std::max(reached.second, dragOrigin_.second) : reached.first,
-                            QTextCursor::KeepAnchor);
+        setQuietly(cursor_, forwards ? dragOrigin_.first : dragOrigin_.second,
+                   forwards ? std::max(reached.second, dragOrigin_.second) : reached.first);
         caretMoved();
         break;
     }

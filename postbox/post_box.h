@@ -146,6 +146,12 @@ private:
     bool move(const QKeyEvent* event);
     bool edit(const QKeyEvent* event);
     void type(const QString& text);
+    // Keys in a row that type, or that erase with Backspace, are one step of
+    // the undo history, as in any text box.
+    enum class Run { None, Typing, Erasing };
+    void goOnOrBegin(Run run);
+    void endRun(Run run);
+    void undoOrRedo(bool undo);
     void removeRange(int from, int to);
     void insertFromMimeData(const QMimeData* source, int at);
 
@@ -195,6 +201,11 @@ private:
     QBasicTimer autoScroll_;
     QPoint pointer_; // in the viewport, while dragging
 
+    Run run_ = Run::None;
+    int runChanges_ = -1; // changes_ when the run's last key was done
+    int runAt_ = -1;      // and where it left the caret
+    int changes_ = 0;     // changes of the post so far
+    int lastChange_ = -1; // where the last change ended
     qreal verticalX_ = 0; // where Up and Down aim, kept from one to the next
     int verticalAt_ = -1; // the position the last of them left the caret at
     bool shownOnce_ = false;

@@ -394,14 +394,15 @@ bool PostBox::readAround(int position, int reach, Around& out) const {
     const int to = std::min(end, position + reach);
     QString text = textBetween(from, to);
     // A tag starts with "[" and holds no other bracket, an address ends at
-    // one: from the last bracket before the position on, the markup reads as
-    // it does from the line's start.
+    // one: from the last "[" before the position on (or else just after the
+    // last "]"), the markup reads as it does from the line's start, and the
+    // tag just before the position is read whole.
     qsizetype safe = 0;
     if (from > start) {
-        safe = -1;
-        for (qsizetype i = position - from - 1; i >= 0 && safe < 0; --i)
-            if (text[i] == u'[' || text[i] == u']')
-                safe = text[i] == u'[' ? i : i + 1;
+        const QStringView before = QStringView(text).first(position - from);
+        const qsizetype opening = before.lastIndexOf(u'[');
+        const qsizetype closing = before.lastIndexOf(u']');
+        safe = opening >= 0 ? opening : closing >= 0 ? closing + 1 : -1;
         if (safe < 0)
             return false;
     }
@@ -439,9 +440,23 @@ std::optional<std::pair<int, int>> PostBox::markupAround(int position) const {
 }
 
 std::pair<int, int> PostBox::wordAt(int position) const {
-    const Around read = around(position);
-    const auto [from, to] = postbox::wordAt(read.text, read.spans, position - read.from);
-    return {read.from + int(from), read.from + int(to)};
+    const QTextBlock block = document_->findBlock(position);
+    const int start = block.position();
+    const int end = start + block.length() - 1;
+    Around read = around(position);
+    for (int reach = AroundCaret;;) {
+        const auto [from, to] = postbox::wordAt(read.text, read.spans, position - read.from);
+        // A run of blanks or signs may go on past what was read: read more.
+        const bool cutBefore = from == 0 && read.from > start;
+        const bool cutAfter = to == read.text.size() && read.from + read.text.size() < end;
+        if (!cutBefore && !cutAfter)
+            return {read.from + int(from), read.from + int(to)};
+        reach *= 4;
+        const int reading = cutBefore ? read.from : position;
+        Around more;
+        if (readAround(reading, reach + (position - reading), more))
+            read = std::move(more);
+    }
 }
 
 int PostBox::wordStart(int position, bool forwards) const {
@@ -453,25 +468,34 @@ int PostBox::wordStart(int position, bool forwards) const {
         return std::min(position + 1, document_->characterCount() - 1);
     if (!forwards && position <= start)
         return std::max(position - 1, 0);
-    for (int reach = AroundCaret;; reach *= 4) {
-        Around read;
-        if (!readAround(position, reach, read))
-            continue;
-        const std::vector<qsizetype> starts = postbox::wordStarts(read.text, read.spans);
-        const qsizetype at = position - read.from;
-        if (forwards) {
-            const auto after = std::upper_bound(starts.begin(), starts.end(), at);
+    if (forwards) {
+        for (int reach = AroundCaret;; reach *= 4) {
+            Around read;
+            if (!readAround(position, reach, read))
+                continue;
+            const std::vector<qsizetype> starts = postbox::wordStarts(read.text, read.spans);
+            const auto after = std::upper_bound(starts.begin(), starts.end(), position - read.from);
             if (after != starts.end() && *after < read.readable)
                 return read.from + int(*after);
-            if (read.whole || read.from + read.text.size() >= end)
+            if (read.from + read.text.size() >= end)
                 return after != starts.end() ? read.from + int(*after) : end;
-        } else {
-            const auto before = std::lower_bound(starts.begin(), starts.end(), at);
-            if (before != starts.begin())
-                return read.from + int(*std::prev(before));
-            if (read.from <= start)
-                return start;
         }
+    }
+    // Back from the position, a stretch at a time: where a stretch holds no
+    // word's start, the one before it.
+    for (int reading = position, reach = AroundCaret;;) {
+        Around read;
+        if (!readAround(reading, reach, read)) {
+            reach *= 4;
+            continue;
+        }
+        const std::vector<qsizetype> starts = postbox::wordStarts(read.text, read.spans);
+        const auto before = std::lower_bound(starts.begin(), starts.end(), position - read.from);
+        if (before != starts.begin())
+            return read.from + int(*std::prev(before));
+        if (read.from <= start)
+            return start;
+        reading = read.from;
     }
 }
 

@@ -768,6 +768,34 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
             QVERIFY2(std::abs(x(hit) - caret.left()) < 0.5,
                      what + ", at " + QByteArray::number(at));
         }
+        // What the post box reads near the caret is what the whole line says.
+        if (count > 100) {
+            postbox::PostBox box;
+            box.setPlainText(line);
+            const auto spans = reading::ownOrderSpans(line);
+            const std::vector<qsizetype> starts = postbox::wordStarts(line, spans);
+            for (int at = 1; at < int(line.size()); at += 5) {
+                const auto after = std::upper_bound(starts.begin(), starts.end(), at);
+                const auto before = std::lower_bound(starts.begin(), starts.end(), at);
+                QVERIFY2(box.wordStart(at, true) ==
+                             (after == starts.end() ? int(line.size()) : int(*after)),
+                         what + ", at " + QByteArray::number(at));
+                QVERIFY2(box.wordStart(at, false) ==
+                             (before == starts.begin() ? 0 : int(*std::prev(before))),
+                         what + ", at " + QByteArray::number(at));
+                const auto [from, to] = postbox::wordAt(line, spans, at);
+                QVERIFY2(box.wordAt(at) == std::pair(int(from), int(to)), what);
+                const auto inside = std::find_if(spans.begin(), spans.end(), [at](auto span) {
+                    return span.start < at && at < span.start + span.length;
+                });
+                QVERIFY2(box.markupAround(at) ==
+                             (inside == spans.end()
+                                  ? std::nullopt
+                                  : std::optional(std::pair(int(inside->start),
+                                                            int(inside->start + inside->length)))),
+                         what);
+            }
+        }
         const bool rightToLeft = layout->direction(document.begin()) == Direction::RightToLeft;
         const qsizetype words =
             qsizetype(postbox::wordStarts(line, reading::ownOrderSpans(line)).size());

@@ -4,25 +4,58 @@
 
 #include "post/markup.h"
 
-#include <QGuiApplication>
-#include <QMimeData>
-#include <QPalette>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextTable>
+#include <QColor>
+
+#include <gumbo.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <vector>
+
+// The lines a page becomes follow what the paste gave while Qt's rich-text
+// reader read the page: a block begins a line unless the line it would end
+// holds nothing yet, so that empty paragraphs and nested blocks collapse; a
+// line break after a closed block is a line of its own; an empty paragraph
+// before a table stays an empty line, as does the one after a table that a
+// paragraph follows; a list item inside a list begins with "• ", and the
+// paragraphs of one table cell are joined by a blank. Blanks collapse to one
+// and are dropped at the start of a line, kept at its end.
 
 namespace qirtaz::paste {
 namespace {
 
-// Qt's reader asks the document for pictures and style sheets by address. A
-// paste must never open a file or a connection, so it is given nothing.
-class OfflineDocument : public QTextDocument {
-protected:
-    QVariant loadResource(int /*type*/, const QUrl& /*name*/) override { return {}; }
+// gumbo frees every node through the deallocator, one call a node, down the
+// tree by recursion: a page of a million nested elements would overflow the
+// stack. Everything it allocates for one page lives in one arena, let go at once.
+class Arena {
+public:
+    static void* allocate(void* self, std::size_t size) {
+        return static_cast<Arena*>(self)->take(size);
+    }
+    static void free(void* /*self*/, void* /*pointer*/) {}
+
+private:
+    static constexpr std::size_t Chunk = std::size_t(1) << 20;
+    void* take(std::size_t size) {
+        size = (size + 15) & ~std::size_t(15);
+        if (size > Chunk / 4) {
+            chunks_.emplace_back(std::make_unique<std::byte[]>(size));
+            return chunks_.back().get();
+        }
+        if (used_ + size > Chunk || !current_) {
+            chunks_.emplace_back(std::make_unique<std::byte[]>(Chunk));
+            current_ = chunks_.back().get();
+            used_ = 0;
+        }
+        void* taken = current_ + used_;
+        used_ += size;
+        return taken;
+    }
+    std::vector<std::unique_ptr<std::byte[]>> chunks_;
+    std::byte* current_ = nullptr;
+    std::size_t used_ = 0;
 };
 
 // Outermost first: a link holds its colour and size, and they hold the rest.
@@ -47,60 +80,64 @@ QString address(QString text) {
     return text;
 }
 
-QString colourOpening(const QColor& colour) {
+QString colourOpening(QRgb colour) {
     for (QStringView opening : catalogueColours) {
         const QStringView name = opening.sliced(7, opening.size() - 8); // "[color=" … "]"
-        if (QColor::fromString(name).rgb() == colour.rgb())
+        if (QColor::fromString(name).rgb() == colour)
             return opening.toString();
     }
-    return QStringLiteral("[color=") + colour.name(QColor::HexRgb) + u']';
+    return QStringLiteral("[color=") + QColor(colour).name(QColor::HexRgb) + u']';
 }
 
+// What a run of text looks like, as its elements and their styles give it.
+struct Look {
+    QString link;
+    std::optional<QRgb> colour;
+    double points = 0; // a size in points or pixels, where one is given
+    int pixels = 0;
+    int adjustment = 0; // <h1> … <h6>, <big>, <small>, <font size>: steps above the usual
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+};
+
 // The board's sizes above its usual one. Body text is set at about 12 points by
-// word processors and at 16 pixels (12 points) by browsers; headings and larger
-// text come as a size adjustment (from <h1> … <h3>, <big>, <font size>) or a
-// size in points or pixels.
-int boardSize(const QTextCharFormat& format) {
+// word processors and at 16 pixels (12 points) by browsers.
+int boardSize(const Look& look) {
     constexpr double BodyPoints = 12;
     double factor = 1;
-    if (format.hasProperty(QTextFormat::FontPointSize))
-        factor = format.fontPointSize() / BodyPoints;
-    else if (format.hasProperty(QTextFormat::FontPixelSize))
-        factor = format.intProperty(QTextFormat::FontPixelSize) * 0.75 / BodyPoints;
-    const int adjustment = format.intProperty(QTextFormat::FontSizeAdjustment);
-    if (adjustment >= 2 || factor >= 1.4)
+    if (look.points > 0)
+        factor = look.points / BodyPoints;
+    else if (look.pixels > 0)
+        factor = look.pixels * 0.75 / BodyPoints;
+    if (look.adjustment >= 2 || factor >= 1.4)
         return 5;
-    if (adjustment == 1 || factor >= 1.15)
+    if (look.adjustment == 1 || factor >= 1.15)
         return 4;
     return 0;
 }
 
-std::vector<Tag> tagsOf(const QTextCharFormat& format) {
+std::vector<Tag> tagsOf(const Look& look) {
     std::vector<Tag> tags;
-    const bool link = format.isAnchor() && !format.anchorHref().isEmpty();
+    const bool link = !look.link.isEmpty();
     if (link)
-        tags.push_back({Kind::Link, QStringLiteral("[url=") + address(format.anchorHref()) + u']',
-                        markup::LinkEnd});
-    if (format.hasProperty(QTextFormat::ForegroundBrush) &&
-        format.foreground().style() != Qt::NoBrush) {
-        const QColor colour = format.foreground().color();
-        // Black is the board's own colour for words, which documents spell out
-        // on every line; and Qt paints every link in the palette's link colour.
-        const bool own = colour.rgb() == qRgb(0, 0, 0) ||
-                         (link && colour == QGuiApplication::palette().link().color());
-        if (colour.alpha() > 0 && !own)
-            tags.push_back({Kind::Colour, colourOpening(colour), markup::ColourClose});
-    }
-    if (const int size = boardSize(format))
+        tags.push_back(
+            {Kind::Link, QStringLiteral("[url=") + address(look.link) + u']', markup::LinkEnd});
+    // Black is the board's own colour for words, which documents spell out on every line.
+    if (look.colour && qAlpha(*look.colour) > 0 && qRgb(0, 0, 0) != (*look.colour | 0xff000000))
+        tags.push_back(
+            {Kind::Colour, colourOpening(*look.colour | 0xff000000u), markup::ColourClose});
+    if (const int size = boardSize(look))
         tags.push_back({Kind::Size, QStringLiteral("[size=%1]").arg(size), markup::SizeClose});
-    if (format.fontWeight() >= QFont::DemiBold)
+    if (look.bold)
         tags.push_back({Kind::Bold, markup::BoldOpen.toString(), markup::BoldClose});
-    if (format.fontItalic())
+    if (look.italic)
         tags.push_back({Kind::Italic, markup::ItalicOpen.toString(), markup::ItalicClose});
-    // Qt underlines every link itself.
-    if (format.fontUnderline() && !link)
+    // A link is underlined anyway.
+    if (look.underline && !link)
         tags.push_back({Kind::Underline, markup::UnderlineOpen.toString(), markup::UnderlineClose});
-    if (format.fontStrikeOut())
+    if (look.strike)
         tags.push_back({Kind::Strike, markup::StrikeOpen.toString(), markup::StrikeClose});
     return tags;
 }
@@ -112,9 +149,35 @@ class Line {
 public:
     explicit Line(QString& out)
         : out_(out) {}
-    ~Line() { closeTo(0); }
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+    ~Line() {
+        flush();
+        closeTo(0);
+    }
 
+    // Runs of the same tags are one run, as a document keeps them: a break
+    // opens the tags of the words after it on its own line.
     void add(QStringView text, const std::vector<Tag>& tags) {
+        if (tags != pendingTags_)
+            flush();
+        pending_ += text;
+        pendingTags_ = tags;
+    }
+    // A picture is a run of its own.
+    void addPicture(QStringView tag, const std::vector<Tag>& tags) {
+        flush();
+        write(tag, tags);
+    }
+    void flush() {
+        if (pending_.isEmpty())
+            return;
+        write(pending_, pendingTags_);
+        pending_.clear();
+    }
+
+private:
+    void write(QStringView text, const std::vector<Tag>& tags) {
         qsizetype keep = 0;
         while (keep < qsizetype(open_.size()) &&
                std::find(tags.begin(), tags.end(), open_[std::size_t(keep)]) != tags.end())
@@ -139,7 +202,6 @@ public:
         }
     }
 
-private:
     void closeTo(qsizetype depth) {
         while (qsizetype(open_.size()) > depth) {
             out_ += open_.back().closing;
@@ -149,101 +211,660 @@ private:
 
     QString& out_;
     std::vector<Tag> open_;
+    QString pending_;
+    std::vector<Tag> pendingTags_;
 };
 
-void writeRuns(const QTextBlock& block, QString& out) {
-    Line line(out);
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        const QTextCharFormat format = fragment.charFormat();
-        if (format.isImageFormat()) {
-            const QString name = format.toImageFormat().name();
-            // A picture that lives only in the clipboard is nothing a board can show.
-            if (name.isEmpty() || name.startsWith(QLatin1StringView("data:"), Qt::CaseInsensitive))
+// Where a line stands: in how many quotations, centred or not, a list item or
+// not, and in which cell of which row of which table.
+struct Place {
+    int quotes = 0;
+    bool centred = false;
+    bool listItem = false;
+    const GumboNode* table = nullptr;
+    const GumboNode* row = nullptr;
+    int column = -1;
+};
+
+// The lines, written as the walk through the page meets blocks, text and breaks.
+class Lines {
+public:
+    // A paragraph, heading, list item, quotation or division begins.
+    void block(const Place& place) {
+        if (open_ && empty_)
+            place_ = place;
+        else
+            begin(place);
+        closed_ = false;
+        collapse_ = true;
+    }
+    // A cell always has a line of its own, and an empty line before its table stays.
+    void cell(const Place& place) {
+        begin(place);
+        collapse_ = true;
+        lastCellEmpty_.reset();
+    }
+    // An empty cell that a short row ends in.
+    void padding(const Place& place) {
+        if (!lastCellEmpty_)
+            lastCellEmpty_ = empty_;
+        begin(place);
+        closed_ = true;
+        collapse_ = true;
+    }
+    void blockEnded() { closed_ = true; }
+    void cellEnded() {
+        closed_ = true;
+        collapse_ = true;
+    }
+    // After a table the words go on in a line of its own.
+    void tableEnded(const Place& place) {
+        const bool empty = lastCellEmpty_.value_or(empty_);
+        lastCellEmpty_.reset();
+        begin(place);
+        if (!empty) {
+            // Words after the last cell go on this line; a block after it leaves it empty.
+            start(false);
+            empty_ = false;
+        }
+        closed_ = false;
+        collapse_ = true;
+    }
+    // A horizontal rule is an empty line.
+    void rule(const Place& place) {
+        block(place);
+        start(false);
+        empty_ = false;
+        closed_ = true;
+    }
+
+    void text(QStringView text, const Look& look, const Place& place, bool preformatted) {
+        QString kept;
+        kept.reserve(text.size());
+        std::optional<std::vector<Tag>> tags;
+        const auto flush = [&] {
+            if (kept.isEmpty())
+                return;
+            if (!tags)
+                tags = tagsOf(look);
+            content(place).add(kept, *tags);
+            kept.clear();
+        };
+        for (QChar c : text) {
+            if (preformatted) {
+                if (c == u'\n') {
+                    flush();
+                    content(place);
+                    Place next = place_;
+                    next.listItem = false;
+                    begin(next);
+                } else if (c != u'\r') {
+                    kept += c;
+                }
                 continue;
-            const QString tag = markup::imageTag(address(name));
-            for (qsizetype i = 0; i < fragment.length(); ++i)
-                line.add(tag, tagsOf(format));
-        } else {
-            line.add(fragment.text(), tagsOf(format));
+            }
+            if (c.isSpace() && c != QChar::Nbsp && c != QChar::ParagraphSeparator) {
+                // Blanks after a closed block lie between blocks.
+                if (collapse_ || (closed_ && kept.isEmpty()))
+                    continue;
+                collapse_ = true;
+                kept += u' ';
+            } else {
+                collapse_ = false;
+                kept += c;
+            }
+        }
+        flush();
+        if (preformatted)
+            collapse_ = false;
+    }
+    // A break keeps the look of the words around it but is no part of a link.
+    void lineBreak(Look look, const Place& place) {
+        look.link.clear();
+        content(place).add(QString(QChar::LineSeparator), tagsOf(look));
+        collapse_ = true;
+    }
+    void picture(const QString& tag, const Look& look, const Place& place) {
+        content(place).addPicture(tag, tagsOf(look));
+        collapse_ = false;
+    }
+
+    QString finish() {
+        end();
+        for (; quotes_ > 0; --quotes_)
+            out_ += markup::QuoteClose;
+        // The empty lines before and after what was copied.
+        qsizetype from = 0;
+        while (from < out_.size() && out_[from] == u'\n')
+            ++from;
+        qsizetype to = out_.size();
+        while (to > from && out_[to - 1] == u'\n')
+            --to;
+        return out_.sliced(from, to - from);
+    }
+
+private:
+    void begin(const Place& place) {
+        end();
+        place_ = place;
+        open_ = true;
+        empty_ = true;
+        closed_ = false;
+    }
+    // The line that takes the next words: after a closed block, a new one
+    // unless the current one is still empty.
+    Line& content(const Place& place) {
+        if (!open_ || (closed_ && !empty_))
+            begin(place);
+        else if (closed_)
+            place_ = place;
+        closed_ = false;
+        if (empty_) {
+            start(true);
+            empty_ = false;
+        }
+        return *line_;
+    }
+    void start(bool withWords) {
+        while (quotes_ > place_.quotes) {
+            out_ += markup::QuoteClose;
+            --quotes_;
+        }
+        if (!first_) {
+            if (place_.table && place_.table == last_.table && place_.row == last_.row)
+                out_ += place_.column == last_.column ? QStringView(u" ") : QStringView(u" | ");
+            else
+                out_ += u'\n';
+        }
+        first_ = false;
+        for (; quotes_ < place_.quotes; ++quotes_)
+            out_ += markup::QuoteOpen;
+        centred_ = withWords && place_.centred;
+        if (centred_)
+            out_ += markup::CentreOpen;
+        if (place_.listItem)
+            out_ += QStringLiteral("• ");
+        line_.emplace(out_);
+    }
+    void end() {
+        if (!open_)
+            return;
+        if (empty_)
+            start(false);
+        line_.reset();
+        if (centred_)
+            out_ += markup::CentreClose;
+        last_ = place_;
+        open_ = false;
+    }
+
+    QString out_;
+    std::optional<Line> line_;
+    Place place_;
+    Place last_;
+    int quotes_ = 0;
+    bool first_ = true;
+    bool open_ = true; // the document's first line, as a table can follow it
+    bool empty_ = true;
+    bool closed_ = false;
+    bool collapse_ = true;
+    bool centred_ = false;
+    std::optional<bool> lastCellEmpty_;
+};
+
+// --- what the elements say ------------------------------------------------------------
+
+QString attribute(const GumboNode* node, const char* name) {
+    const GumboAttribute* found = gumbo_get_attribute(&node->v.element.attributes, name);
+    return found ? QString::fromUtf8(found->value) : QString();
+}
+
+std::optional<QRgb> colourOf(QStringView text) {
+    text = text.trimmed();
+    if (text.startsWith(u"rgb", Qt::CaseInsensitive)) {
+        const qsizetype open = text.indexOf(u'(');
+        const qsizetype close = text.indexOf(u')');
+        if (open < 0 || close < open)
+            return std::nullopt;
+        const auto parts = text.sliced(open + 1, close - open - 1).split(u',');
+        if (parts.size() < 3)
+            return std::nullopt;
+        int channels[4] = {0, 0, 0, 255};
+        for (qsizetype i = 0; i < std::min<qsizetype>(parts.size(), 4); ++i) {
+            const QStringView part = parts[i].trimmed();
+            bool ok = false;
+            if (i == 3) {
+                const double alpha = part.toDouble(&ok);
+                channels[3] = ok ? std::clamp(int(alpha * 255 + 0.5), 0, 255) : 255;
+            } else if (part.endsWith(u'%')) {
+                channels[i] = std::clamp(int(part.chopped(1).toDouble(&ok) * 2.55 + 0.5), 0, 255);
+            } else {
+                channels[i] = std::clamp(part.toInt(&ok), 0, 255);
+            }
+            if (!ok)
+                return std::nullopt;
+        }
+        return qRgba(channels[0], channels[1], channels[2], channels[3]);
+    }
+    const QColor colour = QColor::fromString(text);
+    if (!colour.isValid())
+        return std::nullopt;
+    return colour.rgba();
+}
+
+int fontSizeAdjustment(QStringView size) {
+    size = size.trimmed();
+    bool ok = false;
+    const int n = size.toInt(&ok);
+    if (!ok)
+        return 0;
+    if (size.startsWith(u'+') || size.startsWith(u'-'))
+        return n;
+    return n - 3;
+}
+
+// The declarations of a style attribute that change what the paste keeps.
+void applyStyle(QStringView style, Look& look, bool& centred, bool& hidden) {
+    for (QStringView declaration : style.split(u';')) {
+        const qsizetype colon = declaration.indexOf(u':');
+        if (colon < 0)
+            continue;
+        const QString name = declaration.first(colon).trimmed().toString().toLower();
+        QString value = declaration.sliced(colon + 1).trimmed().toString().toLower();
+        if (value.endsWith(QLatin1StringView("!important")))
+            value = value.chopped(10).trimmed();
+        if (name == u"color") {
+            if (const auto colour = colourOf(value))
+                look.colour = colour;
+        } else if (name == u"font-weight") {
+            bool number = false;
+            const int weight = value.toInt(&number);
+            if (number)
+                look.bold = weight >= 600;
+            else if (value == u"bold" || value == u"bolder")
+                look.bold = true;
+            else if (value == u"normal" || value == u"lighter")
+                look.bold = false;
+        } else if (name == u"font-style") {
+            look.italic = value == u"italic" || value == u"oblique";
+        } else if (name == u"text-decoration" || name == u"text-decoration-line") {
+            if (value.contains(u"none")) {
+                look.underline = false;
+                look.strike = false;
+            }
+            if (value.contains(u"underline"))
+                look.underline = true;
+            if (value.contains(u"line-through"))
+                look.strike = true;
+        } else if (name == u"font-size") {
+            bool number = false;
+            if (value.endsWith(u"pt")) {
+                const double points = value.chopped(2).toDouble(&number);
+                if (number) {
+                    look.points = points;
+                    look.pixels = 0;
+                }
+            } else if (value.endsWith(u"px")) {
+                const double pixels = value.chopped(2).toDouble(&number);
+                if (number) {
+                    look.pixels = int(pixels);
+                    look.points = 0;
+                }
+            } else {
+                constexpr std::pair<QStringView, int> keywords[] = {
+                    {u"xx-small", -2}, {u"x-small", -2}, {u"small", -1},  {u"medium", 0},
+                    {u"large", 1},     {u"x-large", 2},  {u"xx-large", 3}};
+                for (const auto& [keyword, adjustment] : keywords)
+                    if (value == keyword)
+                        look.adjustment = adjustment;
+            }
+        } else if (name == u"text-align") {
+            centred = value == u"center";
+        } else if (name == u"display") {
+            hidden = hidden || value == u"none";
         }
     }
 }
+
+bool isCentred(const GumboNode* node) {
+    return attribute(node, "align").compare(u"center", Qt::CaseInsensitive) == 0;
+}
+
+// One element on the walk's way down, with what it hands its children.
+struct Step {
+    const GumboNode* node;
+    unsigned next = 0;
+    Look look;
+    Place place;
+    int lists = 0;
+    bool preformatted = false;
+    bool hadCell = false; // a table: whether any of its cells began
+    int columns = 0;      // a table: its widest row; a row: the columns its cells took
+};
+
+int span(const GumboNode* cell) {
+    const GumboAttribute* colspan = gumbo_get_attribute(&cell->v.element.attributes, "colspan");
+    return colspan ? std::clamp(std::atoi(colspan->value), 1, 1000) : 1;
+}
+
+bool isCell(const GumboNode* node) {
+    return node->type == GUMBO_NODE_ELEMENT &&
+           (node->v.element.tag == GUMBO_TAG_TD || node->v.element.tag == GUMBO_TAG_TH);
+}
+
+// A table is as wide as its widest row: the rows short of cells end in empty ones.
+int columnsOf(const GumboNode* table) {
+    int widest = 0;
+    const auto row = [&widest](const GumboNode* tr) {
+        int width = 0;
+        const GumboVector& cells = tr->v.element.children;
+        for (unsigned i = 0; i < cells.length; ++i)
+            if (const auto* cell = static_cast<const GumboNode*>(cells.data[i]); isCell(cell))
+                width += span(cell);
+        widest = std::max(widest, width);
+    };
+    const GumboVector& parts = table->v.element.children;
+    for (unsigned i = 0; i < parts.length; ++i) {
+        const auto* part = static_cast<const GumboNode*>(parts.data[i]);
+        if (part->type != GUMBO_NODE_ELEMENT)
+            continue;
+        if (part->v.element.tag == GUMBO_TAG_TR) {
+            row(part);
+        } else if (part->v.element.tag == GUMBO_TAG_TBODY ||
+                   part->v.element.tag == GUMBO_TAG_THEAD ||
+                   part->v.element.tag == GUMBO_TAG_TFOOT) {
+            const GumboVector& rows = part->v.element.children;
+            for (unsigned j = 0; j < rows.length; ++j)
+                if (const auto* tr = static_cast<const GumboNode*>(rows.data[j]);
+                    tr->type == GUMBO_NODE_ELEMENT && tr->v.element.tag == GUMBO_TAG_TR)
+                    row(tr);
+        }
+    }
+    return widest;
+}
+
+enum class Role { Inline, Block, Hidden };
+
+Role roleOf(GumboTag tag) {
+    switch (tag) {
+    case GUMBO_TAG_HEAD:
+    case GUMBO_TAG_TITLE:
+    case GUMBO_TAG_SCRIPT:
+    case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_NOSCRIPT:
+    case GUMBO_TAG_TEMPLATE:
+    case GUMBO_TAG_META:
+    case GUMBO_TAG_LINK:
+        return Role::Hidden;
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_DD:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_ADDRESS:
+    case GUMBO_TAG_CENTER:
+    case GUMBO_TAG_CAPTION:
+        return Role::Block;
+    default:
+        return Role::Inline;
+    }
+}
+
+class Walk {
+public:
+    explicit Walk(const std::atomic<bool>* cancelled)
+        : cancelled_(cancelled) {}
+
+    bool run(const GumboNode* root) {
+        std::vector<Step> steps;
+        steps.push_back(Step{root, 0, {}, {}, 0, false, false});
+        std::size_t done = 0;
+        while (!steps.empty()) {
+            if (cancelled_ && ++done % 4096 == 0 && cancelled_->load(std::memory_order_relaxed))
+                return false;
+            Step& step = steps.back();
+            const GumboVector& children = step.node->type == GUMBO_NODE_DOCUMENT
+                                              ? step.node->v.document.children
+                                              : step.node->v.element.children;
+            if (step.next == children.length) {
+                leave(steps);
+                steps.pop_back();
+                continue;
+            }
+            const auto* child = static_cast<const GumboNode*>(children.data[step.next++]);
+            switch (child->type) {
+            case GUMBO_NODE_TEXT:
+            case GUMBO_NODE_WHITESPACE:
+            case GUMBO_NODE_CDATA:
+                lines_.text(QString::fromUtf8(child->v.text.text), step.look, step.place,
+                            step.preformatted);
+                break;
+            case GUMBO_NODE_ELEMENT:
+            case GUMBO_NODE_TEMPLATE:
+                if (std::optional<Step> next = enter(step, child)) {
+                    const bool cell = next->place.row && isCell(child);
+                    steps.push_back(std::move(*next));
+                    // The table learns that a cell of it began, for what follows it.
+                    for (auto up = steps.rbegin(); cell && up != steps.rend(); ++up)
+                        if (up->node == up->place.table) {
+                            up->hadCell = true;
+                            break;
+                        }
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        return true;
+    }
+
+    QString finish() { return lines_.finish(); }
+
+private:
+    // What an element starts; nothing to walk into where it hides its children.
+    std::optional<Step> enter(Step& parent, const GumboNode* node) {
+        const GumboTag tag = node->v.element.tag;
+        Role role = roleOf(tag);
+        if (role == Role::Hidden || node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
+            return std::nullopt;
+        Step step{node, 0, parent.look, parent.place, parent.lists, parent.preformatted, false};
+        step.place.listItem = false;
+        Look& look = step.look;
+        bool centred = step.place.centred || isCentred(node);
+        switch (tag) {
+        case GUMBO_TAG_B:
+        case GUMBO_TAG_STRONG:
+        case GUMBO_TAG_TH:
+            look.bold = true;
+            break;
+        case GUMBO_TAG_I:
+        case GUMBO_TAG_EM:
+        case GUMBO_TAG_CITE:
+        case GUMBO_TAG_VAR:
+        case GUMBO_TAG_DFN:
+        case GUMBO_TAG_ADDRESS:
+            look.italic = true;
+            break;
+        case GUMBO_TAG_U:
+        case GUMBO_TAG_INS:
+            look.underline = true;
+            break;
+        case GUMBO_TAG_S:
+        case GUMBO_TAG_STRIKE:
+        case GUMBO_TAG_DEL:
+            look.strike = true;
+            break;
+        case GUMBO_TAG_BIG:
+            look.adjustment = 1;
+            break;
+        case GUMBO_TAG_SMALL:
+            look.adjustment = -1;
+            break;
+        case GUMBO_TAG_H1:
+        case GUMBO_TAG_H2:
+        case GUMBO_TAG_H3:
+        case GUMBO_TAG_H4:
+        case GUMBO_TAG_H5:
+        case GUMBO_TAG_H6:
+            look.bold = true;
+            look.adjustment = 3 - (tag - GUMBO_TAG_H1);
+            break;
+        case GUMBO_TAG_FONT: {
+            if (const auto colour = colourOf(attribute(node, "color")))
+                look.colour = colour;
+            const QString size = attribute(node, "size");
+            if (!size.isEmpty())
+                look.adjustment = fontSizeAdjustment(size);
+            break;
+        }
+        case GUMBO_TAG_A:
+            // A link takes the link colour, which the board has of its own,
+            // unless its words are given one.
+            if (const QString href = attribute(node, "href"); !href.isEmpty()) {
+                look.link = href;
+                look.colour.reset();
+            }
+            break;
+        case GUMBO_TAG_CENTER:
+            centred = true;
+            break;
+        case GUMBO_TAG_BLOCKQUOTE:
+            ++step.place.quotes;
+            break;
+        case GUMBO_TAG_PRE:
+            step.preformatted = true;
+            break;
+        case GUMBO_TAG_UL:
+        case GUMBO_TAG_OL:
+            ++step.lists;
+            break;
+        default:
+            break;
+        }
+        bool hidden = false;
+        if (const GumboAttribute* style = gumbo_get_attribute(&node->v.element.attributes, "style"))
+            applyStyle(QString::fromUtf8(style->value), look, centred, hidden);
+        if (hidden)
+            return std::nullopt;
+        step.place.centred = centred;
+
+        switch (tag) {
+        case GUMBO_TAG_BR:
+            lines_.lineBreak(look, step.place);
+            return std::nullopt;
+        case GUMBO_TAG_IMG: {
+            const QString source = attribute(node, "src");
+            // A picture that lives only in the clipboard is nothing a board can show.
+            if (!source.isEmpty() && !source.startsWith(u"data:", Qt::CaseInsensitive))
+                lines_.picture(markup::imageTag(address(source)), look, step.place);
+            return std::nullopt;
+        }
+        case GUMBO_TAG_HR:
+            lines_.rule(step.place);
+            return std::nullopt;
+        case GUMBO_TAG_TABLE:
+            step.place.table = node;
+            step.place.row = nullptr;
+            step.place.column = -1;
+            step.columns = columnsOf(node);
+            break;
+        case GUMBO_TAG_TR:
+            step.place.row = node;
+            break;
+        case GUMBO_TAG_TD:
+        case GUMBO_TAG_TH:
+            if (step.place.table && step.place.row && parent.node == step.place.row) {
+                step.place.column = parent.columns;
+                parent.columns += span(node);
+                lines_.cell(step.place);
+                return step;
+            }
+            role = Role::Block;
+            break;
+        case GUMBO_TAG_LI:
+            step.place.listItem = step.lists > 0;
+            break;
+        default:
+            break;
+        }
+        if (role == Role::Block)
+            lines_.block(step.place);
+        return step;
+    }
+
+    void leave(std::vector<Step>& steps) {
+        const Step& step = steps.back();
+        if (step.node->type == GUMBO_NODE_DOCUMENT)
+            return;
+        switch (const GumboTag tag = step.node->v.element.tag) {
+        case GUMBO_TAG_TABLE:
+            if (step.hadCell && steps.size() > 1)
+                lines_.tableEnded(steps[steps.size() - 2].place);
+            break;
+        case GUMBO_TAG_TD:
+        case GUMBO_TAG_TH:
+            lines_.cellEnded();
+            break;
+        case GUMBO_TAG_TR:
+            for (auto up = steps.rbegin(); up != steps.rend(); ++up)
+                if (up->node == step.place.table) {
+                    Place empty = step.place;
+                    for (empty.column = step.columns; empty.column < up->columns; ++empty.column) {
+                        lines_.padding(empty);
+                        up->hadCell = true;
+                    }
+                    break;
+                }
+            lines_.blockEnded();
+            break;
+        case GUMBO_TAG_UL:
+        case GUMBO_TAG_OL:
+            lines_.blockEnded();
+            break;
+        default:
+            if (roleOf(tag) == Role::Block)
+                lines_.blockEnded();
+            break;
+        }
+    }
+
+    Lines lines_;
+    const std::atomic<bool>* cancelled_;
+};
 
 } // namespace
 
-QString boardTags(const QString& html) {
-    OfflineDocument document;
-    document.setHtml(html);
-
-    QString out;
-    std::vector<double> quotes; // the left margin of each open quotation, outermost first
-    const QTextTable* lastTable = nullptr;
-    int lastRow = -1;
-    int lastColumn = -1;
-    bool first = true;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const QTextBlockFormat format = block.blockFormat();
-
-        // Qt marks the first paragraph of a quotation; the ones after it keep its margin.
-        const double margin = format.leftMargin();
-        QString closing;
-        while (!quotes.empty() && margin < quotes.back()) {
-            closing += markup::QuoteClose;
-            quotes.pop_back();
-        }
-        QString opening;
-        const int level = format.intProperty(QTextFormat::BlockQuoteLevel);
-        for (int depth = int(quotes.size()) + 1; depth <= level; ++depth) {
-            opening += markup::QuoteOpen;
-            quotes.push_back(margin * depth / level);
-        }
-
-        // A table's row is one line, its cells joined by " | ".
-        QString separator = QStringLiteral("\n");
-        const QTextTable* table = QTextCursor(block).currentTable();
-        if (table) {
-            const QTextTableCell cell = table->cellAt(block.position());
-            if (table == lastTable && cell.row() == lastRow)
-                separator =
-                    cell.column() == lastColumn ? QStringLiteral(" ") : QStringLiteral(" | ");
-            lastRow = cell.row();
-            lastColumn = cell.column();
-        }
-        lastTable = table;
-
-        out += closing;
-        if (!first)
-            out += separator;
-        first = false;
-        out += opening;
-        const bool centred = block.length() > 1 && (format.alignment() & Qt::AlignHorizontal_Mask &
-                                                    ~Qt::AlignAbsolute) == Qt::AlignHCenter;
-        if (centred)
-            out += markup::CentreOpen;
-        if (block.textList())
-            out += QStringLiteral("• ");
-        writeRuns(block, out);
-        if (centred)
-            out += markup::CentreClose;
+QString boardTags(const QString& html, const std::atomic<bool>* cancelled) {
+    QByteArray page = html.toUtf8();
+    // What a browser copies sits between these two marks; the rest is its frame.
+    const qsizetype start = page.indexOf("<!--StartFragment-->");
+    if (start >= 0) {
+        const qsizetype end = page.indexOf("<!--EndFragment-->", start);
+        page = end > start ? page.sliced(start, end - start) : page.sliced(start);
     }
-    for (std::size_t i = 0; i < quotes.size(); ++i)
-        out += markup::QuoteClose;
-
-    // The reader's empty paragraphs before and after what was copied.
-    qsizetype from = 0;
-    while (from < out.size() && out[from] == u'\n')
-        ++from;
-    qsizetype to = out.size();
-    while (to > from && out[to - 1] == u'\n')
-        --to;
-    return out.sliced(from, to - from);
-}
-
-QString boardTags(const QMimeData& clipboard) {
-    if (clipboard.hasHtml())
-        return boardTags(clipboard.html());
-    return clipboard.text();
+    Arena arena;
+    GumboOptions options = kGumboDefaultOptions;
+    options.allocator = &Arena::allocate;
+    options.deallocator = &Arena::free;
+    options.userdata = &arena;
+    options.max_errors = 0;
+    // Freed with the arena, never through gumbo_destroy_output (see Arena).
+    const GumboOutput* output =
+        gumbo_parse_with_options(&options, page.constData(), std::size_t(page.size()));
+    Walk walk(cancelled);
+    if (!walk.run(output->document))
+        return {};
+    return walk.finish();
 }
 
 } // namespace qirtaz::paste

@@ -6,12 +6,17 @@
 
 #include <QColor>
 
-#include <gumbo.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The lines a page becomes follow what the paste gave while Qt's rich-text
@@ -25,38 +30,6 @@
 
 namespace qirtaz::paste {
 namespace {
-
-// gumbo frees every node through the deallocator, one call a node, down the
-// tree by recursion: a page of a million nested elements would overflow the
-// stack. Everything it allocates for one page lives in one arena, let go at once.
-class Arena {
-public:
-    static void* allocate(void* self, std::size_t size) {
-        return static_cast<Arena*>(self)->take(size);
-    }
-    static void free(void* /*self*/, void* /*pointer*/) {}
-
-private:
-    static constexpr std::size_t Chunk = std::size_t(1) << 20;
-    void* take(std::size_t size) {
-        size = (size + 15) & ~std::size_t(15);
-        if (size > Chunk / 4) {
-            chunks_.emplace_back(std::make_unique<std::byte[]>(size));
-            return chunks_.back().get();
-        }
-        if (used_ + size > Chunk || !current_) {
-            chunks_.emplace_back(std::make_unique<std::byte[]>(Chunk));
-            current_ = chunks_.back().get();
-            used_ = 0;
-        }
-        void* taken = current_ + used_;
-        used_ += size;
-        return taken;
-    }
-    std::vector<std::unique_ptr<std::byte[]>> chunks_;
-    std::byte* current_ = nullptr;
-    std::size_t used_ = 0;
-};
 
 // Outermost first: a link holds its colour and size, and they hold the rest.
 enum class Kind { Link, Colour, Size, Bold, Italic, Underline, Strike };
@@ -221,8 +194,8 @@ struct Place {
     int quotes = 0;
     bool centred = false;
     bool listItem = false;
-    const GumboNode* table = nullptr;
-    const GumboNode* row = nullptr;
+    const xmlNode* table = nullptr;
+    const xmlNode* row = nullptr;
     int column = -1;
 };
 
@@ -414,9 +387,141 @@ private:
 
 // --- what the elements say ------------------------------------------------------------
 
-QString attribute(const GumboNode* node, const char* name) {
-    const GumboAttribute* found = gumbo_get_attribute(&node->v.element.attributes, name);
-    return found ? QString::fromUtf8(found->value) : QString();
+// The elements the paste reads something from; the reader names them in lower case.
+enum class Element {
+    Other,
+    Head,
+    Title,
+    Script,
+    Style,
+    Noscript,
+    Template,
+    Meta,
+    Link,
+    Iframe,
+    Object,
+    P,
+    Div,
+    H1,
+    H2,
+    H3,
+    H4,
+    H5,
+    H6,
+    Blockquote,
+    Li,
+    Dl,
+    Dt,
+    Dd,
+    Pre,
+    Address,
+    Center,
+    Caption,
+    B,
+    Strong,
+    Th,
+    I,
+    Em,
+    Cite,
+    Var,
+    Dfn,
+    U,
+    Ins,
+    S,
+    Strike,
+    Del,
+    Big,
+    Small,
+    Font,
+    A,
+    Br,
+    Img,
+    Hr,
+    Table,
+    Tr,
+    Td,
+    Tbody,
+    Thead,
+    Tfoot,
+    Ul,
+    Ol,
+};
+
+Element elementOf(const xmlNode* node) {
+    static const std::unordered_map<std::string_view, Element> names = {
+        {"head", Element::Head},
+        {"title", Element::Title},
+        {"script", Element::Script},
+        {"style", Element::Style},
+        {"noscript", Element::Noscript},
+        {"template", Element::Template},
+        {"meta", Element::Meta},
+        {"link", Element::Link},
+        {"iframe", Element::Iframe},
+        {"object", Element::Object},
+        {"p", Element::P},
+        {"div", Element::Div},
+        {"h1", Element::H1},
+        {"h2", Element::H2},
+        {"h3", Element::H3},
+        {"h4", Element::H4},
+        {"h5", Element::H5},
+        {"h6", Element::H6},
+        {"blockquote", Element::Blockquote},
+        {"li", Element::Li},
+        {"dl", Element::Dl},
+        {"dt", Element::Dt},
+        {"dd", Element::Dd},
+        {"pre", Element::Pre},
+        {"address", Element::Address},
+        {"center", Element::Center},
+        {"caption", Element::Caption},
+        {"b", Element::B},
+        {"strong", Element::Strong},
+        {"th", Element::Th},
+        {"i", Element::I},
+        {"em", Element::Em},
+        {"cite", Element::Cite},
+        {"var", Element::Var},
+        {"dfn", Element::Dfn},
+        {"u", Element::U},
+        {"ins", Element::Ins},
+        {"s", Element::S},
+        {"strike", Element::Strike},
+        {"del", Element::Del},
+        {"big", Element::Big},
+        {"small", Element::Small},
+        {"font", Element::Font},
+        {"a", Element::A},
+        {"br", Element::Br},
+        {"img", Element::Img},
+        {"hr", Element::Hr},
+        {"table", Element::Table},
+        {"tr", Element::Tr},
+        {"td", Element::Td},
+        {"tbody", Element::Tbody},
+        {"thead", Element::Thead},
+        {"tfoot", Element::Tfoot},
+        {"ul", Element::Ul},
+        {"ol", Element::Ol}};
+    if (node->type != XML_ELEMENT_NODE || !node->name)
+        return Element::Other;
+    const auto found = names.find(reinterpret_cast<const char*>(node->name));
+    return found == names.end() ? Element::Other : found->second;
+}
+
+const char* valueOf(const xmlNode* node, const char* name) {
+    for (const xmlAttr* attribute = node->properties; attribute; attribute = attribute->next)
+        if (std::strcmp(reinterpret_cast<const char*>(attribute->name), name) == 0) {
+            const xmlNode* text = attribute->children;
+            return text && text->content ? reinterpret_cast<const char*>(text->content) : "";
+        }
+    return nullptr;
+}
+
+QString attribute(const xmlNode* node, const char* name) {
+    const char* value = valueOf(node, name);
+    return value ? QString::fromUtf8(value) : QString();
 }
 
 std::optional<QRgb> colourOf(QStringView text) {
@@ -526,14 +631,14 @@ void applyStyle(QStringView style, Look& look, bool& centred, bool& hidden) {
     }
 }
 
-bool isCentred(const GumboNode* node) {
+bool isCentred(const xmlNode* node) {
     return attribute(node, "align").compare(u"center", Qt::CaseInsensitive) == 0;
 }
 
 // One element on the walk's way down, with what it hands its children.
 struct Step {
-    const GumboNode* node;
-    unsigned next = 0;
+    const xmlNode* node;
+    const xmlNode* next; // the next child to walk
     Look look;
     Place place;
     int lists = 0;
@@ -542,41 +647,34 @@ struct Step {
     int columns = 0;      // a table: its widest row; a row: the columns its cells took
 };
 
-int span(const GumboNode* cell) {
-    const GumboAttribute* colspan = gumbo_get_attribute(&cell->v.element.attributes, "colspan");
-    return colspan ? std::clamp(std::atoi(colspan->value), 1, 1000) : 1;
+int span(const xmlNode* cell) {
+    const char* colspan = valueOf(cell, "colspan");
+    return colspan ? std::clamp(std::atoi(colspan), 1, 1000) : 1;
 }
 
-bool isCell(const GumboNode* node) {
-    return node->type == GUMBO_NODE_ELEMENT &&
-           (node->v.element.tag == GUMBO_TAG_TD || node->v.element.tag == GUMBO_TAG_TH);
+bool isCell(const xmlNode* node) {
+    const Element element = elementOf(node);
+    return element == Element::Td || element == Element::Th;
 }
 
 // A table is as wide as its widest row: the rows short of cells end in empty ones.
-int columnsOf(const GumboNode* table) {
+int columnsOf(const xmlNode* table) {
     int widest = 0;
-    const auto row = [&widest](const GumboNode* tr) {
+    const auto row = [&widest](const xmlNode* tr) {
         int width = 0;
-        const GumboVector& cells = tr->v.element.children;
-        for (unsigned i = 0; i < cells.length; ++i)
-            if (const auto* cell = static_cast<const GumboNode*>(cells.data[i]); isCell(cell))
+        for (const xmlNode* cell = tr->children; cell; cell = cell->next)
+            if (isCell(cell))
                 width += span(cell);
         widest = std::max(widest, width);
     };
-    const GumboVector& parts = table->v.element.children;
-    for (unsigned i = 0; i < parts.length; ++i) {
-        const auto* part = static_cast<const GumboNode*>(parts.data[i]);
-        if (part->type != GUMBO_NODE_ELEMENT)
-            continue;
-        if (part->v.element.tag == GUMBO_TAG_TR) {
+    for (const xmlNode* part = table->children; part; part = part->next) {
+        const Element element = elementOf(part);
+        if (element == Element::Tr) {
             row(part);
-        } else if (part->v.element.tag == GUMBO_TAG_TBODY ||
-                   part->v.element.tag == GUMBO_TAG_THEAD ||
-                   part->v.element.tag == GUMBO_TAG_TFOOT) {
-            const GumboVector& rows = part->v.element.children;
-            for (unsigned j = 0; j < rows.length; ++j)
-                if (const auto* tr = static_cast<const GumboNode*>(rows.data[j]);
-                    tr->type == GUMBO_NODE_ELEMENT && tr->v.element.tag == GUMBO_TAG_TR)
+        } else if (element == Element::Tbody || element == Element::Thead ||
+                   element == Element::Tfoot) {
+            for (const xmlNode* tr = part->children; tr; tr = tr->next)
+                if (elementOf(tr) == Element::Tr)
                     row(tr);
         }
     }
@@ -585,34 +683,34 @@ int columnsOf(const GumboNode* table) {
 
 enum class Role { Inline, Block, Hidden };
 
-Role roleOf(GumboTag tag) {
-    switch (tag) {
-    case GUMBO_TAG_HEAD:
-    case GUMBO_TAG_TITLE:
-    case GUMBO_TAG_SCRIPT:
-    case GUMBO_TAG_STYLE:
-    case GUMBO_TAG_NOSCRIPT:
-    case GUMBO_TAG_TEMPLATE:
-    case GUMBO_TAG_META:
-    case GUMBO_TAG_LINK:
+Role roleOf(Element element) {
+    switch (element) {
+    case Element::Head:
+    case Element::Title:
+    case Element::Script:
+    case Element::Style:
+    case Element::Noscript:
+    case Element::Template:
+    case Element::Meta:
+    case Element::Link:
         return Role::Hidden;
-    case GUMBO_TAG_P:
-    case GUMBO_TAG_DIV:
-    case GUMBO_TAG_H1:
-    case GUMBO_TAG_H2:
-    case GUMBO_TAG_H3:
-    case GUMBO_TAG_H4:
-    case GUMBO_TAG_H5:
-    case GUMBO_TAG_H6:
-    case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_LI:
-    case GUMBO_TAG_DL:
-    case GUMBO_TAG_DT:
-    case GUMBO_TAG_DD:
-    case GUMBO_TAG_PRE:
-    case GUMBO_TAG_ADDRESS:
-    case GUMBO_TAG_CENTER:
-    case GUMBO_TAG_CAPTION:
+    case Element::P:
+    case Element::Div:
+    case Element::H1:
+    case Element::H2:
+    case Element::H3:
+    case Element::H4:
+    case Element::H5:
+    case Element::H6:
+    case Element::Blockquote:
+    case Element::Li:
+    case Element::Dl:
+    case Element::Dt:
+    case Element::Dd:
+    case Element::Pre:
+    case Element::Address:
+    case Element::Center:
+    case Element::Caption:
         return Role::Block;
     default:
         return Role::Inline;
@@ -624,32 +722,29 @@ public:
     explicit Walk(const std::atomic<bool>* cancelled)
         : cancelled_(cancelled) {}
 
-    bool run(const GumboNode* root) {
+    bool run(const xmlNode* root) {
         std::vector<Step> steps;
-        steps.push_back(Step{root, 0, {}, {}, 0, false, false});
+        steps.push_back(Step{root, root->children, {}, {}, 0, false, false});
         std::size_t done = 0;
         while (!steps.empty()) {
             if (cancelled_ && ++done % 4096 == 0 && cancelled_->load(std::memory_order_relaxed))
                 return false;
             Step& step = steps.back();
-            const GumboVector& children = step.node->type == GUMBO_NODE_DOCUMENT
-                                              ? step.node->v.document.children
-                                              : step.node->v.element.children;
-            if (step.next == children.length) {
+            if (!step.next) {
                 leave(steps);
                 steps.pop_back();
                 continue;
             }
-            const auto* child = static_cast<const GumboNode*>(children.data[step.next++]);
+            const xmlNode* child = step.next;
+            step.next = child->next;
             switch (child->type) {
-            case GUMBO_NODE_TEXT:
-            case GUMBO_NODE_WHITESPACE:
-            case GUMBO_NODE_CDATA:
-                lines_.text(QString::fromUtf8(child->v.text.text), step.look, step.place,
-                            step.preformatted);
+            case XML_TEXT_NODE:
+            case XML_CDATA_SECTION_NODE:
+                if (child->content)
+                    lines_.text(QString::fromUtf8(reinterpret_cast<const char*>(child->content)),
+                                step.look, step.place, step.preformatted);
                 break;
-            case GUMBO_NODE_ELEMENT:
-            case GUMBO_NODE_TEMPLATE:
+            case XML_ELEMENT_NODE:
                 if (std::optional<Step> next = enter(step, child)) {
                     const bool cell = next->place.row && isCell(child);
                     steps.push_back(std::move(*next));
@@ -672,54 +767,55 @@ public:
 
 private:
     // What an element starts; nothing to walk into where it hides its children.
-    std::optional<Step> enter(Step& parent, const GumboNode* node) {
-        const GumboTag tag = node->v.element.tag;
+    std::optional<Step> enter(Step& parent, const xmlNode* node) {
+        const Element tag = elementOf(node);
         Role role = roleOf(tag);
-        if (role == Role::Hidden || node->v.element.tag_namespace != GUMBO_NAMESPACE_HTML)
+        if (role == Role::Hidden)
             return std::nullopt;
-        Step step{node, 0, parent.look, parent.place, parent.lists, parent.preformatted, false};
+        Step step{node,         node->children,      parent.look, parent.place,
+                  parent.lists, parent.preformatted, false};
         step.place.listItem = false;
         Look& look = step.look;
         bool centred = step.place.centred || isCentred(node);
         switch (tag) {
-        case GUMBO_TAG_B:
-        case GUMBO_TAG_STRONG:
-        case GUMBO_TAG_TH:
+        case Element::B:
+        case Element::Strong:
+        case Element::Th:
             look.bold = true;
             break;
-        case GUMBO_TAG_I:
-        case GUMBO_TAG_EM:
-        case GUMBO_TAG_CITE:
-        case GUMBO_TAG_VAR:
-        case GUMBO_TAG_DFN:
-        case GUMBO_TAG_ADDRESS:
+        case Element::I:
+        case Element::Em:
+        case Element::Cite:
+        case Element::Var:
+        case Element::Dfn:
+        case Element::Address:
             look.italic = true;
             break;
-        case GUMBO_TAG_U:
-        case GUMBO_TAG_INS:
+        case Element::U:
+        case Element::Ins:
             look.underline = true;
             break;
-        case GUMBO_TAG_S:
-        case GUMBO_TAG_STRIKE:
-        case GUMBO_TAG_DEL:
+        case Element::S:
+        case Element::Strike:
+        case Element::Del:
             look.strike = true;
             break;
-        case GUMBO_TAG_BIG:
+        case Element::Big:
             look.adjustment = 1;
             break;
-        case GUMBO_TAG_SMALL:
+        case Element::Small:
             look.adjustment = -1;
             break;
-        case GUMBO_TAG_H1:
-        case GUMBO_TAG_H2:
-        case GUMBO_TAG_H3:
-        case GUMBO_TAG_H4:
-        case GUMBO_TAG_H5:
-        case GUMBO_TAG_H6:
+        case Element::H1:
+        case Element::H2:
+        case Element::H3:
+        case Element::H4:
+        case Element::H5:
+        case Element::H6:
             look.bold = true;
-            look.adjustment = 3 - (tag - GUMBO_TAG_H1);
+            look.adjustment = 3 - (int(tag) - int(Element::H1));
             break;
-        case GUMBO_TAG_FONT: {
+        case Element::Font: {
             if (const auto colour = colourOf(attribute(node, "color")))
                 look.colour = colour;
             const QString size = attribute(node, "size");
@@ -727,7 +823,7 @@ private:
                 look.adjustment = fontSizeAdjustment(size);
             break;
         }
-        case GUMBO_TAG_A:
+        case Element::A:
             // A link takes the link colour, which the board has of its own,
             // unless its words are given one.
             if (const QString href = attribute(node, "href"); !href.isEmpty()) {
@@ -735,54 +831,54 @@ private:
                 look.colour.reset();
             }
             break;
-        case GUMBO_TAG_CENTER:
+        case Element::Center:
             centred = true;
             break;
-        case GUMBO_TAG_BLOCKQUOTE:
+        case Element::Blockquote:
             ++step.place.quotes;
             break;
-        case GUMBO_TAG_PRE:
+        case Element::Pre:
             step.preformatted = true;
             break;
-        case GUMBO_TAG_UL:
-        case GUMBO_TAG_OL:
+        case Element::Ul:
+        case Element::Ol:
             ++step.lists;
             break;
         default:
             break;
         }
         bool hidden = false;
-        if (const GumboAttribute* style = gumbo_get_attribute(&node->v.element.attributes, "style"))
-            applyStyle(QString::fromUtf8(style->value), look, centred, hidden);
+        if (const char* style = valueOf(node, "style"))
+            applyStyle(QString::fromUtf8(style), look, centred, hidden);
         if (hidden)
             return std::nullopt;
         step.place.centred = centred;
 
         switch (tag) {
-        case GUMBO_TAG_BR:
+        case Element::Br:
             lines_.lineBreak(look, step.place);
             return std::nullopt;
-        case GUMBO_TAG_IMG: {
+        case Element::Img: {
             const QString source = attribute(node, "src");
             // A picture that lives only in the clipboard is nothing a board can show.
             if (!source.isEmpty() && !source.startsWith(u"data:", Qt::CaseInsensitive))
                 lines_.picture(markup::imageTag(address(source)), look, step.place);
             return std::nullopt;
         }
-        case GUMBO_TAG_HR:
+        case Element::Hr:
             lines_.rule(step.place);
             return std::nullopt;
-        case GUMBO_TAG_TABLE:
+        case Element::Table:
             step.place.table = node;
             step.place.row = nullptr;
             step.place.column = -1;
             step.columns = columnsOf(node);
             break;
-        case GUMBO_TAG_TR:
+        case Element::Tr:
             step.place.row = node;
             break;
-        case GUMBO_TAG_TD:
-        case GUMBO_TAG_TH:
+        case Element::Td:
+        case Element::Th:
             if (step.place.table && step.place.row && parent.node == step.place.row) {
                 step.place.column = parent.columns;
                 parent.columns += span(node);
@@ -791,7 +887,7 @@ private:
             }
             role = Role::Block;
             break;
-        case GUMBO_TAG_LI:
+        case Element::Li:
             step.place.listItem = step.lists > 0;
             break;
         default:
@@ -804,18 +900,18 @@ private:
 
     void leave(std::vector<Step>& steps) {
         const Step& step = steps.back();
-        if (step.node->type == GUMBO_NODE_DOCUMENT)
+        if (step.node->type != XML_ELEMENT_NODE)
             return;
-        switch (const GumboTag tag = step.node->v.element.tag) {
-        case GUMBO_TAG_TABLE:
+        switch (const Element tag = elementOf(step.node)) {
+        case Element::Table:
             if (step.hadCell && steps.size() > 1)
                 lines_.tableEnded(steps[steps.size() - 2].place);
             break;
-        case GUMBO_TAG_TD:
-        case GUMBO_TAG_TH:
+        case Element::Td:
+        case Element::Th:
             lines_.cellEnded();
             break;
-        case GUMBO_TAG_TR:
+        case Element::Tr:
             for (auto up = steps.rbegin(); up != steps.rend(); ++up)
                 if (up->node == step.place.table) {
                     Place empty = step.place;
@@ -827,8 +923,8 @@ private:
                 }
             lines_.blockEnded();
             break;
-        case GUMBO_TAG_UL:
-        case GUMBO_TAG_OL:
+        case Element::Ul:
+        case Element::Ol:
             lines_.blockEnded();
             break;
         default:
@@ -852,17 +948,21 @@ QString boardTags(const QString& html, const std::atomic<bool>* cancelled) {
         const qsizetype end = page.indexOf("<!--EndFragment-->", start);
         page = end > start ? page.sliced(start, end - start) : page.sliced(start);
     }
-    Arena arena;
-    GumboOptions options = kGumboDefaultOptions;
-    options.allocator = &Arena::allocate;
-    options.deallocator = &Arena::free;
-    options.userdata = &arena;
-    options.max_errors = 0;
-    // Freed with the arena, never through gumbo_destroy_output (see Arena).
-    const GumboOutput* output =
-        gumbo_parse_with_options(&options, page.constData(), std::size_t(page.size()));
+    // The reader's tables are set up once, before any two threads read at once.
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { xmlInitParser(); });
+    // HUGE lifts the reader's limit of 256 nested elements, past which it
+    // would stop reading and lose the words after. The page is UTF-8 whatever
+    // its <meta> says: it came as text.
+    const std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> document(
+        htmlReadMemory(page.constData(), int(page.size()), nullptr, "UTF-8",
+                       HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
+                           HTML_PARSE_IGNORE_ENC | XML_PARSE_HUGE),
+        &xmlFreeDoc);
+    if (!document || (cancelled && cancelled->load()))
+        return {};
     Walk walk(cancelled);
-    if (!walk.run(output->document))
+    if (!walk.run(reinterpret_cast<const xmlNode*>(document.get())))
         return {};
     return walk.finish();
 }

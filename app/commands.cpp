@@ -72,8 +72,14 @@ public:
         setObjectName(ReadingName);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         screens::tellDone(&box, QStringLiteral("تُقرأ الصفحة الملصقة… Esc يلغي اللصق"));
-        QObject::connect(&escape_, &QShortcut::activated, this, [this] { deleteLater(); });
+        QObject::connect(&escape_, &QShortcut::activated, this, [this] {
+            cancelled_->store(true);
+            deleteLater();
+        });
+        // Esc may come between the end of the reading and the news of it.
         QObject::connect(&reading_, &QFutureWatcher<QString>::finished, this, [this] {
+            if (cancelled_->load())
+                return;
             const QString tags = reading_.result();
             deleteLater();
             if (tags.isEmpty())

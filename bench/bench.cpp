@@ -691,7 +691,7 @@ int main(int argc, char* argv[]) {
             QString html;
         };
         const Page pages[] = {
-            {"5mib", pages::boardPage(5 * 1024 * KiB)},
+            {"5mib", pages::boardPage(qsizetype(5) * 1024 * KiB)},
             {"1mib", pages::boardPage(1024 * KiB)},
             {"6000_tables", pages::nested(QLatin1StringView("table><tr><td"), 6000)},
             {"3000_tables", pages::nested(QLatin1StringView("table><tr><td"), 3000)},

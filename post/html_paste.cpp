@@ -195,6 +195,7 @@ struct Place {
     bool centred = false;
     bool listItem = false;
     const xmlNode* table = nullptr;
+    std::size_t tableStep = 0; // where the table is on the walk's way down
     const xmlNode* row = nullptr;
     int column = -1;
 };
@@ -540,9 +541,9 @@ std::optional<QRgb> colourOf(QStringView text) {
             bool ok = false;
             if (i == 3) {
                 const double alpha = part.toDouble(&ok);
-                channels[3] = ok ? std::clamp(int(alpha * 255 + 0.5), 0, 255) : 255;
+                channels[3] = ok ? std::clamp(qRound(alpha * 255), 0, 255) : 255;
             } else if (part.endsWith(u'%')) {
-                channels[i] = std::clamp(int(part.chopped(1).toDouble(&ok) * 2.55 + 0.5), 0, 255);
+                channels[i] = std::clamp(qRound(part.chopped(1).toDouble(&ok) * 2.55), 0, 255);
             } else {
                 channels[i] = std::clamp(part.toInt(&ok), 0, 255);
             }
@@ -723,7 +724,7 @@ public:
         : cancelled_(cancelled) {}
 
     bool run(const xmlNode* root) {
-        std::vector<Step> steps;
+        std::vector<Step>& steps = steps_;
         steps.push_back(Step{root, root->children, {}, {}, 0, false, false});
         std::size_t done = 0;
         while (!steps.empty()) {
@@ -731,7 +732,7 @@ public:
                 return false;
             Step& step = steps.back();
             if (!step.next) {
-                leave(steps);
+                leave();
                 steps.pop_back();
                 continue;
             }
@@ -745,16 +746,8 @@ public:
                                 step.look, step.place, step.preformatted);
                 break;
             case XML_ELEMENT_NODE:
-                if (std::optional<Step> next = enter(step, child)) {
-                    const bool cell = next->place.row && isCell(child);
+                if (std::optional<Step> next = enter(step, child))
                     steps.push_back(std::move(*next));
-                    // The table learns that a cell of it began, for what follows it.
-                    for (auto up = steps.rbegin(); cell && up != steps.rend(); ++up)
-                        if (up->node == up->place.table) {
-                            up->hadCell = true;
-                            break;
-                        }
-                }
                 break;
             default:
                 break;
@@ -870,6 +863,7 @@ private:
             return std::nullopt;
         case Element::Table:
             step.place.table = node;
+            step.place.tableStep = steps_.size();
             step.place.row = nullptr;
             step.place.column = -1;
             step.columns = columnsOf(node);
@@ -882,6 +876,8 @@ private:
             if (step.place.table && step.place.row && parent.node == step.place.row) {
                 step.place.column = parent.columns;
                 parent.columns += span(node);
+                // The table learns that a cell of it began, for what follows it.
+                steps_[step.place.tableStep].hadCell = true;
                 lines_.cell(step.place);
                 return step;
             }
@@ -898,7 +894,8 @@ private:
         return step;
     }
 
-    void leave(std::vector<Step>& steps) {
+    void leave() {
+        const std::vector<Step>& steps = steps_;
         const Step& step = steps.back();
         if (step.node->type != XML_ELEMENT_NODE)
             return;
@@ -912,15 +909,14 @@ private:
             lines_.cellEnded();
             break;
         case Element::Tr:
-            for (auto up = steps.rbegin(); up != steps.rend(); ++up)
-                if (up->node == step.place.table) {
-                    Place empty = step.place;
-                    for (empty.column = step.columns; empty.column < up->columns; ++empty.column) {
-                        lines_.padding(empty);
-                        up->hadCell = true;
-                    }
-                    break;
+            if (step.place.table) {
+                Step& table = steps_[step.place.tableStep];
+                Place empty = step.place;
+                for (empty.column = step.columns; empty.column < table.columns; ++empty.column) {
+                    lines_.padding(empty);
+                    table.hadCell = true;
                 }
+            }
             lines_.blockEnded();
             break;
         case Element::Ul:
@@ -935,6 +931,7 @@ private:
     }
 
     Lines lines_;
+    std::vector<Step> steps_;
     const std::atomic<bool>* cancelled_;
 };
 

@@ -318,7 +318,7 @@ void CommandsTest::pagesPasteWhileTheWindowAnswers_data() {
     QTest::addColumn<QString>("html");
     QTest::addColumn<QStringList>("marks");
     QStringList marks;
-    const QString board = pages::boardPage(512 * 1024, &marks);
+    const QString board = pages::boardPage(qsizetype(512) * 1024, &marks);
     QTest::newRow("a board's page") << board << marks;
     marks.clear();
     const QString lists = pages::nested(QLatin1StringView("ul><li"), 10000, &marks);
@@ -379,7 +379,7 @@ void CommandsTest::escapeGivesThePasteUp() {
     setPost(registry, QStringLiteral("كما هو"));
     auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
     auto* clipboard = new QMimeData;
-    clipboard->setHtml(pages::boardPage(64 * 1024));
+    clipboard->setHtml(pages::boardPage(qsizetype(64) * 1024));
     QGuiApplication::clipboard()->setMimeData(clipboard);
     QTest::keySequence(&box, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
     QVERIFY(QGuiApplication::overrideCursor());

@@ -4,8 +4,9 @@
 // What a web page, a word processor or a mail puts on the clipboard as HTML,
 // turned into the board's tags, so that its bold, links and colours survive
 // the paste. libxml2's HTML reader reads the page, in time linear in its size
-// however deeply it nests; nothing here looks at a "<" itself. Whatever a board cannot show (scripts, style sheets, comments,
-// fonts, tags around nothing) is left out; every word stays, in its order.
+// however deeply it nests; nothing here looks at a "<" itself. Whatever a
+// board cannot show (scripts, style sheets, comments, fonts, tags around
+// nothing) is left out; every word stays, in its order.
 //
 // Pure work: no document, font or widget is touched, so a page is read on
 // any thread, and a long one belongs on a worker's.

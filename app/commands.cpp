@@ -68,20 +68,22 @@ public:
     PageReading(Registry& registry, postbox::PostBox& box, const QString& html)
         : QObject(&box)
         , registry_(registry)
+        , box_(box)
+        , description_(box.accessibleDescription())
         , escape_(QKeySequence(Qt::Key_Escape), box.window()) {
         setObjectName(ReadingName);
         QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         screens::tellDone(&box, QStringLiteral("تُقرأ الصفحة الملصقة… Esc يلغي اللصق"));
         QObject::connect(&escape_, &QShortcut::activated, this, [this] {
             cancelled_->store(true);
-            deleteLater();
+            stop();
         });
         // Esc may come between the end of the reading and the news of it.
         QObject::connect(&reading_, &QFutureWatcher<QString>::finished, this, [this] {
             if (cancelled_->load())
                 return;
             const QString tags = reading_.result();
-            deleteLater();
+            stop();
             if (tags.isEmpty())
                 return;
             PostBuffer post(registry_);
@@ -114,7 +116,15 @@ public:
     }
 
 private:
+    // The note no longer holds: a screen reader must not go on reading it as the box's.
+    void stop() {
+        box_.setAccessibleDescription(description_);
+        deleteLater();
+    }
+
     Registry& registry_;
+    postbox::PostBox& box_;
+    QString description_;
     QShortcut escape_;
     QFutureWatcher<QString> reading_;
     std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);

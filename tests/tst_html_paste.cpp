@@ -44,6 +44,12 @@ void HtmlPasteTest::becomesBoardTags_data() {
         << "x ";
     QTest::newRow("a picture only in the clipboard") << "<p>a<img src=\"data:image/png;base64,AAAA\">b</p>" << "ab";
     QTest::newRow("broken markup") << "<p><b>أ<i>ب</b>ج</i><div><table><tr><td>د" << "[b]أ[i]ب[/i][/b]ج\n\nد";
+    // Qt's reader put a picture after a quotation inside it, glued the words after a nested
+    // division onto the last of it, and broke a line inside a bold run after a block.
+    QTest::newRow("a picture after a quotation") << "<blockquote><p>قال</p></blockquote><img src=\"x.png\">"
+        << "[QUOTE]قال[/QUOTE]\n[img]x.png[/img]";
+    QTest::newRow("words after a nested division") << "<div>أول<div>ثان</div>ثالث</div>" << "أول\nثان\nثالث";
+    QTest::newRow("inline elements after a block") << "<p>a</p><b>x<i>y</i></b>" << "a\n[b]x[i]y[/i][/b]";
     QTest::newRow("styles and scripts dropped") << "<style>b{}</style><script>var s = 'سر';</script><!-- تعليق --><b>نص</b><noscript></noscript>"
         << "[b]نص[/b]";
     // clang-format on

@@ -16,14 +16,19 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QShortcut>
+#include <QToolTip>
+#include <QtConcurrent>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 namespace qirtaz {
 namespace {
@@ -50,6 +55,80 @@ void insert(PostBuffer& post, QStringView text) {
     boxOf(post).setTextCursor(cursor);
     post.changed();
 }
+
+// A page on the clipboard is read into tags on a worker: a long or deeply
+// nested one takes a while, and the window answers meanwhile; only the tags go
+// into the post, in parts, as one step of the undo history. The pointer says it
+// is busy, a note says what on, and Esc gives the paste up with the post as it
+// was. One page at a time: a second paste while one is read is left alone.
+class PageReading : public QObject {
+    static constexpr QLatin1StringView ReadingName{"pageReading"};
+
+public:
+    PageReading(Registry& registry, postbox::PostBox& box, const QString& html)
+        : QObject(&box)
+        , registry_(registry)
+        , box_(box)
+        , description_(box.accessibleDescription())
+        , escape_(QKeySequence(Qt::Key_Escape), box.window()) {
+        setObjectName(ReadingName);
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        screens::tellDone(&box, QStringLiteral("تُقرأ الصفحة الملصقة… Esc يلغي اللصق"));
+        QObject::connect(&escape_, &QShortcut::activated, this, [this] {
+            cancelled_->store(true);
+            stop();
+        });
+        // Esc may come between the end of the reading and the news of it.
+        QObject::connect(&reading_, &QFutureWatcher<QString>::finished, this, [this] {
+            if (cancelled_->load())
+                return;
+            const QString tags = reading_.result();
+            stop();
+            if (tags.isEmpty())
+                return;
+            PostBuffer post(registry_);
+            boxOf(post).insertInParts(tags);
+            post.changed();
+        });
+        reading_.setFuture(QtConcurrent::run(
+            [html, cancelled = cancelled_] { return paste::boardTags(html, cancelled.get()); }));
+    }
+    PageReading(const PageReading&) = delete;
+    PageReading& operator=(const PageReading&) = delete;
+    // Given up or done: the worker, if still at it, stops at its next look.
+    ~PageReading() override {
+        cancelled_->store(true);
+        QGuiApplication::restoreOverrideCursor();
+        QToolTip::hideText();
+    }
+
+    static void start(Registry& registry, PostBuffer& post) {
+        auto& box = boxOf(post);
+        if (box.findChild<QObject*>(ReadingName, Qt::FindDirectChildrenOnly))
+            return;
+        const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+        if (!clipboard)
+            return;
+        if (clipboard->hasHtml())
+            new PageReading(registry, box, clipboard->html());
+        else if (const QString text = clipboard->text(); !text.isEmpty())
+            insert(post, text);
+    }
+
+private:
+    // The note no longer holds: a screen reader must not go on reading it as the box's.
+    void stop() {
+        box_.setAccessibleDescription(description_);
+        deleteLater();
+    }
+
+    Registry& registry_;
+    postbox::PostBox& box_;
+    QString description_;
+    QShortcut escape_;
+    QFutureWatcher<QString> reading_;
+    std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);
+};
 
 // Every command has a key, so that the whole window works from the keyboard.
 // None is one of the post box's own editing keys (Ctrl+A, C, V, X, Z, and under X11
@@ -160,15 +239,8 @@ QList<QAction*> addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
         aids.back()->setText(QString::fromUtf8(pair.item));
     }
 
-    QAction* paste = addAction(PasteAsTagsKey, [](PostBuffer& post) {
-        const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
-        // Qt's reader of HTML takes seconds over a page of deeply nested lists or tables.
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString text = clipboard ? paste::boardTags(*clipboard) : QString();
-        QGuiApplication::restoreOverrideCursor();
-        if (!text.isEmpty())
-            insert(post, text);
-    });
+    QAction* paste = addAction(
+        PasteAsTagsKey, [&registry](PostBuffer& post) { PageReading::start(registry, post); });
     paste->setText(QStringLiteral("لصق مع التنسيق"));
     mainWindow.control<postbox::PostBox>(u"Text1").addMenuAction(paste);
     return aids << paste;

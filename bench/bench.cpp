@@ -6,12 +6,13 @@
 // warm-up. Figures, not verdicts: the goals live in the README.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, spell, 1mib, line, key, preview, hostile, memory) limits the run to
-// it, for profiling.
+// where a part (startup, 64kib, spell, 1mib, line, key, preview, hostile, paste, memory)
+// limits the run to it, for profiling.
 
 #include "app/wiring.h"
 #include "board/preview.h"
 #include "board/preview_view.h"
+#include "post/html_paste.h"
 #include "post/post.h"
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
@@ -19,6 +20,7 @@
 #include "shell/post_buffer.h"
 #include "spelling/post_checker.h"
 #include "spelling/speller.h"
+#include "tests/html_pages.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -27,6 +29,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -685,6 +688,35 @@ public:
         return worst;
     }
 
+    // Ctrl+Shift+V of a page on the clipboard, into an empty post: the longest
+    // the window's thread is held from the key until the tags are in and
+    // painted, and how long until they are all in. Says so when the post is
+    // not the page's tags, or one undo does not empty it.
+    std::pair<double, double> pastedPage(const char* name, const QString& html) {
+        const QString tags = paste::boardTags(html);
+        fresh(QString());
+        auto* clipboard = new QMimeData;
+        clipboard->setHtml(html);
+        QGuiApplication::clipboard()->setMimeData(clipboard);
+        box_.setFocus();
+        Watchdog watchdog;
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keySequence(&box_, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
+        runUntil([&] {
+            return box_.document()->characterCount() > tags.size() || clock.elapsed() > 120000;
+        });
+        const double all = double(clock.nsecsElapsed()) / 1e6;
+        settle();
+        const double held = watchdog.worstMs();
+        if (post_.text() != tags)
+            std::printf("%s: the post is not the page's tags!\n", name);
+        box_.undo();
+        if (!post_.text().isEmpty())
+            std::printf("%s: one undo did not empty the post!\n", name);
+        return {held, all};
+    }
+
 private:
     // The window's thread beats every millisecond; a thread of its own, which
     // touches nothing of Qt's, notes the longest gap between beats.
@@ -811,6 +843,32 @@ int main(int argc, char* argv[]) {
                                           {"300k_url", QStringLiteral("[url=").repeated(300000)},
                                           {"controls", controls},
                                       }));
+    }
+
+    if (wanted("paste")) {
+        struct Page {
+            const char* name;
+            QString html;
+        };
+        const Page pages[] = {
+            {"5mib", pages::boardPage(qsizetype(5) * 1024 * KiB)},
+            {"1mib", pages::boardPage(1024 * KiB)},
+            {"6000_tables", pages::nested(QLatin1StringView("table><tr><td"), 6000)},
+            {"3000_tables", pages::nested(QLatin1StringView("table><tr><td"), 3000)},
+            {"10000_lists", pages::nested(QLatin1StringView("ul><li"), 10000)},
+            {"100000_divs", pages::nested(QLatin1StringView("div"), 100000)},
+        };
+        for (const Page& page : pages) {
+            std::vector<double> held, all;
+            for (int run = 0; run < 3; ++run) {
+                const auto [heldMs, allMs] = bench.pastedPage(page.name, page.html);
+                held.push_back(heldMs);
+                all.push_back(allMs);
+            }
+            std::printf("paste_html_%s_ms: %.2f\npaste_html_%s_all_ms: %.2f\n", page.name,
+                        median(held), page.name, median(all));
+            std::fflush(stdout);
+        }
     }
 
     if (!wanted("memory"))

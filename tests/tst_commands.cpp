@@ -3,19 +3,24 @@
 // The main window's commands, driven by clicks on the window itself, so that
 // what lies in front of what decides which control a click reaches.
 
+#include "post/html_paste.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "shell/post_buffer.h"
 #include "support.h"
+#include "tests/html_pages.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -59,6 +64,9 @@ private slots:
     void insertMenuOpensWithItsLetter();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
+    void pagesPasteWhileTheWindowAnswers_data();
+    void pagesPasteWhileTheWindowAnswers();
+    void escapeGivesThePasteUp();
 };
 
 void CommandsTest::smileysAppendTheirCodes_data() {
@@ -333,7 +341,8 @@ void CommandsTest::aidsWorkAtTheSelection() {
             QTest::keySequence(&box, QKeySequence(key));
         }
     }
-    QCOMPARE(postText(registry), after);
+    // A page on the clipboard is read on a worker, and goes in when read.
+    QTRY_COMPARE(postText(registry), after);
     const QTextCursor then = box.textCursor();
     const QString shown = then.hasSelection()
                               ? then.selectedText().replace(QChar::ParagraphSeparator, u'\n')
@@ -343,6 +352,86 @@ void CommandsTest::aidsWorkAtTheSelection() {
     for (qsizetype i = 0; i < keys.size(); ++i)
         box.undo();
     QCOMPARE(postText(registry), before);
+}
+
+void CommandsTest::pagesPasteWhileTheWindowAnswers_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QStringList>("marks");
+    QStringList marks;
+    const QString board = pages::boardPage(qsizetype(512) * 1024, &marks);
+    QTest::newRow("a board's page") << board << marks;
+    marks.clear();
+    const QString lists = pages::nested(QLatin1StringView("ul><li"), 10000, &marks);
+    QTest::newRow("10,000 nested lists") << lists << marks;
+    marks.clear();
+    const QString tables = pages::nested(QLatin1StringView("table><tr><td"), 3000, &marks);
+    QTest::newRow("3,000 nested tables") << tables << marks;
+}
+
+// Qt's own reader held the window for seconds over such pages. Twice, the
+// second time after the worker threads have ended: what the first worker did
+// must leave nothing the window needs to paint.
+void CommandsTest::pagesPasteWhileTheWindowAnswers() {
+    QFETCH(QString, html);
+    QFETCH(QStringList, marks);
+    Program program;
+    Registry& registry = program.registry;
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
+    const QString before = QStringLiteral("قبل ");
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
+    auto* clipboard = new QMimeData;
+    clipboard->setHtml(html);
+    QGuiApplication::clipboard()->setMimeData(clipboard);
+    const QString tags = paste::boardTags(html);
+    const QStringList found =
+        tags.split(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|[^\\w]+")), Qt::SkipEmptyParts);
+    QCOMPARE(found.filter(QRegularExpression(QStringLiteral("^[pn]\\d+$"))), marks);
+
+    QThreadPool::globalInstance()->setExpiryTimeout(50);
+    for (int run = 0; run < 2; ++run) {
+        setPost(registry, before);
+        box.moveCursor(QTextCursor::End);
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        QTimer ticks;
+        ticks.setInterval(5);
+        QObject::connect(&ticks, &QTimer::timeout, &ticks,
+                         [&] { longest = std::max(longest, sinceTick.restart()); });
+        sinceTick.start();
+        ticks.start();
+        QTest::keySequence(&box, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
+        QTRY_COMPARE_WITH_TIMEOUT(postText(registry), before + tags, 60000);
+        box.viewport()->repaint();
+        qInfo("the window waited at most %lld ms", longest);
+        QVERIFY(longest < 1000);
+        box.undo();
+        QCOMPARE(postText(registry), before);
+        QThreadPool::globalInstance()->waitForDone();
+        QTest::qWait(100);
+    }
+    QThreadPool::globalInstance()->setExpiryTimeout(30000);
+}
+
+void CommandsTest::escapeGivesThePasteUp() {
+    Program program;
+    Registry& registry = program.registry;
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
+    setPost(registry, QStringLiteral("كما هو"));
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
+    auto* clipboard = new QMimeData;
+    clipboard->setHtml(pages::boardPage(qsizetype(64) * 1024));
+    QGuiApplication::clipboard()->setMimeData(clipboard);
+    QTest::keySequence(&box, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
+    QVERIFY(QGuiApplication::overrideCursor());
+    QTest::keyClick(&box, Qt::Key_Escape);
+    QThreadPool::globalInstance()->waitForDone();
+    QTest::qWait(100);
+    QCOMPARE(postText(registry), QStringLiteral("كما هو"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!box.accessibleDescription().contains(u"Esc"));
+    // And the next paste goes in.
+    QTest::keySequence(&box, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
+    QTRY_VERIFY(postText(registry).size() > 64);
 }
 
 QTEST_MAIN(CommandsTest)

@@ -543,8 +543,10 @@ def aids(d, app):
                                 env=d.env, capture_output=True).stdout.decode() == html,
          "the clipboard to hold the HTML")
     d.keys("ctrl+a", "Delete", "ctrl+shift+v")
-    expect("[b]مرحبا[/b] [url=http://example.org]بكم[/url] [color=red]هنا[/color]",
-           "Ctrl+Shift+V pastes the HTML as board tags")
+    tags = "[b]مرحبا[/b] [url=http://example.org]بكم[/url] [color=red]هنا[/color]"
+    # The page is read on a worker thread; its tags go in once it is read.
+    wait(lambda: app.post() == tags, "the pasted page's tags", timeout=10)
+    expect(tags, "Ctrl+Shift+V pastes the HTML as board tags")
     d.keys("ctrl+z")
     expect("", "one Ctrl+Z takes the whole paste away")
 

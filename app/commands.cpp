@@ -10,6 +10,8 @@
 #include "postbox/post_box.h"
 #include "screens/catalogue.h"
 #include "screens/controls.h"
+#include "screens/names.h"
+#include "screens/smileys.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 #include "spelling/speller.h"
@@ -26,14 +28,15 @@
 #include <QToolTip>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace qirtaz {
 namespace {
-
-constexpr char16_t MainWindow[] = u"Form1";
 
 postbox::PostBox& boxOf(PostBuffer& post) {
     return static_cast<postbox::PostBox&>(post.box());
@@ -133,45 +136,61 @@ private:
 // Every command has a key, so that the whole window works from the keyboard.
 // None is one of the post box's own editing keys (Ctrl+A, C, V, X, Z, and under X11
 // Ctrl+D, E, K; Ctrl+Shift+Z, Ctrl+Shift+A, Ctrl+Shift+U), and F5 stays free. The smileys are Alt
-// and their place, counted from the top of the right-hand column; what inserts a tag is Ctrl+Shift
-// and a letter of the tag's name. The README lists them all.
-struct Smiley {
-    const char16_t* control;
-    QStringView code;
-    const char* key;
-};
+// and their place, counted from the top of the right-hand column (screens/smileys.h); what inserts
+// a tag is Ctrl+Shift and a letter of the tag's name. The README lists them all.
 
-// Image13 and Image15 look different and give the same code. Image8 is bound on
-// its own, as it also right-aligns the post box.
-constexpr Smiley smileys[] = {
-    {u"Image9", markup::Confused, "Alt+2"}, {u"Image11", markup::Wink, "Alt+3"},
-    {u"Image12", markup::Eek, "Alt+4"},     {u"Image13", markup::Sad, "Alt+5"},
-    {u"Image10", markup::Mad, "Alt+6"},     {u"Image14", markup::Tongue, "Alt+7"},
-    {u"Image15", markup::Sad, "Alt+8"},
-};
-constexpr const char* GrinKey = "Alt+1";
+// A button that typed a code the board does not draw would put plain text in
+// the post where the user sees a face.
+constexpr bool sameCode(QStringView known, const char16_t* code) {
+    qsizetype i = 0;
+    for (; code[i] != u'\0'; ++i)
+        if (i == known.size() || known.utf16()[i] != code[i])
+            return false;
+    return i == known.size();
+}
+constexpr bool everySmileyCodeKnown() {
+    for (const screens::SmileyButton& smiley : screens::smileyButtons) {
+        bool known = false;
+        for (QStringView code : markup::SmileyCodes)
+            known = known || sameCode(code, smiley.code);
+        if (!known)
+            return false;
+    }
+    return true;
+}
+static_assert(everySmileyCodeKnown(), "a smiley button types a code the board does not draw");
+
+// The smileys in the order of their keys, as the insert menu lists them.
+std::vector<const screens::SmileyButton*> smileysByKey() {
+    std::vector<const screens::SmileyButton*> byKey;
+    for (const screens::SmileyButton& smiley : screens::smileyButtons)
+        byKey.push_back(&smiley);
+    std::sort(byKey.begin(), byKey.end(),
+              [](const auto* a, const auto* b) { return std::strcmp(a->key, b->key) < 0; });
+    return byKey;
+}
 
 // What the insert menu calls each opener: none for the menu items of their own.
 struct Opener {
-    const char16_t* control;
-    const char16_t* screen;
+    names::Name control;
+    names::Name screen;
     const char* key;
     const char* item;
 };
 
 constexpr Opener openers[] = {
-    {u"Image1", u"Form2", "Ctrl+Shift+I", "صورة [img]…"},
-    {u"Image3", u"Form3", "Ctrl+Shift+L", "رابط [url]…"},
-    {u"Image2", u"Form4", "Ctrl+Shift+W", "صفحة [web]…"},
-    {u"Image6", u"Form8", "Ctrl+Shift+F", "فلاش [FLASH]…"},
-    {u"Image4", u"Form19", "Ctrl+Shift+S", "صوت [SOUND]…"},
-    {u"Image5", u"Form20", "Ctrl+Shift+R", "مقطع [RAM]…"},
-    {u"Label11", u"Form18", "Ctrl+Shift+Q", "اقتباس [QUOTE]…"},
-    {u"Image7", u"Form5", "Ctrl+Alt+Q", "اقتباس بالنافذة الثانية…"},
-    {u"Image17", u"Form9", "Ctrl+Shift+C", "لون [color]…"},
-    {u"Command1", u"Form17", "Ctrl+Shift+T", "حجم الخط [size]…"},
-    {u"aaa", u"Form6", "F1", nullptr},
-    {u"preview", u"Preview", "F5", nullptr},
+    {names::main::Image, names::ImageDialog, "Ctrl+Shift+I", "صورة [img]…"},
+    {names::main::Link, names::LinkDialog, "Ctrl+Shift+L", "رابط [url]…"},
+    {names::main::Page, names::PageDialog, "Ctrl+Shift+W", "صفحة [web]…"},
+    {names::main::Flash, names::FlashDialog, "Ctrl+Shift+F", "فلاش [FLASH]…"},
+    {names::main::Sound, names::SoundDialog, "Ctrl+Shift+S", "صوت [SOUND]…"},
+    {names::main::Clip, names::ClipDialog, "Ctrl+Shift+R", "مقطع [RAM]…"},
+    {names::main::Quote, names::QuoteDialog, "Ctrl+Shift+Q", "اقتباس [QUOTE]…"},
+    {names::main::QuoteFrame, names::QuoteBoxDialog, "Ctrl+Alt+Q", "اقتباس بالنافذة الثانية…"},
+    {names::main::Colour, names::ColourList, "Ctrl+Shift+C", "لون [color]…"},
+    {names::main::FontSize, names::SizeDialog, "Ctrl+Shift+T", "حجم الخط [size]…"},
+    {names::main::AboutItem, names::AboutWindow, "F1", nullptr},
+    {names::main::PreviewItem, names::Preview, "F5", nullptr},
 };
 
 // Tags around the selection, beside the catalogued commands that add at the end.
@@ -242,7 +261,7 @@ QList<QAction*> addWritingAids(Registry& registry, ScreenInstance& mainWindow) {
     QAction* paste = addAction(
         PasteAsTagsKey, [&registry](PostBuffer& post) { PageReading::start(registry, post); });
     paste->setText(QStringLiteral("لصق مع التنسيق"));
-    mainWindow.control<postbox::PostBox>(u"Text1").addMenuAction(paste);
+    mainWindow.control<postbox::PostBox>(names::main::PostBox).addMenuAction(paste);
     return aids << paste;
 }
 
@@ -263,24 +282,19 @@ void addInsertMenu(Registry& registry, ScreenInstance& mainWindow, const QList<Q
         item->setShortcutContext(Qt::WidgetShortcut);
         QObject::connect(item, &QAction::triggered, window,
                          [&registry, control = control.toString()] {
-                             screens::click(&registry.instance(MainWindow).control(control));
+                             screens::click(&registry.instance(names::MainWindow).control(control));
                          });
     };
     // The smileys by their keys' order, each called as a screen reader calls it.
-    const screens::Screen& entry = *screens::findScreen(MainWindow);
-    const auto spoken = [&entry](QStringView control) {
-        return QString::fromUtf8(screens::findControl(entry, control)->spoken);
-    };
-    addCommand(u"Image8", spoken(u"Image8"));
-    for (const Smiley& smiley : smileys)
-        addCommand(smiley.control, spoken(smiley.control));
+    for (const screens::SmileyButton* smiley : smileysByKey())
+        addCommand(smiley->control, QString::fromUtf8(smiley->spoken));
     menu->addSeparator();
     for (const Opener& opener : openers)
         if (opener.item)
             addCommand(opener.control, QString::fromUtf8(opener.item));
     menu->addSeparator();
-    addCommand(u"Command5", QStringLiteral("نسخ النص كله"));
-    addCommand(u"Image19", QStringLiteral("مسح النص"));
+    addCommand(names::main::Copy, QStringLiteral("نسخ النص كله"));
+    addCommand(names::main::Clear, QStringLiteral("مسح النص"));
     menu->addSeparator();
     menu->addActions(aids);
 
@@ -292,7 +306,7 @@ void addInsertMenu(Registry& registry, ScreenInstance& mainWindow, const QList<Q
 }
 
 void bindKey(Registry& registry, QStringView control, const char* key) {
-    registry.bindKey(MainWindow, QKeySequence(QString::fromLatin1(key)), control);
+    registry.bindKey(names::MainWindow, QKeySequence(QString::fromLatin1(key)), control);
 }
 
 } // namespace
@@ -305,7 +319,7 @@ QString exitMessage() {
 // The program keeps nothing between runs, so the post the user has not copied
 // out yet lives only in the box: one stray key or click must not throw it away.
 bool mayLeave(Registry& registry) {
-    ScreenInstance& main = registry.instance(MainWindow);
+    ScreenInstance& main = registry.instance(names::MainWindow);
     if (!main.isLoaded())
         return true;
     const QString post = PostBuffer(registry).text();
@@ -325,8 +339,8 @@ void exitSequence(Registry& registry) {
 
 void bindMainWindow(Registry& registry) {
     addPreview(registry);
-    registry.setLoadStep(MainWindow, [&registry](ScreenInstance& mainWindow) {
-        auto& box = mainWindow.control<postbox::PostBox>(u"Text1");
+    registry.setLoadStep(names::MainWindow, [&registry](ScreenInstance& mainWindow) {
+        auto& box = mainWindow.control<postbox::PostBox>(names::main::PostBox);
         box.setVisible(true);
         box.setEnabled(true);
         checkSpelling(box);
@@ -339,40 +353,40 @@ void bindMainWindow(Registry& registry) {
             preview->follow(box.document());
     });
 
-    for (const Smiley& smiley : smileys) {
-        registry.bind(MainWindow, smiley.control,
-                      [&registry, code = smiley.code] { PostBuffer(registry).append(code); });
-        bindKey(registry, smiley.control, smiley.key);
+    for (const screens::SmileyButton* smiley : smileysByKey()) {
+        registry.bind(names::MainWindow, smiley->control,
+                      [&registry, code = QStringView(smiley->code), right = smiley->alignsRight] {
+                          PostBuffer post(registry);
+                          post.append(code);
+                          if (right)
+                              boxOf(post).setTextAlignment(Qt::AlignRight);
+                      });
+        bindKey(registry, smiley->control, smiley->key);
     }
-    registry.bind(MainWindow, u"Image8", [&registry] {
-        PostBuffer post(registry);
-        post.append(markup::Grin);
-        boxOf(post).setTextAlignment(Qt::AlignRight);
-    });
-    bindKey(registry, u"Image8", GrinKey);
 
     for (const Opener& opener : openers) {
-        registry.bind(MainWindow, opener.control,
+        registry.bind(names::MainWindow, opener.control,
                       [&registry, screen = opener.screen] { registry.instance(screen).show(); });
         bindKey(registry, opener.control, opener.key);
     }
 
-    registry.bind(MainWindow, u"Image19", [&registry] { PostBuffer(registry).clear(); });
-    bindKey(registry, u"Image19", "Ctrl+Shift+Del");
+    registry.bind(names::MainWindow, names::main::Clear,
+                  [&registry] { PostBuffer(registry).clear(); });
+    bindKey(registry, names::main::Clear, "Ctrl+Shift+Del");
 
     // Its caption promises a copy of the post, ready to paste into the board. The
     // caret goes back into the post, so that editing (and Ctrl+Z) goes on there.
-    registry.bind(MainWindow, u"Command5", [&registry] {
+    registry.bind(names::MainWindow, names::main::Copy, [&registry] {
         PostBuffer post(registry);
         QGuiApplication::clipboard()->setText(post.text());
         post.box().setFocus(Qt::OtherFocusReason);
-        screens::tellDone(&registry.instance(MainWindow).control<QWidget>(u"Command5"),
+        screens::tellDone(&registry.instance(names::MainWindow).control<QWidget>(names::main::Copy),
                           QStringLiteral("نُسخ النص كله، الصقه في المنتدى"));
     });
-    bindKey(registry, u"Command5", "Ctrl+Shift+P");
+    bindKey(registry, names::main::Copy, "Ctrl+Shift+P");
 
-    registry.bind(MainWindow, u"Command4", [&registry] { exitSequence(registry); });
-    bindKey(registry, u"Command4", "Ctrl+Q");
+    registry.bind(names::MainWindow, names::main::Exit, [&registry] { exitSequence(registry); });
+    bindKey(registry, names::main::Exit, "Ctrl+Q");
 }
 
 } // namespace qirtaz

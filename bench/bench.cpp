@@ -17,6 +17,7 @@
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "spelling/post_checker.h"
 #include "spelling/speller.h"
@@ -579,7 +580,7 @@ public:
                 continue;
             const bool keysOnly = QByteArray(name).startsWith("keys_");
             fresh(QString());
-            registry.instance(u"Preview").show();
+            registry.instance(names::Preview).show();
             Watchdog watchdog;
             QGuiApplication::clipboard()->setText(text);
             box_.setFocus();
@@ -645,8 +646,8 @@ public:
                  [&] {
                      post_.append(u";)");
                      // closed while it reads or builds, and opened again
-                     registry.instance(u"Preview").unload();
-                     registry.instance(u"Preview").show();
+                     registry.instance(names::Preview).unload();
+                     registry.instance(names::Preview).show();
                  }},
                 {"clear", [&] { post_.clear(); }},
                 {"undo", [&] { box_.undo(); }},
@@ -683,7 +684,7 @@ public:
                         double(clock.elapsed()) / 1e3);
             std::fflush(stdout);
             worst = std::max(worst, worstHere);
-            registry.instance(u"Preview").unload();
+            registry.instance(names::Preview).unload();
         }
         return worst;
     }
@@ -816,13 +817,13 @@ int main(int argc, char* argv[]) {
     }
 
     if (wanted("preview")) {
-        registry.instance(u"Preview").show();
+        registry.instance(names::Preview).show();
         PostPreview* preview = openPreview(registry);
         if (!preview || !QTest::qWaitForWindowExposed(preview->window()))
             return 1;
         print("preview_64kib_ms", bench.previewed(*preview, small, 7));
         print("preview_stall_1mib_ms", bench.typingStall(*preview, big, 60));
-        registry.instance(u"Preview").unload();
+        registry.instance(names::Preview).unload();
     }
 
     if (wanted("hostile")) {

@@ -6,6 +6,7 @@
 #include "board/render.h"
 #include "post/post.h"
 #include "screens/controls.h"
+#include "screens/names.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
 
@@ -24,9 +25,6 @@
 
 namespace qirtaz {
 namespace {
-
-constexpr char16_t PreviewScreen[] = u"Preview";
-constexpr char16_t MainWindow[] = u"Form1";
 
 // After a change, the preview waits this long for the next one, so that a
 // burst of typing is drawn once rather than once a key.
@@ -313,7 +311,7 @@ void PostPreview::build() {
 }
 
 void addPreview(Registry& registry) {
-    registry.addScreen(PreviewScreen, [&registry] {
+    registry.addScreen(names::Preview, [&registry] {
         auto window = std::make_unique<screens::ScreenWindow>();
         window->setWindowTitle(QStringLiteral("معاينة الموضوع"));
         window->setWindowIcon(screens::windowIcon());
@@ -326,7 +324,7 @@ void addPreview(Registry& registry) {
         auto* preview = new PostPreview(window->client());
         preview->setObjectName(QStringLiteral("preview"));
         QObject::connect(preview, &PostPreview::leaving, window.get(), [&registry] {
-            ScreenInstance& main = registry.instance(MainWindow);
+            ScreenInstance& main = registry.instance(names::MainWindow);
             if (main.isShown()) {
                 main.window()->raise();
                 main.window()->activateWindow();
@@ -336,17 +334,18 @@ void addPreview(Registry& registry) {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(preview);
 
-        ScreenInstance& main = registry.instance(MainWindow);
+        ScreenInstance& main = registry.instance(names::MainWindow);
         placeBeside(*window, main.window());
-        preview->follow(main.isLoaded()
-                            ? main.control<QWidget>(u"Text1").findChild<QTextDocument*>()
-                            : nullptr);
+        preview->follow(
+            main.isLoaded()
+                ? main.control<QWidget>(names::main::PostBox).findChild<QTextDocument*>()
+                : nullptr);
         return window;
     });
 }
 
 PostPreview* openPreview(Registry& registry) {
-    ScreenInstance& screen = registry.instance(PreviewScreen);
+    ScreenInstance& screen = registry.instance(names::Preview);
     return screen.isLoaded() ? screen.window()->findChild<PostPreview*>() : nullptr;
 }
 

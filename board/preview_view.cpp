@@ -3,7 +3,7 @@
 #include "board/preview_view.h"
 
 #include "board/render.h"
-#include "screens/catalogue.h"
+#include "screens/smileys.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>
@@ -132,13 +132,12 @@ private:
 // meaning and code: "qirtaz-board:grin" is "وجه ضاحك :D".
 QString pictureSpoken(const QString& name) {
     static const QString prefix = QStringLiteral("qirtaz-board:");
-    const screens::Screen* main = screens::findScreen(u"Form1");
-    if (!main || !name.startsWith(prefix))
+    if (!name.startsWith(prefix))
         return {};
     const QByteArray picture = name.sliced(prefix.size()).toLatin1();
-    for (const screens::Control& control : main->controls)
-        if (picture == control.picture && *control.spoken)
-            return QString::fromUtf8(control.spoken);
+    for (const screens::SmileyButton& smiley : screens::smileyButtons)
+        if (picture == smiley.picture)
+            return QString::fromUtf8(smiley.spoken);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 
@@ -11,34 +12,36 @@ using namespace Qt::StringLiterals;
 namespace qirtaz {
 namespace {
 
-constexpr char16_t ColourList[] = u"Form9";
-
 // The whole-post block of the colour list. The white and yellow swatches have
 // no colour of their own on the boards and give blue.
 struct WholePostSwatch {
-    const char16_t* control;
+    names::Name control;
     QStringView opening;
 };
 
 constexpr WholePostSwatch wholePostSwatches[] = {
-    {u"Label2", markup::Red},    {u"Label3", markup::Green}, {u"Label4", markup::Blue},
-    {u"Label5", markup::Blue},   {u"Label6", markup::Blue},  {u"Label7", markup::Purple},
-    {u"Label8", markup::Orange},
+    {names::colours::WholePost[0], markup::Red},    {names::colours::WholePost[1], markup::Green},
+    {names::colours::WholePost[2], markup::Blue},   {names::colours::WholePost[3], markup::Blue},
+    {names::colours::WholePost[4], markup::Blue},   {names::colours::WholePost[5], markup::Purple},
+    {names::colours::WholePost[6], markup::Orange},
 };
 
 // The word block: each swatch opens the dialog of the same number. The white
 // and yellow dialogs give red.
 struct WordSwatch {
-    const char16_t* control;
-    const char16_t* dialog;
+    names::Name control;
+    names::Name dialog;
     QStringView opening;
 };
 
 constexpr WordSwatch wordSwatches[] = {
-    {u"Label10", u"Form10", markup::Red},    {u"Label11", u"Form11", markup::Green},
-    {u"Label12", u"Form12", markup::Blue},   {u"Label13", u"Form13", markup::Red},
-    {u"Label14", u"Form14", markup::Red},    {u"Label15", u"Form15", markup::Purple},
-    {u"Label16", u"Form16", markup::Orange},
+    {names::colours::Word[0], names::colours::WordDialogs[0], markup::Red},
+    {names::colours::Word[1], names::colours::WordDialogs[1], markup::Green},
+    {names::colours::Word[2], names::colours::WordDialogs[2], markup::Blue},
+    {names::colours::Word[3], names::colours::WordDialogs[3], markup::Red},
+    {names::colours::Word[4], names::colours::WordDialogs[4], markup::Red},
+    {names::colours::Word[5], names::colours::WordDialogs[5], markup::Purple},
+    {names::colours::Word[6], names::colours::WordDialogs[6], markup::Orange},
 };
 
 } // namespace
@@ -46,39 +49,41 @@ constexpr WordSwatch wordSwatches[] = {
 void bindColourPicker(Registry& registry) {
     // The swatches take no Tab stop: the arrow keys go through them and the
     // list's own button, Enter or Space presses the one they are on.
-    QStringList arrows{u"Command1"_s};
+    QStringList arrows{names::colours::Back.toString()};
     for (const WholePostSwatch& swatch : wholePostSwatches) {
-        arrows << QString::fromUtf16(swatch.control);
-        registry.bind(ColourList, swatch.control, [&registry, opening = swatch.opening] {
+        arrows << swatch.control.toString();
+        registry.bind(names::ColourList, swatch.control, [&registry, opening = swatch.opening] {
             PostBuffer(registry).wrap(opening, markup::ColourClose);
-            registry.instance(ColourList).unload();
+            registry.instance(names::ColourList).unload();
         });
     }
-    dialogs::bindClose(registry, ColourList, u"Command1");
+    dialogs::bindClose(registry, names::ColourList, names::colours::Back);
 
     for (const WordSwatch& swatch : wordSwatches) {
-        arrows << QString::fromUtf16(swatch.control);
-        registry.bind(ColourList, swatch.control, [&registry, dialog = swatch.dialog] {
+        arrows << swatch.control.toString();
+        registry.bind(names::ColourList, swatch.control, [&registry, dialog = swatch.dialog] {
             registry.instance(dialog).show();
-            registry.instance(ColourList).unload();
+            registry.instance(names::ColourList).unload();
         });
-        registry.bind(swatch.dialog, u"Image1", [&registry, swatch] {
+        registry.bind(swatch.dialog, names::dialog::Ok, [&registry, swatch] {
             ScreenInstance& self = registry.instance(swatch.dialog);
             PostBuffer post(registry);
-            post.append(markup::colourTag(swatch.opening, dialogs::boxText(self, u"Text1")));
+            post.append(
+                markup::colourTag(swatch.opening, dialogs::boxText(self, names::dialog::Box)));
             self.unload();
-            registry.instance(u"Form1").show();
+            registry.instance(names::MainWindow).show();
         });
-        registry.bindEnter(swatch.dialog, u"Text1", u"Image1");
+        registry.bindEnter(swatch.dialog, names::dialog::Box, names::dialog::Ok);
         // Back to a fresh colour list: it closed when this dialog opened.
-        registry.bind(swatch.dialog, u"Image2", [&registry, dialog = swatch.dialog] {
-            registry.instance(ColourList).show();
+        registry.bind(swatch.dialog, names::dialog::Cancel, [&registry, dialog = swatch.dialog] {
+            registry.instance(names::ColourList).show();
             registry.instance(dialog).unload();
         });
-        dialogs::bindEscape(registry, swatch.dialog, u"Image2");
-        registry.bindArrows(swatch.dialog, {u"Image1"_s, u"Image2"_s});
+        dialogs::bindEscape(registry, swatch.dialog, names::dialog::Cancel);
+        registry.bindArrows(swatch.dialog,
+                            {names::dialog::Ok.toString(), names::dialog::Cancel.toString()});
     }
-    registry.bindArrows(ColourList, arrows);
+    registry.bindArrows(names::ColourList, arrows);
 }
 
 } // namespace qirtaz

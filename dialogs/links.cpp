@@ -3,6 +3,7 @@
 #include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 
@@ -36,9 +37,9 @@ namespace {
 using dialogs::boxText;
 
 struct LinkDialog {
-    const char16_t* screen;
+    names::Name screen;
     // Enter in any of them inserts, as the OK picture does.
-    std::initializer_list<const char16_t*> boxes;
+    std::initializer_list<names::Name> boxes;
     QString (*fragment)(ScreenInstance& dialog);
     // The image and link dialogs bring the main window back to the front; the
     // others only close, and whatever lay behind them comes forward.
@@ -46,39 +47,39 @@ struct LinkDialog {
 };
 
 const LinkDialog linkDialogs[] = {
-    {u"Form2",
-     {u"Text1"},
-     [](ScreenInstance& d) { return markup::imageTag(boxText(d, u"Text1")); },
+    {names::ImageDialog,
+     {names::dialog::Box},
+     [](ScreenInstance& d) { return markup::imageTag(boxText(d, names::dialog::Box)); },
      true},
-    {u"Form3",
-     {u"Text1", u"Text2"},
+    {names::LinkDialog,
+     {names::link::Phrase, names::link::Address},
      [](ScreenInstance& d) {
-         const QString phrase = boxText(d, u"Text1");
-         return markup::linkTag(boxText(d, u"Text2"), phrase);
+         const QString phrase = boxText(d, names::link::Phrase);
+         return markup::linkTag(boxText(d, names::link::Address), phrase);
      },
      true},
-    {u"Form4",
-     {u"Text1"},
-     [](ScreenInstance& d) { return markup::webTag(boxText(d, u"Text1")); },
+    {names::PageDialog,
+     {names::dialog::Box},
+     [](ScreenInstance& d) { return markup::webTag(boxText(d, names::dialog::Box)); },
      false},
-    {u"Form8",
-     {u"Text1", u"Text3", u"Text2"},
+    {names::FlashDialog,
+     {names::flash::Address, names::flash::Width, names::flash::Height},
      [](ScreenInstance& d) {
-         const QString address = boxText(d, u"Text1");
-         const QString width = boxText(d, u"Text3");
-         return markup::flashTag(address, width, boxText(d, u"Text2"));
+         const QString address = boxText(d, names::flash::Address);
+         const QString width = boxText(d, names::flash::Width);
+         return markup::flashTag(address, width, boxText(d, names::flash::Height));
      },
      false},
-    {u"Form19",
-     {u"Text1"},
-     [](ScreenInstance& d) { return markup::soundTag(boxText(d, u"Text1")); },
+    {names::SoundDialog,
+     {names::dialog::Box},
+     [](ScreenInstance& d) { return markup::soundTag(boxText(d, names::dialog::Box)); },
      false},
     // Only the video button is asked; the sound-only button means the same as none.
-    {u"Form20",
-     {u"Text1"},
+    {names::ClipDialog,
+     {names::dialog::Box},
      [](ScreenInstance& d) {
-         const bool video = d.control<QRadioButton>(u"Option2").isChecked();
-         const QString address = boxText(d, u"Text1");
+         const bool video = d.control<QRadioButton>(names::clip::Video).isChecked();
+         const QString address = boxText(d, names::dialog::Box);
          return video ? markup::videoTag(address) : markup::audioTag(address);
      },
      false},
@@ -88,17 +89,17 @@ const LinkDialog linkDialogs[] = {
 
 void bindLinkDialogs(Registry& registry) {
     for (const LinkDialog& dialog : linkDialogs) {
-        registry.bind(dialog.screen, u"Image1", [&registry, dialog] {
+        registry.bind(dialog.screen, names::dialog::Ok, [&registry, dialog] {
             ScreenInstance& self = registry.instance(dialog.screen);
             PostBuffer post(registry);
             post.append(dialog.fragment(self));
             if (dialog.showsMainWindow)
-                registry.instance(u"Form1").show();
+                registry.instance(names::MainWindow).show();
             self.unload();
         });
-        for (const char16_t* box : dialog.boxes)
-            registry.bindEnter(dialog.screen, box, u"Image1");
-        dialogs::bindClose(registry, dialog.screen, u"Image2");
+        for (const names::Name& box : dialog.boxes)
+            registry.bindEnter(dialog.screen, box, names::dialog::Ok);
+        dialogs::bindClose(registry, dialog.screen, names::dialog::Cancel);
     }
 }
 

@@ -3,23 +3,25 @@
 #include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 namespace qirtaz {
 
 void bindQuoteDialogs(Registry& registry) {
-    // Form18 is the one the quote box opens; Form5 inserts alike.
-    for (const char16_t* screen : {u"Form18", u"Form5"}) {
-        registry.bind(screen, u"Image1", [&registry, screen] {
+    // The quote label opens the one, the second window's quote picture the other; both insert
+    // alike.
+    for (const names::Name& screen : {names::QuoteDialog, names::QuoteBoxDialog}) {
+        registry.bind(screen, names::dialog::Ok, [&registry, screen] {
             ScreenInstance& self = registry.instance(screen);
             PostBuffer post(registry);
-            post.append(markup::quoteTag(dialogs::boxText(self, u"Text1")));
+            post.append(markup::quoteTag(dialogs::boxText(self, names::dialog::Box)));
             self.unload();
         });
-        registry.bindEnter(screen, u"Text1", u"Image1");
-        // Form5's cancel picture closes it too, as every other cancel picture does.
-        dialogs::bindClose(registry, screen, u"Image2");
+        registry.bindEnter(screen, names::dialog::Box, names::dialog::Ok);
+        // Each one's cancel picture closes it, as every other cancel picture does.
+        dialogs::bindClose(registry, screen, names::dialog::Cancel);
     }
 }
 

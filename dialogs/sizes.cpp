@@ -3,29 +3,28 @@
 #include "dialogs/dialogs.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 namespace qirtaz {
 namespace {
 
-constexpr char16_t SizeDialog[] = u"Form17";
-
 // One row per size: its number wraps the whole post, its OK button appends the
 // text of its own box.
 struct SizeRow {
-    const char16_t* number;
-    const char16_t* box;
-    const char16_t* ok;
+    names::Name number;
+    names::Name box;
+    names::Name ok;
     QStringView opening;
 };
 
 constexpr SizeRow sizeRows[] = {
-    {u"Label2", u"Text1", u"Command1", markup::Size1},
-    {u"Label3", u"Text2", u"Command2", markup::Size2},
-    {u"Label4", u"Text3", u"Command3", markup::Size3},
-    {u"Label5", u"Text4", u"Command4", markup::Size4},
-    {u"Label6", u"Text5", u"Command5", markup::Size5},
+    {names::sizes::Numbers[0], names::sizes::Boxes[0], names::sizes::Oks[0], markup::Size1},
+    {names::sizes::Numbers[1], names::sizes::Boxes[1], names::sizes::Oks[1], markup::Size2},
+    {names::sizes::Numbers[2], names::sizes::Boxes[2], names::sizes::Oks[2], markup::Size3},
+    {names::sizes::Numbers[3], names::sizes::Boxes[3], names::sizes::Oks[3], markup::Size4},
+    {names::sizes::Numbers[4], names::sizes::Boxes[4], names::sizes::Oks[4], markup::Size5},
 };
 
 } // namespace
@@ -35,22 +34,22 @@ void bindSizePicker(Registry& registry) {
     // buttons, Enter or Space presses the one they are on.
     QStringList arrows;
     for (const SizeRow& row : sizeRows) {
-        arrows << QString::fromUtf16(row.number) << QString::fromUtf16(row.ok);
-        registry.bind(SizeDialog, row.number, [&registry, opening = row.opening] {
+        arrows << row.number.toString() << row.ok.toString();
+        registry.bind(names::SizeDialog, row.number, [&registry, opening = row.opening] {
             PostBuffer(registry).wrap(opening, markup::SizeClose);
-            registry.instance(SizeDialog).unload();
+            registry.instance(names::SizeDialog).unload();
         });
-        registry.bind(SizeDialog, row.ok, [&registry, row] {
-            ScreenInstance& self = registry.instance(SizeDialog);
+        registry.bind(names::SizeDialog, row.ok, [&registry, row] {
+            ScreenInstance& self = registry.instance(names::SizeDialog);
             PostBuffer post(registry);
             post.append(markup::sizeTag(row.opening, dialogs::boxText(self, row.box)));
             self.unload();
         });
         // Enter in a row's box is that row's OK, and no other.
-        registry.bindEnter(SizeDialog, row.box, row.ok);
+        registry.bindEnter(names::SizeDialog, row.box, row.ok);
     }
-    dialogs::bindClose(registry, SizeDialog, u"Image1");
-    registry.bindArrows(SizeDialog, arrows);
+    dialogs::bindClose(registry, names::SizeDialog, names::sizes::Cancel);
+    registry.bindArrows(names::SizeDialog, arrows);
 }
 
 } // namespace qirtaz

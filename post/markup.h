@@ -20,6 +20,8 @@ inline constexpr QStringView Sad = u":(";
 inline constexpr QStringView Tongue = u":p";
 inline constexpr QStringView Grin = u":D";
 inline constexpr QStringView Confused = u":confused:";
+// Every code the board draws as a smiley; the main window's buttons type them.
+inline constexpr QStringView SmileyCodes[] = {Confused, Mad, Eek, Grin, Sad, Tongue, Wink};
 
 // Tags. An opening tag that carries an address is ended by CloseBracket.
 inline constexpr QStringView CloseBracket = u"]";

@@ -14,11 +14,6 @@ bool isLatinLetter(QChar c) {
     return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
 }
 
-constexpr QStringView smileys[] = {
-    markup::Confused, markup::Mad,    markup::Eek,  markup::Grin,
-    markup::Sad,      markup::Tongue, markup::Wink,
-};
-
 // Calls visit(start, length) for each piece of markup, in order; stops early
 // when visit returns false.
 template <class Visit> void forEachMarkup(QStringView line, Visit&& visit) {
@@ -62,7 +57,7 @@ qsizetype tagAt(QStringView text) {
 }
 
 qsizetype smileyAt(QStringView text) {
-    for (QStringView code : smileys)
+    for (QStringView code : markup::SmileyCodes)
         if (text.startsWith(code))
             return code.size();
     return 0;

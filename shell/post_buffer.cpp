@@ -3,6 +3,7 @@
 #include "shell/post_buffer.h"
 
 #include "post/post.h"
+#include "screens/names.h"
 #include "shell/registry.h"
 
 #include <QTextDocument>
@@ -11,10 +12,10 @@
 namespace qirtaz {
 
 PostBuffer::PostBuffer(Registry& registry)
-    : mainWindow_(registry.instance(u"Form1")) {}
+    : mainWindow_(registry.instance(names::MainWindow)) {}
 
 QWidget& PostBuffer::box() {
-    return mainWindow_.control<QWidget>(u"Text1");
+    return mainWindow_.control<QWidget>(names::main::PostBox);
 }
 
 QTextDocument& PostBuffer::document() {

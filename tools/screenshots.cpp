@@ -16,6 +16,7 @@
 #include "post/post.h"
 #include "postbox/post_box.h"
 #include "screens/controls.h"
+#include "screens/names.h"
 #include "shell/post_buffer.h"
 #include "shell/registry.h"
 
@@ -80,13 +81,14 @@ int main(int argc, char* argv[]) {
                                "[QUOTE]اقتباس من [i]موضوع[/i] سابق[/QUOTE]\n"
                                "[size=4]شكرا[/size] لكم ;) [b]غير مغلق"));
     static_cast<qirtaz::postbox::PostBox&>(post.box()).moveCursor(QTextCursor::Start);
-    registry.instance(u"Preview").show();
+    registry.instance(qirtaz::names::Preview).show();
     qirtaz::PostPreview* preview = qirtaz::openPreview(registry);
     QElapsedTimer waited;
     waited.start();
     while (preview->isBehind() && waited.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    if (!save(registry.instance(u"Form1").window(), QStringLiteral("Form1-post")) ||
+    if (!save(registry.instance(qirtaz::names::MainWindow).window(),
+              QStringLiteral("Form1-post")) ||
         !save(preview->window(), QStringLiteral("Preview")))
         return 1;
     registry.end();

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/spelling_ui.h"
 
+#include "app/wiring.h"
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 #include "spelling/post_checker.h"
@@ -83,6 +84,13 @@ void suggest(QMenu& menu, PostChecker& checker, postbox::PostBox& box, int posit
 } // namespace
 
 void checkSpelling(postbox::PostBox& box) {
+    // The marks are drawn by the box's own layout; in a document laid out by
+    // another, they would be kept where nothing ever draws them.
+    if (box.document()->documentLayout() != &box.postLayout()) {
+        qCWarning(appLog, "spelling asked of a post box whose document another layout lays out: "
+                          "its words go unchecked");
+        return;
+    }
     PostLayout& layout = box.postLayout();
     Speller& speller = Speller::instance();
     auto* checker = new PostChecker(box.document(), speller);

@@ -16,11 +16,8 @@
 #include <memory>
 
 namespace qirtaz {
-namespace {
 
-Q_LOGGING_CATEGORY(shellLog, "qirtaz.shell")
-
-} // namespace
+Q_LOGGING_CATEGORY(appLog, "qirtaz.app")
 
 void bindAll(Registry& registry) {
     screens::setMultiLineMaker([](QWidget* parent) { return new postbox::PostBox(parent); });

@@ -6,7 +6,11 @@
 
 #include "shell/registry.h"
 
+#include <QLoggingCategory>
+
 namespace qirtaz {
+
+Q_DECLARE_LOGGING_CATEGORY(appLog)
 
 // Binds every command of every screen, its keys, and the main window's load step.
 void bindAll(Registry& registry);

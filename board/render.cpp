@@ -20,6 +20,8 @@
 
 namespace qirtaz::board {
 
+Q_LOGGING_CATEGORY(boardLog, "qirtaz.board")
+
 using reading::Direction;
 
 namespace {
@@ -48,9 +50,14 @@ int pictureOf(Media media) {
 QImage pictureImage(int picture, qreal pixelRatio) {
     static const std::array<QImage, PictureCount> images = [] {
         std::array<QImage, PictureCount> decoded;
-        for (int i = 0; i < PictureCount; ++i)
-            decoded[i] = QImage(QStringLiteral(":/pictures/") + QLatin1StringView(pictureNames[i]) +
-                                QStringLiteral(".gif"));
+        for (int i = 0; i < PictureCount; ++i) {
+            const QString path = QStringLiteral(":/pictures/") +
+                                 QLatin1StringView(pictureNames[i]) + QStringLiteral(".gif");
+            decoded[i] = QImage(path);
+            // The preview would show an empty square where the smiley or medium stands.
+            if (decoded[i].isNull())
+                qCWarning(boardLog, "%s does not decode", qPrintable(path));
+        }
         return decoded;
     }();
     if (pixelRatio <= 1)

@@ -6,6 +6,7 @@
 
 #include "board/board.h"
 
+#include <QLoggingCategory>
 #include <QTextFormat>
 
 #include <memory>
@@ -14,6 +15,8 @@
 class QTextDocument;
 
 namespace qirtaz::board {
+
+Q_DECLARE_LOGGING_CATEGORY(boardLog)
 
 // Fills the document with the parsed post, clearing it first if need be and
 // turning its undo history off (a preview is not edited). Sizes follow the

@@ -4,11 +4,14 @@
 // The insertion dialogs' commands. Each reads its own boxes at the moment of the
 // click, changes the post once, and closes its dialog.
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
 
 namespace qirtaz {
 class Registry;
+
+Q_DECLARE_LOGGING_CATEGORY(dialogsLog)
 class ScreenInstance;
 
 void bindLinkDialogs(Registry& registry);  // image, link, web page, Flash, sound, RealMedia

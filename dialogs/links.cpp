@@ -14,6 +14,9 @@
 #include <initializer_list>
 
 namespace qirtaz {
+
+Q_LOGGING_CATEGORY(dialogsLog, "qirtaz.dialogs")
+
 namespace dialogs {
 
 QString boxText(ScreenInstance& dialog, QStringView box) {

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "post/html_paste.h"
 
+#include "post/post.h"
+
 #include "post/markup.h"
 
 #include <QColor>
@@ -952,7 +954,14 @@ QString boardTags(const QString& html, const std::atomic<bool>* cancelled) {
                        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
                            HTML_PARSE_IGNORE_ENC | XML_PARSE_HUGE),
         &xmlFreeDoc);
-    if (!document || (cancelled && cancelled->load()))
+    if (!document) {
+        // The user sees nothing come of the paste; say why here at least.
+        if (!page.isEmpty())
+            qCWarning(post::postLog, "the HTML reader read nothing of a pasted page of %lld bytes",
+                      static_cast<long long>(page.size()));
+        return {};
+    }
+    if (cancelled && cancelled->load())
         return {};
     Walk walk(cancelled);
     if (!walk.run(reinterpret_cast<const xmlNode*>(document.get())))

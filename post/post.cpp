@@ -7,6 +7,8 @@
 
 namespace qirtaz::post {
 
+Q_LOGGING_CATEGORY(postLog, "qirtaz.post")
+
 QString text(const QTextDocument& document) {
     QString raw = document.toRawText();
     raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));

@@ -6,6 +6,7 @@
 // wrap and clear. Each change is one step of the box's undo history and
 // leaves the caret, the selection and the scroll position where they were.
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringView>
 
@@ -13,6 +14,8 @@ class QTextCursor;
 class QTextDocument;
 
 namespace qirtaz::post {
+
+Q_DECLARE_LOGGING_CATEGORY(postLog)
 
 // Every code unit of the text, with a line break as "\n". (A plain-text
 // export would turn no-break spaces into blanks and line separators into

@@ -8,6 +8,9 @@
 #include <cmath>
 
 namespace qirtaz::postbox {
+
+Q_LOGGING_CATEGORY(postboxLog, "qirtaz.postbox")
+
 namespace {
 
 // A line of more pieces than this keeps the layouts of those in use only.

@@ -20,6 +20,7 @@
 #include "post/reading.h"
 
 #include <QFont>
+#include <QLoggingCategory>
 #include <QString>
 #include <QTextLayout>
 
@@ -27,6 +28,8 @@
 #include <vector>
 
 namespace qirtaz::postbox {
+
+Q_DECLARE_LOGGING_CATEGORY(postboxLog)
 
 inline constexpr QChar Isolate = u'\u2066';            // left-to-right isolate
 inline constexpr QChar RightToLeftIsolate = u'\u2067'; // inside markup, around Arabic words

@@ -17,6 +17,8 @@
 #include <vector>
 
 namespace qirtaz::screens {
+
+Q_LOGGING_CATEGORY(screensLog, "qirtaz.screens")
 namespace {
 
 using enum PictureFormat;
@@ -63,8 +65,12 @@ QList<QImage> decodeAll(const Picture& picture) {
     QList<QImage> images;
     do {
         QImage image = reader.read();
-        if (image.isNull())
+        if (image.isNull()) {
+            if (images.isEmpty())
+                qCWarning(screensLog, "%s does not decode: %s", qPrintable(reader.fileName()),
+                          qPrintable(reader.errorString()));
             break;
+        }
         images.append(image);
     } while (reader.jumpToNextImage());
     return images;

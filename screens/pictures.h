@@ -5,6 +5,7 @@
 // use. A picture shown by several screens is one picture: they share its pixels.
 
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -13,6 +14,8 @@
 #include <span>
 
 namespace qirtaz::screens {
+
+Q_DECLARE_LOGGING_CATEGORY(screensLog)
 
 enum class PictureFormat { Gif, Jpeg, Icon };
 

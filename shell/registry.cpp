@@ -15,6 +15,8 @@
 
 namespace qirtaz {
 
+Q_LOGGING_CATEGORY(shellLog, "qirtaz.shell")
+
 ScreenInstance::ScreenInstance(Registry& registry, QString name, Builder build)
     : registry_(registry)
     , name_(std::move(name))
@@ -35,6 +37,7 @@ ScreenState ScreenInstance::state() const {
 }
 
 void ScreenInstance::load() {
+    Q_ASSERT(!window_ && !loading_);
     window_ = build_();
     window_->setObjectName(name_);
     QObject::connect(window_.get(), &screens::ScreenWindow::closedThroughFrame, window_.get(),
@@ -50,6 +53,7 @@ void ScreenInstance::load() {
         throw;
     }
     loading_ = false;
+    Q_ASSERT(state() == ScreenState::LoadedHidden || state() == ScreenState::Shown);
 }
 
 QObject& ScreenInstance::control(QStringView controlName) {
@@ -80,12 +84,14 @@ void ScreenInstance::show() {
     // A window that asks not to take the keyboard when shown only comes forward.
     if (!window_->testAttribute(Qt::WA_ShowWithoutActivating))
         window_->activateWindow();
+    Q_ASSERT(state() == ScreenState::Shown);
 }
 
 void ScreenInstance::unload() {
     if (!window_)
         return;
     registry_.retire(std::move(window_));
+    Q_ASSERT(state() == ScreenState::Created);
     registry_.unloaded();
 }
 
@@ -117,6 +123,7 @@ void Registry::addScreen(QStringView screen, Builder build) {
         throw std::invalid_argument("screen " + screen.toString().toStdString() + " exists");
     added_.emplace_back(screen.toString(), std::move(build));
     instances_.resize(instances_.size() + 1);
+    Q_ASSERT(instances_.size() == screens::allScreens().size() + added_.size());
 }
 
 ScreenInstance& Registry::instance(QStringView screen) {
@@ -144,6 +151,8 @@ ScreenInstance& Registry::instance(QStringView screen) {
 
 ScreenState Registry::state(QStringView screen) const {
     const int index = indexOf(screen);
+    if (index < 0)
+        qCWarning(shellLog, "state of %s, which is no screen", qPrintable(screen.toString()));
     if (index < 0 || !instances_[std::size_t(index)])
         return ScreenState::Absent;
     return instances_[std::size_t(index)]->state();
@@ -320,6 +329,7 @@ void Registry::end() {
     for (auto& instance : instances_)
         if (instance && instance->window_)
             retire(std::move(instance->window_));
+    Q_ASSERT(!anyLoaded());
     emit finished();
 }
 

@@ -8,6 +8,7 @@
 #include "screens/builder.h"
 
 #include <QKeySequence>
+#include <QLoggingCategory>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -19,6 +20,8 @@
 #include <vector>
 
 namespace qirtaz {
+
+Q_DECLARE_LOGGING_CATEGORY(shellLog)
 
 enum class ScreenState { Absent, Created, LoadedHidden, Shown };
 

@@ -289,6 +289,9 @@ void RegistryTest::unknownNamesAreRefused() {
     QVERIFY_THROWS_EXCEPTION(std::logic_error, registry.instance(u"Form2").control(u"Text9"));
     QVERIFY_THROWS_EXCEPTION(std::logic_error,
                              registry.instance(u"Form2").control<QLineEdit>(u"Label1"));
+    // Asked by a wrong name, a state would read as a screen not opened yet.
+    QTest::ignoreMessage(QtWarningMsg, "state of Form7, which is no screen");
+    QCOMPARE(registry.state(u"Form7"), ScreenState::Absent);
 }
 
 void RegistryTest::onlyWhatTakesAClickIsBound_data() {

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextDocumentLayout>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -127,6 +128,11 @@ void SpellingTest::missingDictionariesMarkNothing() {
     QMenu menu;
     addSpellingSwitch(menu, speller);
     QVERIFY(menu.actions().front()->toolTip().contains(u"العربية (hunspell-ar)، الإنجليزية"_qs));
+    // Marks kept by a layout that no longer lays the box out would never show.
+    postbox::PostBox other;
+    other.document()->setDocumentLayout(new QPlainTextDocumentLayout(other.document()));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("another layout")));
+    checkSpelling(other);
 }
 
 void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {

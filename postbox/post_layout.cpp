@@ -355,7 +355,12 @@ PostLayout::Spot PostLayout::spotOf(int position) const {
         std::clamp<qsizetype>(position - spot.block.position(), 0, spot.block.length() - 1);
     spot.row = line.rowAt(at);
     spot.piece = line.pieceAt(line.rows()[spot.row], at);
-    spot.shown = line.rows()[spot.row].pieces[spot.piece].toShown(at);
+    const postbox::Piece& piece = line.rows()[spot.row].pieces[spot.piece];
+    spot.shown = piece.toShown(at);
+    // The caret is kept in post positions and drawn in shown ones: a position
+    // that did not come back would move the caret by itself on the next key.
+    // (A line whose pieces are not made yet holds no position to map.)
+    Q_ASSERT(at < piece.from || at > piece.to || piece.fromShown(spot.shown) == at);
     return spot;
 }
 

@@ -85,6 +85,16 @@ Dictionaries::Dictionaries(const QStringList& folders) {
             if (base.isEmpty())
                 base = find(folder, QString::fromLatin1(entry.name));
         std::unique_ptr<Dictionary> dictionary;
+        // Hunspell takes a file it cannot read for a dictionary without words,
+        // which would mark every word wrong.
+        for (const QString& file : {base + QStringLiteral(".aff"), base + QStringLiteral(".dic")}) {
+            const QFileInfo info(file);
+            if (!base.isEmpty() && (!info.isFile() || !info.isReadable())) {
+                qCWarning(spellingLog, "%s cannot be read; its words go unchecked",
+                          qPrintable(file));
+                base.clear();
+            }
+        }
         if (!base.isEmpty()) {
             auto hunspell = std::make_unique<Hunspell>(
                 QFile::encodeName(base + QStringLiteral(".aff")).constData(),

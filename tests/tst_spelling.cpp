@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -110,11 +111,17 @@ void SpellingTest::missingDictionariesMarkNothing() {
     // An Arabic dictionary in an encoding Qt cannot read counts as missing, and says why.
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    for (const auto& [name, text] : {std::pair{"ar.aff", "SET X-NO-SUCH\n"}, {"ar.dic", "0\n"}}) {
+    // An English one whose words file cannot be read counts as missing too.
+    for (const auto& [name, text] : {std::pair{"ar.aff", "SET X-NO-SUCH\n"},
+                                     {"ar.dic", "0\n"},
+                                     {"en_US.aff", "SET UTF-8\n"}}) {
         QFile file(folder.filePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) > 0);
     }
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ar.dic.*X-NO-SUCH")));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("en_US.dic")));
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("en_US.dic cannot be read")));
     Speller speller({QStringLiteral("/nonexistent"), folder.path()});
     QSignalSpy ready(&speller, &Speller::ready);
     speller.load();

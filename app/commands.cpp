@@ -32,7 +32,9 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace qirtaz {
@@ -141,24 +143,15 @@ private:
 
 // A button that typed a code the board does not draw would put plain text in
 // the post where the user sees a face.
-constexpr bool sameCode(QStringView known, const char16_t* code) {
-    qsizetype i = 0;
-    for (; code[i] != u'\0'; ++i)
-        if (i == known.size() || known.utf16()[i] != code[i])
-            return false;
-    return i == known.size();
+constexpr bool drawnByTheBoard(std::u16string_view code) {
+    for (QStringView known : markup::SmileyCodes)
+        if (std::u16string_view(known.utf16(), std::size_t(known.size())) == code)
+            return true;
+    return false;
 }
-constexpr bool everySmileyCodeKnown() {
-    for (const screens::SmileyButton& smiley : screens::smileyButtons) {
-        bool known = false;
-        for (QStringView code : markup::SmileyCodes)
-            known = known || sameCode(code, smiley.code);
-        if (!known)
-            return false;
-    }
-    return true;
-}
-static_assert(everySmileyCodeKnown(), "a smiley button types a code the board does not draw");
+static_assert(std::all_of(std::begin(screens::smileyButtons), std::end(screens::smileyButtons),
+                          [](const auto& smiley) { return drawnByTheBoard(smiley.code); }),
+              "a smiley button types a code the board does not draw");
 
 // The smileys in the order of their keys, as the insert menu lists them.
 std::vector<const screens::SmileyButton*> smileysByKey() {

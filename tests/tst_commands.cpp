@@ -6,6 +6,7 @@
 #include "post/html_paste.h"
 #include "post/post.h"
 #include "screens/controls.h"
+#include "screens/smileys.h"
 #include "shell/post_buffer.h"
 #include "support.h"
 #include "tests/html_pages.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iterator>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -84,7 +86,8 @@ void CommandsTest::smileysAppendTheirCodes_data() {
     QTest::newRow("after line break") << "سطر\n" << QStringList{"Image14"} << "سطر\n:p";
     QTest::newRow("after a word")     << "word" << QStringList{"Image10", "Image12"} << "word:mad::eek:";
     // clang-format on
-    // Each smiley's key as the README's table gives it, pressed in the post box.
+    // Each smiley's key as the README's table gives it, pressed in the post box;
+    // a smiley added to the program and not to the table is missed here.
     QFile readme(QCoreApplication::applicationDirPath() + QStringLiteral("/" QIRTAZ_README));
     QVERIFY(readme.open(QIODevice::ReadOnly | QIODevice::Text));
     const QRegularExpression row(QStringLiteral(R"(^\| (Alt\+\d) \| [^|`]*`([^`]+)`)"),
@@ -96,7 +99,7 @@ void CommandsTest::smileysAppendTheirCodes_data() {
             << "abc" << QStringList{match.captured(1)} << "abc" + match.captured(2);
         ++keys;
     }
-    QCOMPARE(keys, 8);
+    QCOMPARE(keys, int(std::size(screens::smileyButtons)));
 }
 
 void CommandsTest::smileysAppendTheirCodes() {

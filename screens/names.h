@@ -20,9 +20,11 @@ class Name {
 public:
     static constexpr std::size_t Capacity = 12;
 
+    // Implicit both ways: a table row writes the literal, and a name goes
+    // wherever the catalogue or the registry takes one.
     template <std::size_t N>
     requires(N <= Capacity) consteval Name(const char16_t (&name)[N])
-        : size_(N - 1) { // NOLINT(*-explicit-*)
+        : size_(N - 1) {
         for (std::size_t i = 0; i < N; ++i) {
             utf16_[i] = name[i];
             latin1_[i] = char(name[i]);
@@ -31,7 +33,6 @@ public:
 
     constexpr operator QStringView() const { return {utf16_, size_}; }
     constexpr operator const char*() const { return latin1_; }
-    constexpr const char* latin1() const { return latin1_; }
     QString toString() const { return QStringView(*this).toString(); }
 
 private:

@@ -2,12 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's smiley buttons, one row each, front to back as the sheet
-// lists them: everything about a smiley the program says anywhere comes from
-// here. The catalogue makes each row's picture control, the main window's
+// lists them. The catalogue makes each row's picture control, the main window's
 // commands bind its code and key, the insert menu lists it by its spoken name,
-// and the preview says a drawn smiley as its button does. The code is the text
-// the button types; the post's reader knows the same codes (post/markup.h), and
-// the commands check at compile time that every row's code is one of them.
+// the preview says a drawn smiley as its button does, and the tests ask the
+// README's key table for a row of each. The code is the text the button types;
+// the board's reader knows the codes it draws (post/markup.h, board/), and the
+// commands check at compile time that every row's code is one of them.
 
 #include "screens/catalogue.h"
 #include "screens/names.h"

@@ -3,7 +3,7 @@
 // qirtaz-bench: what the program costs, one figure a line as "name: value".
 // Each change of the post runs in the real main window, is forced through
 // layout and paint, and is timed as the median of several runs after a
-// warm-up. Figures, not verdicts: the goals live in the README.
+// warm-up. Figures, not verdicts: the goals live in docs/figures.md.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
 // where a part (startup, 64kib, spell, 1mib, line, key, preview, hostile, paste, memory)

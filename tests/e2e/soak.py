@@ -15,7 +15,7 @@ again. The sitting lasts as long as asked: after the first idle stretch the
 preview is used and left idle again, at random, until the time is up.
 
 usage: soak.py path/to/qirtaz      (exit 77: the X tools are not installed)
-  QIRTAZ_SOAK_SEED=N      the seed (by default a new one each run)
+  QIRTAZ_SEED=N           the seed (by default a new one each run)
   QIRTAZ_SOAK_SECONDS=S   how long the preview is kept, idle or used (default 40)
 """
 import os
@@ -30,7 +30,7 @@ from drive import Failure, wait  # noqa: E402
 POST = "مرحبا [b]بكم[/b] :D\nHello world"
 # Longer than the thread pool keeps an idle worker (30 s).
 IDLE_S = 40
-SEED = int(os.environ.get("QIRTAZ_SOAK_SEED") or random.SystemRandom().randrange(2**32))
+SEED = int(os.environ.get("QIRTAZ_SEED") or random.SystemRandom().randrange(2**32))
 SECONDS = float(os.environ.get("QIRTAZ_SOAK_SECONDS") or IDLE_S)
 
 
@@ -132,6 +132,6 @@ def soak(d):
 
 
 if __name__ == "__main__":
-    print(f"seed {SEED}, {SECONDS:g} s: QIRTAZ_SOAK_SEED={SEED} QIRTAZ_SOAK_SECONDS={SECONDS:g} "
+    print(f"seed {SEED}, {SECONDS:g} s: QIRTAZ_SEED={SEED} QIRTAZ_SOAK_SECONDS={SECONDS:g} "
           "plays this sitting again", flush=True)
     sys.exit(drive.main(runs=[(drive.Desktop, soak)], usage=__doc__))

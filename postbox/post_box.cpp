@@ -217,9 +217,13 @@ PostBox::PostBox(QWidget* parent)
                         textBetween(std::min(from, count), std::min(from + added, count)));
                     QAccessible::updateAccessibility(&changed);
                 }
-                caretMoved();
             });
-    connect(document_, &QTextDocument::contentsChanged, this, &PostBox::textChanged);
+    // The document tells of a change before its layout has read it: where the
+    // caret is drawn is asked once the layout has.
+    connect(document_, &QTextDocument::contentsChanged, this, [this] {
+        caretMoved();
+        emit textChanged();
+    });
     installAccessibility(*this);
 }
 

@@ -165,6 +165,8 @@ private slots:
     void shows();
     void footLine_data();
     void footLine();
+    void footLineCountsAsArabicCounts_data();
+    void footLineCountsAsArabicCounts();
     void rendersFormats();
     void placeholdersStayWhole();
     void smileyPictures_data();
@@ -361,6 +363,44 @@ void BoardTest::footLine() {
     QFETCH(QString, post);
     QFETCH(QString, line);
     QCOMPARE(board::problemsLine(board::parse(post)), line);
+}
+
+void BoardTest::footLineCountsAsArabicCounts_data() {
+    QTest::addColumn<QString>("problem"); // a stretch of post with `per` of the problem
+    QTest::addColumn<int>("per");
+    QTest::addColumn<QStringList>("forms"); // one, two, 3 to 10, 11 to 99, a round hundred
+    // clang-format off
+    QTest::newRow("unclosed")  << "[b]"                  << 1 << QStringList{u"وسم غير مغلق"_qs, u"وسمان غير مغلقين"_qs, u"وسوم غير مغلقة"_qs, u"وسمًا غير مغلق"_qs, u"وسم غير مغلق"_qs};
+    QTest::newRow("unopened")  << "[/i]"                 << 1 << QStringList{u"وسم إغلاق بلا فتح"_qs, u"وسما إغلاق بلا فتح"_qs, u"وسوم إغلاق بلا فتح"_qs, u"وسم إغلاق بلا فتح"_qs, u"وسم إغلاق بلا فتح"_qs};
+    QTest::newRow("crossed")   << "[s][u]x[/s][/u]"      << 2 << QStringList{u"وسم متداخل"_qs, u"وسمان متداخلان"_qs, u"وسوم متداخلة"_qs, u"وسمًا متداخلًا"_qs, u"وسم متداخل"_qs};
+    QTest::newRow("unknown")   << "[foo]"                << 1 << QStringList{u"وسم غير معروف"_qs, u"وسمان غير معروفين"_qs, u"وسوم غير معروفة"_qs, u"وسمًا غير معروف"_qs, u"وسم غير معروف"_qs};
+    QTest::newRow("address")   << "[img]file:///a[/img]" << 1 << QStringList{u"رابط غير مقبول"_qs, u"رابطان غير مقبولين"_qs, u"روابط غير مقبولة"_qs, u"رابطًا غير مقبول"_qs, u"رابط غير مقبول"_qs};
+    // clang-format on
+}
+
+// Every count from 0 to 1,100 takes the noun form Arabic counting gives it.
+// Below a hundred: one and two have forms of their own and no number, 3 to 10
+// the plural, 11 to 99 the singular with tanween. From a hundred on, the last
+// two digits choose as below a hundred, and 00, 01 and 02 the plain singular
+// ("101 وسم", not "101 وسمًا"). Caught when planted: the form chosen from n
+// rather than from its last two digits (103 tags called "103 وسم").
+void BoardTest::footLineCountsAsArabicCounts() {
+    QFETCH(QString, problem);
+    QFETCH(int, per);
+    QFETCH(QStringList, forms);
+    const auto byRule = [&forms](int n) -> QString {
+        if (n == 0)
+            return {};
+        if (n <= 2)
+            return forms[n - 1];
+        const int lastTwo = n % 100;
+        const QString& noun = lastTwo >= 11 ? forms[3] : lastTwo >= 3 ? forms[2] : forms[4];
+        return QString::number(n) + u' ' + noun;
+    };
+    for (int n = 0; n <= 1100; n += per) {
+        const QString line = board::problemsLine(board::parse(problem.repeated(n / per)));
+        QCOMPARE(line.left(std::max<qsizetype>(0, line.indexOf(u':'))), byRule(n));
+    }
 }
 
 void BoardTest::rendersFormats() {

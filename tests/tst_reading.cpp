@@ -291,27 +291,45 @@ void ReadingTest::boxDirections() {
 }
 
 void ReadingTest::markupMutedInView_data() {
-    QTest::addColumn<QString>("line"); // a word and a tag, again and again
-    QTest::addColumn<bool>("atEnd");   // scrolled to the line's end
+    QTest::addColumn<QString>("unit"); // a word and a tag, again and again
+    QTest::addColumn<int>("times");
+    QTest::addColumn<int>("looked"); // the unit looked at, scrolled into view; -1: the last
+    // Lines with blanks are cut into pieces of a few thousand characters; a tag
+    // in a piece after the first is muted as well. Caught when planted: the
+    // tags placed as if each piece began its line.
     // clang-format off
-    QTest::newRow("short line")               << QStringLiteral("word[b]").repeated(20) << false;
-    QTest::newRow("long line, its start")     << QStringLiteral("word[b]").repeated(400) << false;
-    QTest::newRow("long line, its end")       << QStringLiteral("word[b]").repeated(400) << true;
-    QTest::newRow("long Arabic line, its end") << QStringLiteral("كلمة[b]").repeated(400) << true;
+    QTest::newRow("short line")                 << u"word[b]"_s     << 20   << 0;
+    QTest::newRow("long line, its start")       << u"word[b]"_s     << 400  << 0;
+    QTest::newRow("long line, its end")         << u"word[b]"_s     << 400  << -1;
+    QTest::newRow("long Arabic line, its end")  << u"كلمة[b]"_s     << 400  << -1;
+    QTest::newRow("pieces, far along")          << u"word [b] "_s   << 2000 << 1200;
+    QTest::newRow("pieces, the end")            << u"word [b] "_s   << 2000 << -1;
+    QTest::newRow("Arabic pieces, the middle")  << u"كلمة [b] "_s   << 2000 << 1000;
+    QTest::newRow("Arabic pieces, the end")     << u"كلمة [b] "_s   << 2000 << -1;
     // clang-format on
 }
 
 // The tags in view are drawn muted and the words in ink, also where a line is
 // too long to be looked at whole and only the part in view is.
 void ReadingTest::markupMutedInView() {
-    QFETCH(QString, line);
-    QFETCH(bool, atEnd);
+    QFETCH(QString, unit);
+    QFETCH(int, times);
+    QFETCH(int, looked);
+    const QString line = unit.repeated(times);
+    const int first = int(unit.size()) * (looked < 0 ? times - 1 : looked);
+    const bool rightToLeft = unit.front().direction() == QChar::DirAL;
+    const auto pieces =
+        postbox::cutRow(line, 0, line.size(), rightToLeft, reading::ownOrderSpans(line));
+    // The lines with blanks look into a piece after the first.
+    QCOMPARE(first >= pieces.front().to, unit.contains(u' ') && looked != 0);
     Program program;
     auto& box = static_cast<postbox::PostBox&>(PostBuffer(program.registry).box());
     QVERIFY(exposed(program.registry, u"Form1"));
     layoutOf(box).setMarkupColour(Qt::red);
     setPost(program.registry, line);
-    box.moveCursor(atEnd ? QTextCursor::End : QTextCursor::Start);
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(first + int(unit.size())); // the unit before the caret, in view
+    box.setTextCursor(cursor);
     box.clearFocus(); // no caret over the letters
     layoutOf(box).complete();
     box.ensureCursorVisible();
@@ -331,10 +349,9 @@ void ReadingTest::markupMutedInView() {
         }
         return std::pair{red, dark};
     };
-    const int word = int(line.indexOf(u'[')), unit = word + 3;
-    const int first = atEnd ? int(line.size()) - unit : 0;
+    const int word = int(unit.indexOf(u'['));
     const auto [wordRed, wordDark] = inks(first, first + word);
-    const auto [tagRed, tagDark] = inks(first + word, first + unit);
+    const auto [tagRed, tagDark] = inks(first + word, first + word + 3);
     QVERIFY2(wordDark > 0 && wordRed == 0,
              qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
     QVERIFY2(tagRed > 0 && tagDark == 0,

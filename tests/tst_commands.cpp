@@ -47,6 +47,56 @@ void give(Registry& registry, QStringView control, const QString& item) {
     (*found)->trigger();
 }
 
+// Each item of the "إدراج" menu and the key the README gives its command.
+struct InsertItem {
+    const char* item;
+    const char* key;
+};
+constexpr InsertItem insertItems[] = {
+    {"وجه ضاحك :D", "Alt+1"},
+    {"وجه حائر :confused:", "Alt+2"},
+    {"وجه غامز ;)", "Alt+3"},
+    {"وجه مندهش :eek:", "Alt+4"},
+    {"وجه مبتسم :(", "Alt+5"},
+    {"وجه غاضب :mad:", "Alt+6"},
+    {"وجه يخرج لسانه :p", "Alt+7"},
+    {"وجه حزين :(", "Alt+8"},
+    {"صورة [img]…", "Ctrl+Shift+I"},
+    {"رابط [url]…", "Ctrl+Shift+L"},
+    {"صفحة [web]…", "Ctrl+Shift+W"},
+    {"فلاش [FLASH]…", "Ctrl+Shift+F"},
+    {"صوت [SOUND]…", "Ctrl+Shift+S"},
+    {"مقطع [RAM]…", "Ctrl+Shift+R"},
+    {"اقتباس [QUOTE]…", "Ctrl+Shift+Q"},
+    {"اقتباس بالنافذة الثانية…", "Ctrl+Alt+Q"},
+    {"لون [color]…", "Ctrl+Shift+C"},
+    {"حجم الخط [size]…", "Ctrl+Shift+T"},
+    {"نسخ النص كله", "Ctrl+Shift+P"},
+    {"مسح النص", "Ctrl+Shift+Del"},
+    {"غامق [b]", "Ctrl+B"},
+    {"مائل [i]", "Ctrl+I"},
+    {"تسطير [u]", "Ctrl+U"},
+    {"يتوسطه خط [s]", "Ctrl+Shift+X"},
+    {"توسيط [center]", "Ctrl+Shift+E"},
+    {"لصق مع التنسيق", "Ctrl+Shift+V"},
+};
+
+// What a command leaves behind: the post, the selection, the clipboard, the
+// box's alignment and the screens shown.
+QString aftermath(Registry& registry) {
+    auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
+    QString seen =
+        postText(registry) + QStringLiteral("\nselected %1-%2\nclipboard %3\nalignment %4\nshown")
+                                 .arg(box.textCursor().anchor())
+                                 .arg(box.textCursor().position())
+                                 .arg(QGuiApplication::clipboard()->text())
+                                 .arg(int(box.textAlignment()));
+    for (const auto& entry : screens::allScreens())
+        if (registry.state(QString::fromLatin1(entry.name)) == ScreenState::Shown)
+            seen += u' ' + QString::fromLatin1(entry.name);
+    return seen;
+}
+
 } // namespace
 
 class CommandsTest : public QObject {
@@ -64,6 +114,8 @@ private slots:
     void openersShowTheirScreen();
     void menuItemOpensOneAboutScreen();
     void insertMenuOpensWithItsLetter();
+    void insertMenuItemsDoWhatTheirKeysDo_data();
+    void insertMenuItemsDoWhatTheirKeysDo();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
     void pagesPasteWhileTheWindowAnswers_data();
@@ -276,6 +328,56 @@ void CommandsTest::insertMenuOpensWithItsLetter() {
                         &static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()),
                         Qt::Key(u'د'), QStringLiteral("د"), Qt::AltModifier);
     QTRY_VERIFY(menu->isVisible());
+}
+
+void CommandsTest::insertMenuItemsDoWhatTheirKeysDo_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("key");
+    for (const auto& [item, key] : insertItems)
+        QTest::newRow(key) << QString::fromUtf8(item) << QString::fromLatin1(key);
+}
+
+// Each item shows its command's key, and choosing it leaves the window as the
+// key does, on the same post, selection and clipboard. Caught when planted:
+// "نسخ النص كله" and "مسح النص" each doing the other's command.
+void CommandsTest::insertMenuItemsDoWhatTheirKeysDo() {
+    QFETCH(QString, item);
+    QFETCH(QString, key);
+    QString byKey, byItem;
+    for (const bool fromMenu : {false, true}) {
+        Program program;
+        Registry& registry = program.registry;
+        QVERIFY(QTest::qWaitForWindowActive(windowOf(registry, u"Form1")));
+        auto& box = static_cast<postbox::PostBox&>(PostBuffer(registry).box());
+        setPost(registry, QStringLiteral("قال [b]مرحبا[/b] بكم"));
+        QTextCursor selection = box.textCursor();
+        selection.setPosition(4);
+        selection.setPosition(16, QTextCursor::KeepAnchor);
+        box.setTextCursor(selection);
+        box.setFocus();
+        auto* clipboard = new QMimeData;
+        clipboard->setHtml(QStringLiteral("<p><i>نص</i> ملصق</p>"));
+        QGuiApplication::clipboard()->setMimeData(clipboard);
+        const QString untouched = aftermath(registry);
+        if (fromMenu) {
+            auto* menu = windowOf(registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+            QList<QAction*> items = menu->actions();
+            items.removeIf([](QAction* action) { return action->isSeparator(); });
+            QCOMPARE(items.size(), qsizetype(std::size(insertItems)));
+            const auto found = std::find_if(items.begin(), items.end(),
+                                            [&item](QAction* a) { return a->text() == item; });
+            QVERIFY2(found != items.end(), qPrintable(item));
+            QCOMPARE((*found)->shortcut(), QKeySequence(key));
+            (*found)->trigger();
+        } else {
+            QTest::keySequence(&box, QKeySequence(key));
+        }
+        // A page pasted is read on a worker; the command is done once it is in.
+        QTRY_VERIFY(!box.findChild<QObject*>(QStringLiteral("pageReading")));
+        (fromMenu ? byItem : byKey) = aftermath(registry);
+        QVERIFY2(byKey != untouched, "the key did nothing");
+    }
+    QCOMPARE(byItem, byKey);
 }
 
 void CommandsTest::aidsWorkAtTheSelection_data() {

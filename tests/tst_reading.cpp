@@ -850,6 +850,11 @@ void ReadingTest::arrowsFollowTheScreen() {
 
     box.moveCursor(QTextCursor::Start);
     QCOMPARE(press(Qt::Key_Right), 0); // the start of the post, at its right edge
+    // Ctrl and an arrow go a word the way the arrow points on the screen.
+    // Caught when planted: words taken in the post's order, Ctrl+Right going left.
+    const int word = press(Qt::Key_Left, Qt::ControlModifier);
+    QVERIFY(word > 0 && x(word) < x(0));
+    QCOMPARE(press(Qt::Key_Right, Qt::ControlModifier), 0);
     const int in = press(Qt::Key_Left);
     QVERIFY(in > 0 && x(in) < x(0));
     QCOMPARE(press(Qt::Key_End), int(arabic.size()));

@@ -128,8 +128,4 @@ QString problemName(Problem problem);
 // for display as problemsLine() is.
 QString problemLine(const Parsed& parsed, const Issue& issue);
 
-// A compact text form for tests and debugging, e.g.
-// "rtl{b:'مرحبا' ' ' link(http://x):'P' (sad)} quote{ltr{!'[foo]'}}".
-QString describe(const Parsed& parsed);
-
 } // namespace qirtaz::board

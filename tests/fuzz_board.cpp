@@ -11,6 +11,7 @@
 #include "board/render.h"
 #include "post/markup.h"
 #include "post/reading.h"
+#include "tests/describe.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -214,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     board::render(parsed, document);
     checkRendered(parsed, document);
     board::problemsLine(parsed);
-    board::describe(parsed);
+    testing::describe(parsed);
     // Timing a post 32 times as long costs more than all the rest: one post in
     // eight, chosen by its content so that a replay times the same ones.
     if (qHash(post) % 8 == 0)

@@ -6,6 +6,7 @@
 #include "board/render.h"
 #include "mixed_post.h"
 #include "post/markup.h"
+#include "tests/describe.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
@@ -229,7 +230,7 @@ void BoardTest::shows_data() {
         if (name != u"transparent")
             QTest::addRow("colour %s", qPrintable(name))
                 << "[color=" + (name.size() % 2 ? name.toUpper() : name) + "]x[/color]"
-                << board::describe(
+                << testing::describe(
                        board::parse("[color=" + QColor::fromString(name).name() + "]x[/color]"));
     // clang-format off
     QTest::newRow("colour no name")    << "[color=reds]x[/color]"                  << "ltr{!'[color=reds]' 'x' !'[/color]'}";
@@ -292,7 +293,7 @@ void BoardTest::shows_data() {
         {u"http://x/\u202egnp.exe", false, false}, {u"http://x/\\a", false, false},
     };
     for (const auto& [address, link, media] : schemes) {
-        const QString a = QString::fromUtf16(address), escaped = board::describe(board::parse(a + "z")).mid(5).chopped(3);
+        const QString a = QString::fromUtf16(address), escaped = testing::describe(board::parse(a + "z")).mid(5).chopped(3);
         QTest::addRow("scheme %s", qPrintable(a))
             << "[url=" + a + "]x[/url] [img]" + a + "[/img] [url]" + a + "[/url]"
             << "ltr{" + (link ? "link(" + escaped + "):'x'" : "!'[url=" + escaped + "]' 'x' !'[/url]'")
@@ -322,7 +323,7 @@ void BoardTest::shows() {
     QFETCH(QString, post);
     QFETCH(QString, description);
     const board::Parsed parsed = board::parse(post);
-    QCOMPARE(board::describe(parsed), description);
+    QCOMPARE(testing::describe(parsed), description);
     QCOMPARE(droppedOrDoubled(parsed), QString());
 }
 
@@ -628,7 +629,7 @@ void BoardTest::deepNesting() {
     constexpr int depth = 10000;
     const QString post = repeated(opening, depth) + "x" + repeated(closing, depth);
     const board::Parsed parsed = board::parse(post);
-    const QString description = board::describe(parsed);
+    const QString description = testing::describe(parsed);
     QVERIFY(description.contains(innermost));
     QCOMPARE(parsed.issues.size(), std::size_t(0));
     QCOMPARE(droppedOrDoubled(parsed), QString());
@@ -844,7 +845,7 @@ void BoardTest::wellFormedPostsShowTheirWords() {
         built.grow(4);
         const board::Parsed parsed = board::parse(built.post);
         const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(built.post);
-        QVERIFY2(parsed.issues.empty(), qPrintable(board::describe(parsed)));
+        QVERIFY2(parsed.issues.empty(), qPrintable(testing::describe(parsed)));
         QVERIFY2(board::problemsLine(parsed).isEmpty(), qPrintable(where));
         QTextDocument document;
         board::render(parsed, document);
@@ -907,7 +908,8 @@ void BoardTest::noCharacterDropped() {
         for (int i = 0; i < count; ++i)
             post += pieces[random.bounded(int(std::size(pieces)))];
         const board::Parsed parsed = board::parse(post);
-        const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(board::describe(parsed));
+        const QString where =
+            QStringLiteral("seed %1: %2").arg(seed).arg(testing::describe(parsed));
         QVERIFY2(droppedOrDoubled(parsed).isEmpty(),
                  qPrintable(droppedOrDoubled(parsed) + " " + where));
         QTextDocument document;

@@ -1,12 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The reader's list as compact text, for tests and debugging.
-#include "board/board.h"
+// The reader's list as compact text, for the tests.
+#include "tests/describe.h"
 
 #include <QStringList>
 
-namespace qirtaz::board {
+namespace qirtaz::testing {
 
+using namespace board;
 using reading::Direction;
 
 namespace {
@@ -166,4 +167,4 @@ QString describe(const Parsed& parsed) {
     return out;
 }
 
-} // namespace qirtaz::board
+} // namespace qirtaz::testing

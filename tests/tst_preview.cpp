@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -30,6 +31,9 @@
 #include <QThreadPool>
 #include <QToolTip>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <vector>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -499,7 +503,7 @@ void PreviewTest::closesWhileItRenders() {
     Registry& registry = program.registry;
     PostBuffer post(registry);
     post.append(numbered(2600, QStringLiteral("سطر %1 [b]من[/b] الموضوع :D [url=http://x]y\n")));
-    double slowest = 0;
+    std::vector<qint64> closings;
     for (int run = 0; run < 20; ++run) {
         registry.instance(u"Preview").show();
         PostPreview* preview = openPreview(registry);
@@ -511,11 +515,14 @@ void PreviewTest::closesWhileItRenders() {
         closing.start();
         QTest::keyClick(preview->view(), Qt::Key_Escape);
         flushDeletes();
-        slowest = std::max(slowest, double(closing.elapsed()));
+        closings.push_back(closing.elapsed());
         QCOMPARE(registry.state(u"Preview"), ScreenState::Created);
     }
-    qInfo("closing took at most %.0f ms", slowest);
-    QVERIFY2(slowest < 100, "closing waits for nothing");
+    // Each close comes while the preview is behind the post: were it to wait
+    // for the worker, every one would be slow; a busy machine stalls a few.
+    std::sort(closings.begin(), closings.end());
+    qInfo("closing took %lld ms in the middle, at most %lld ms", closings[10], closings.back());
+    QVERIFY2(closings[10] < 100, "closing waits for nothing");
 }
 
 QTEST_MAIN(PreviewTest)

@@ -370,7 +370,7 @@ def pointing(d, r):
             expected |= set(run)
         click(x + 1 if side == "left" else x + w - 2, y + h // 2)
         try:
-            wait(lambda: text.caretOffset in expected, "", timeout=2)
+            wait(lambda: text.caretOffset in expected, "", timeout=2, patient=False)
         except Failure:
             wrong.append((i, post[i], side, text.caretOffset))
     if wrong or tried < 50:

@@ -15,7 +15,6 @@ usage: frames.py path/to/qirtaz      (exit 77: the X tools or Pillow are missing
 import os
 import re
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import drive  # noqa: E402  the desktop the end-to-end test drives
@@ -109,7 +108,7 @@ def at_scale_1(d):
                     if max(abs(s - f) for s, f in zip(shown, (r, g, b))) > slack:
                         return f"{name} at {px},{py}: shown {shown}, file {(r, g, b)}"
         return None
-    settled(pictures_fault, "the pictures to show their files' pixels")
+    drive.settled(pictures_fault, "the pictures to show their files' pixels")
     print("ok - at scale 1 the main window's pictures are their files' pixels", flush=True)
 
     # The user moves the main window, then opens the image dialog.
@@ -153,21 +152,9 @@ def at_scale_2(d):
         def fault():
             found = share()
             return None if found <= 0.9 else f"{what} is {found:.0%} blocks of 2 x 2 pixels"
-        settled(fault, f"{what} to be drawn at the display's pixels")
+        drive.settled(fault, f"{what} to be drawn at the display's pixels")
         print(f"ok - at scale 2 {what} is drawn at the display's pixels "
               f"({share():.0%} one-colour 2 x 2 blocks)", flush=True)
-
-
-def settled(fault, what, timeout=10):
-    """Waits until fault() finds nothing, and fails with what it last found."""
-    deadline = time.monotonic() + timeout
-    while True:
-        found = fault()
-        if found is None:
-            return
-        if time.monotonic() >= deadline:
-            raise Failure(f"timed out after {timeout} s waiting for {what}: {found}")
-        time.sleep(0.2)
 
 
 def scaled(factor):

@@ -309,7 +309,7 @@ class Desktop:
 
     def exit_code(self, timeout):
         try:
-            return self.program.wait(timeout=timeout)
+            return self.program.wait(timeout=timeout * PATIENCE)
         except subprocess.TimeoutExpired:
             return None
 

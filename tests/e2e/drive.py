@@ -389,6 +389,25 @@ class Qirtaz:
         wait(self.d.popup_under_pointer, "the menu to open under the pointer")
         self.d.x("xdotool", "click", "1")
 
+    def post_box_inside(self):
+        """The post box's inside, in the window's pixels: its rectangle less a
+        frame and a scroll bar, which the text never reaches."""
+        left, top, width, height = (v // 15 for v in ON_MAIN["Text1"])
+        return (left + 3, top + self.menu_bar + 3, width - 6 - 18, height - 6 - 18)
+
+    def shows_words(self):
+        """Whether the post box shows any text: ink wider than the caret."""
+        bands = ink_rows(self.d.pixels(self.main), self.post_box_inside())
+        return any(band["right"] - band["left"] > 10 for band in bands)
+
+    def paste(self, *keys):
+        """Keys that paste into the empty post box, and the wait for the box to
+        show what they pasted: until the program has read the clipboard, nothing
+        else may be put there (a marker of post(), say)."""
+        wait(lambda: not self.shows_words(), "the post box to be empty")
+        self.d.keys(*keys)
+        wait(self.shows_words, f"{' '.join(keys)} to paste into the post box")
+
     def type_in_post(self, *keys_then_text):
         self.on_main("Text1")
         self.d.in_front(self.main, MAIN)
@@ -461,16 +480,14 @@ def reading(d, app):
             "Hello [b]world[/b] :D\n" + long_line)
     app.on_main("Text1")
     app.d.own_clipboard(post)
-    d.keys("ctrl+v", "ctrl+Home")
+    app.paste("ctrl+v")
+    d.keys("ctrl+Home")
     got = app.post()
     if got != post:
         raise Failure(f"the pasted post is\n    {got!r}\n  expected\n    {post!r}")
     app.on_main("Text1")  # the copy button keeps the focus; the caret stays at the start
 
-    # The box's inside, in the window's pixels: its rectangle less a frame and
-    # a scroll bar, which the text never reaches.
-    left, top, width, height = (v // 15 for v in ON_MAIN["Text1"])
-    inside = (left + 3, top + app.menu_bar + 3, width - 6 - 18, height - 6 - 18)
+    inside = app.post_box_inside()
     view = inside[2]
 
     def misdrawn():
@@ -553,7 +570,8 @@ def aids(d, app):
 
     app.on_main("Text1")
     app.d.own_clipboard("مرحبا بكم")
-    d.keys("ctrl+v", "Home", "shift+End", "ctrl+b")
+    app.paste("ctrl+v")
+    d.keys("Home", "shift+End", "ctrl+b")
     expect("[b]مرحبا بكم[/b]", "Home, Shift+End and Ctrl+B put the line in bold")
     d.keys("ctrl+i")
     expect("[b][i]مرحبا بكم[/i][/b]", "Ctrl+I then nests italic inside, around the same words")
@@ -574,7 +592,8 @@ def aids(d, app):
     wait(lambda: subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "text/html"],
                                 env=d.env, capture_output=True).stdout.decode() == html,
          "the clipboard to hold the HTML")
-    d.keys("ctrl+a", "Delete", "ctrl+shift+v")
+    d.keys("ctrl+a", "Delete")
+    app.paste("ctrl+shift+v")
     tags = "[b]مرحبا[/b] [url=http://example.org]بكم[/url] [color=red]هنا[/color]"
     # The page is read on a worker thread; its tags go in once it is read.
     wait(lambda: app.post() == tags, "the pasted page's tags", timeout=10)

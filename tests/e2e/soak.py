@@ -80,7 +80,7 @@ def soak(d):
     app = drive.Qirtaz(d)
     app.on_main("Text1")
     d.own_clipboard(POST)
-    d.keys("ctrl+v")
+    app.paste("ctrl+v")
     d.own_clipboard("something else")
     app.on_main("Text1")
     asks_and_stays(d, app, "ctrl+q")

@@ -166,7 +166,7 @@ QString describe(const Parsed& parsed) {
             if (item.number == 0)
                 out += QStringLiteral("*");
             else
-                out += QChar(item.listStyle) + QString::number(item.number);
+                out += QChar(item.listStyle) + u'#' + QString::number(item.number);
             break;
         case Item::Kind::Placeholder:
             separate();

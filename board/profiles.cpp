@@ -241,7 +241,7 @@ constexpr SmileyCode xenforoSmileys[] = {
 constexpr Profile boards[] = {
     {
         .key = L("default"),
-        .name = u"المنتدى الافتراضي",
+        .name = u"الافتراضي",
         .source = "the program's own markup catalogue (post/markup.h)",
         .tags = defaultTags,
         .sizes = {.steps = true},

@@ -719,6 +719,8 @@ void pair(std::vector<Token>& tokens, const Profile& profile) {
             if (token.name == Name::ListItem) {
                 if (openByName[int(Name::List)].empty())
                     leave(k, Problem::Unknown);
+                else
+                    token.partner = openByName[int(Name::List)].back();
             } else if (token.name == Name::Code) {
                 // Its content as it stands, up to its closing tag on any line.
                 const int end = nextCloseOf(Name::Code, k);
@@ -754,6 +756,8 @@ void pair(std::vector<Token>& tokens, const Profile& profile) {
             if (token.name == Name::ListItem) {
                 if (openByName[int(Name::List)].empty())
                     leave(k, Problem::Unopened);
+                else
+                    token.partner = openByName[int(Name::List)].back();
                 break;
             }
             std::vector<int>& sameName = openByName[int(token.name)];
@@ -786,6 +790,14 @@ void pair(std::vector<Token>& tokens, const Profile& profile) {
     }
     for (int k : open)
         leftOpen(k);
+    // An item of a list the board shows as typed is text as well.
+    for (Token& token : tokens)
+        if (token.name == Name::ListItem && token.partner >= 0 &&
+            tokens[std::size_t(token.partner)].literal) {
+            token.literal = true;
+            token.problem = token.type == Type::Open ? Problem::Unknown : Problem::Unopened;
+            token.partner = -1;
+        }
 }
 
 void refuseAddresses(QStringView post, std::vector<Token>& tokens, const Profile& profile) {

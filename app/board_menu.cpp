@@ -16,7 +16,7 @@ namespace qirtaz {
 
 void addBoardMenu(Registry& registry, ScreenInstance& mainWindow) {
     screens::ScreenWindow* window = mainWindow.window();
-    QMenu* menu = window->menu(QStringLiteral("المن&تدى"));
+    QMenu* menu = window->menu(QStringLiteral("&المنتدى"));
     menu->setObjectName(QStringLiteral("board"));
     screens::setRightToLeft(menu);
     // The menu is made again with the window; the choice outlives it.

@@ -92,6 +92,7 @@ struct Item {
     Span width;
     Span height;
     Span extra;
+    Span code; // a smiley's code as typed, for a screen reader
     Style style;
 };
 

@@ -4,6 +4,7 @@
 #include "board/direction_marks.h"
 
 #include "screens/pictures.h"
+#include "screens/smileys.h"
 
 #include <QColor>
 #include <QImage>
@@ -217,7 +218,7 @@ private:
             if (item.smiley == Smiley::Other)
                 otherSmiley(item);
             else
-                addPicture(pictureOf(item.smiley), format(item.style));
+                addPicture(pictureOf(item.smiley), smileyFormat(item));
             break;
         case Item::Kind::ListItem:
             add(listMark(item) + QChar(NoBreakSpace), format(item.style));
@@ -432,6 +433,21 @@ private:
         if (!word.isEmpty())
             text.append(NoBreakSpace);
         return text;
+    }
+
+    // A screen reader says what the face means, as the main window's button
+    // for the same picture does, and the code as this board's writer typed it.
+    QTextCharFormat smileyFormat(const Item& item) {
+        QTextCharFormat format = this->format(item.style);
+        const QByteArrayView picture(pictureNames[pictureOf(item.smiley)]);
+        for (const screens::SmileyButton& button : screens::smileyButtons)
+            if (picture == QByteArrayView(button.picture)) {
+                const QString spoken = QString::fromUtf8(button.spoken);
+                format.setProperty(SpokenProperty, spoken.first(spoken.lastIndexOf(u' ') + 1) +
+                                                       parsed_.text(item.code).toString());
+                break;
+            }
+        return format;
     }
 
     // A smiley the preview has no picture for: its code, whole, in a box.

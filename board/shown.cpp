@@ -67,6 +67,7 @@ public:
                 content(token.start);
                 Item item = made(Item::Kind::Smiley);
                 item.smiley = token.smiley;
+                item.code = {token.start, token.length};
                 // A smiley the preview has no picture for shows its code.
                 if (token.smiley == Smiley::Other)
                     item.text = {token.start, token.length};

@@ -65,6 +65,7 @@ constexpr TagRule mybbTags[] = {
     {L("list"), Name::List, Value::Optional},
     {L("*"), Name::ListItem, Value::None, false, false},
     {L("url"), Name::Link, Value::Optional},
+    {L("email"), Name::Font, Value::Optional},
     {L("img"), Name::Image},
 };
 constexpr SmileyCode mybbSmileys[] = {
@@ -98,6 +99,10 @@ constexpr TagRule smfTags[] = {
     {L("*"), Name::ListItem, Value::None, false, false},
     {L("url"), Name::Link, Value::Optional, true},
     {L("iurl"), Name::Link, Value::Optional, true},
+    {L("email"), Name::Font, Value::Optional},
+    {L("sub"), Name::Font},
+    {L("sup"), Name::Font},
+    {L("tt"), Name::Font},
     {L("img"), Name::Image},
 };
 constexpr SmileyCode smfSmileys[] = {
@@ -126,6 +131,7 @@ constexpr TagRule phpbbTags[] = {
     {L("list"), Name::List, Value::Optional},
     {L("*"), Name::ListItem},
     {L("url"), Name::Link, Value::Optional, true},
+    {L("email"), Name::Font, Value::Attributes},
     {L("img"), Name::Image},
 };
 constexpr SmileyCode phpbbSmileys[] = {
@@ -166,6 +172,9 @@ constexpr TagRule vbulletinTags[] = {
     {L("list"), Name::List, Value::Optional},
     {L("*"), Name::ListItem, Value::None, false, false},
     {L("url"), Name::Link, Value::Optional},
+    {L("email"), Name::Font, Value::Optional},
+    {L("indent"), Name::Font, Value::Optional},
+    {L("highlight"), Name::Font},
     {L("img"), Name::Image},
 };
 constexpr SmileyCode vbulletinSmileys[] = {
@@ -202,6 +211,11 @@ constexpr TagRule xenforoTags[] = {
     {L("list"), Name::List, Value::Optional},
     {L("*"), Name::ListItem, Value::None, false, false},
     {L("url"), Name::Link, Value::Optional, true},
+    {L("email"), Name::Font, Value::Optional},
+    {L("icode"), Name::Font},
+    {L("indent"), Name::Font, Value::Optional},
+    {L("heading"), Name::Font, Value::Required},
+    {L("user"), Name::Font, Value::Required},
     {L("img"), Name::Image},
 };
 constexpr SmileyCode xenforoSmileys[] = {

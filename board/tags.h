@@ -29,8 +29,8 @@ enum class Name : unsigned char {
     Right,
     Justify,
     Align, // "[align=left|center|right|justify]"
-    Font,  // taken, but the preview keeps its own face
-    Code,  // its content as it stands, over any number of lines
+    Font, // taken, but the preview keeps its own face; so are other tags whose look it leaves alone
+    Code, // its content as it stands, over any number of lines
     List,
     ListItem, // "[*]": stands alone, inside a list
     Spoiler,

@@ -680,6 +680,17 @@ def boards(d, app):
     preview = d.window(PREVIEW)
     wait(lambda: typed.strip() in previewed(preview),
          "the preview under phpBB to show the link as typed", timeout=15)
+    # Marked: with the selection gone (a click in the page), the tags' own
+    # tint shows, and the foot's warning line counts them.
+    width, height = d.size(preview)
+    d.x("xdotool", "mousemove", "--window", preview, str(width // 2), str(height // 3))
+    d.x("xdotool", "click", "1")
+
+    def tints():
+        seen = {colour for row in d.pixels(preview) for colour in row}
+        return {"mark": (0xfd, 0xe4, 0xe4) in seen, "foot": (0xff, 0xf1, 0xc8) in seen}
+    wait(lambda: all(tints().values()), "the link's tags marked and counted in the foot",
+         describe=tints)
     if os.environ.get("QIRTAZ_E2E_SHOTS"):
         time.sleep(0.5)
         d.x("import", "-window", "root", os.path.join(os.environ["QIRTAZ_E2E_SHOTS"], "phpbb preview.png"))

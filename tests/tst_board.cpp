@@ -188,6 +188,7 @@ private slots:
     void deepNesting();
     void linearTime();
     void wellFormedPostsShowTheirWords();
+    void eachBoardTakesItsOwnTags();
     void noCharacterDropped();
 };
 
@@ -943,6 +944,63 @@ void BoardTest::wellFormedPostsShowTheirWords() {
         QTextDocument document;
         board::render(parsed, document);
         QCOMPARE(withoutBreaks(postCharacters(document)), withoutBreaks(built.shown));
+    }
+}
+
+// Random well-nested posts made from a board's own table, its words in any
+// case: the board takes every tag, counts no problem and drops nothing.
+void BoardTest::eachBoardTakesItsOwnTags() {
+    using tags = board::tags::Name;
+    for (const board::Profile& profile : board::profiles()) {
+        for (const quint32 seed : seeds()) {
+            QRandomGenerator random(seed);
+            QString post;
+            std::function<void(int)> grow = [&](int depth) {
+                const int count = int(random.bounded(1, 4));
+                for (int i = 0; i < count; ++i) {
+                    const board::TagRule& rule =
+                        profile.tags[random.bounded(int(profile.tags.size()))];
+                    QString word = rule.word.toString();
+                    if (random.bounded(2))
+                        word = word.toUpper();
+                    const auto value = [&]() -> QString {
+                        switch (rule.name) {
+                        case tags::Colour:
+                            return u"=red"_qs;
+                        case tags::Align:
+                            return u"=right"_qs;
+                        case tags::Size:
+                        case tags::Flash:
+                        case tags::ListItem:
+                            return {};
+                        default:
+                            return rule.value == board::Value::Required ? u"=x"_qs : QString();
+                        }
+                    }();
+                    if (rule.name == tags::Size || rule.name == tags::Flash ||
+                        rule.name == tags::ListItem || rule.name == tags::Code)
+                        post += u"نص "_qs;
+                    else if (board::tags::takesContentAsIs(rule.name))
+                        post += '[' + word + ']' + "http://example.com/a.png[/" + word + ']';
+                    else if (rule.name == tags::Link)
+                        post += '[' + word + "=http://example.com]x[/" + word + ']';
+                    else if (depth == 0 || rule.name == tags::List)
+                        post += '[' + word + value + "]y[/" + word + ']';
+                    else {
+                        post += '[' + word + value + ']';
+                        grow(depth - 1);
+                        post += "[/" + word + ']';
+                    }
+                }
+            };
+            grow(3);
+            const board::Parsed parsed = board::parse(post, profile);
+            const QString where =
+                QStringLiteral("seed %1, %2: %3").arg(seed).arg(profile.key, post);
+            QVERIFY2(parsed.issues.empty(),
+                     qPrintable(where + " → " + board::problemsLine(parsed)));
+            QVERIFY2(droppedOrDoubled(parsed, profile).isEmpty(), qPrintable(where));
+        }
     }
 }
 

@@ -1,0 +1,464 @@
+// SPDX-FileCopyrightText: 2026 The Qirtaz developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Find and replace: which spans of a post a word matches, Arabic as a writer
+// means it; the window, its keys and its marks; replace all as one step.
+
+#include "app/find_window.h"
+#include "post/find.h"
+#include "post/post.h"
+#include "postbox/post_box.h"
+#include "postbox/post_layout.h"
+#include "screens/names.h"
+#include "support.h"
+#include "tests/mixed_post.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QThreadPool>
+
+using namespace qirtaz;
+using namespace qirtaz::testing;
+using reading::Span;
+
+Q_DECLARE_METATYPE(find::Options)
+
+namespace {
+
+// A post written with its expected matches between ⟦ and ⟧: the post without
+// them, and where they stood.
+std::pair<QString, std::vector<Span>> marked(const QString& written) {
+    QString post;
+    std::vector<Span> spans;
+    for (const QChar c : written) {
+        if (c == u'⟦')
+            spans.push_back({post.size(), 0});
+        else if (c == u'⟧')
+            spans.back().length = post.size() - spans.back().start;
+        else
+            post += c;
+    }
+    return {post, spans};
+}
+
+QString shown(const QString& post, const std::vector<Span>& spans) {
+    QString written = post;
+    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
+        written.insert(span->start + span->length, u'⟧').insert(span->start, u'⟦');
+    return written;
+}
+
+constexpr find::Options arabic{.exact = false, .wholeWords = false, .textOnly = false};
+constexpr find::Options exact{.exact = true, .wholeWords = false, .textOnly = false};
+constexpr find::Options whole{.exact = false, .wholeWords = true, .textOnly = false};
+constexpr find::Options textOnly{.exact = false, .wholeWords = false, .textOnly = true};
+
+bool ignored(QChar c) {
+    return find::fold(c.unicode()) == find::Ignored;
+}
+
+// Letters random posts are made of: every folded form, marks, tatweel, both
+// cases, blanks, line breaks and the signs markup is made of.
+const QString alphabet = QStringLiteral("اأإآٱىيمحدُ َّ ٌٰـaAbB [] =:/\n");
+
+QString randomText(QRandomGenerator& random, int length) {
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += alphabet[random.bounded(int(alphabet.size()))];
+    return text;
+}
+
+// The marks the box draws, as spans of the post, the current one in current.
+std::vector<Span> drawnMarks(postbox::PostBox& box, Span* current = nullptr) {
+    std::vector<Span> spans;
+    const PostLayout::Highlights& highlights = box.postLayout().highlights();
+    if (!highlights)
+        return spans;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
+        for (const QTextLayout::FormatRange& range : highlights(block)) {
+            spans.push_back({block.position() + range.start, range.length});
+            if (current && range.format.fontUnderline())
+                *current = spans.back();
+        }
+    return spans;
+}
+
+QString selected(postbox::PostBox& box) {
+    const QTextCursor cursor = box.textCursor();
+    return shown(post::text(*box.document()),
+                 {{cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()}});
+}
+
+} // namespace
+
+class FindTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void matches_data();
+    void matches();
+    void substringsAreFoundWhereTheyStand();
+    void matchesFoldAsTheNeedle();
+    void replaceAllThenUndo();
+    void window();
+    void marksFollowEdits();
+    void longPostSearchedByAWorker();
+    void accessible();
+};
+
+void FindTest::matches_data() {
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<find::Options>("options");
+    QTest::addColumn<QString>("post");
+
+    // Each rule of the folding, both ways: in the post and in what is looked for.
+    QTest::newRow("vowels in the post") << "محمد" << arabic << "⟦مُحَمَّد⟧ و⟦محمد⟧";
+    QTest::newRow("vowels in the needle") << "مُحَمَّد" << arabic << "⟦محمد⟧ و⟦مُحَمَّد⟧";
+    QTest::newRow("tanween after the last letter goes with it")
+        << "كتاب" << arabic << "⟦كتابٌ⟧ و⟦كتابً⟧ا";
+    QTest::newRow("dagger alef in the post") << "هذا" << arabic << "⟦هٰذا⟧";
+    QTest::newRow("dagger alef in the needle") << "هٰذا" << arabic << "⟦هذا⟧";
+    QTest::newRow("tatweel in the post") << "مرحبا" << arabic << "⟦مــرحبا⟧ ⟦مرحبـا⟧";
+    QTest::newRow("tatweel in the needle") << "مـرحبا" << arabic << "⟦مرحبا⟧";
+    QTest::newRow("a stroke before the word is not the word's") << "محمد" << arabic << "ـ⟦محمد⟧";
+    QTest::newRow("every alef as bare alef")
+        << "احمد" << arabic << "⟦أحمد⟧ ⟦إحمد⟧ ⟦آحمد⟧ ⟦ٱحمد⟧ ⟦احمد⟧";
+    QTest::newRow("bare alef as every alef")
+        << "أحمد" << arabic << "⟦احمد⟧ ⟦إحمد⟧ ⟦آحمد⟧ ⟦ٱحمد⟧ ⟦أحمد⟧";
+    QTest::newRow("alef maqsura as ya") << "مصطفى" << arabic << "⟦مصطفي⟧ ⟦مصطفى⟧";
+    QTest::newRow("ya as alef maqsura") << "مصطفي" << arabic << "⟦مصطفى⟧ ⟦مصطفي⟧";
+    QTest::newRow("latin in any case") << "bOaRd" << arabic << "⟦Board⟧ ⟦BOARD⟧ ⟦board⟧";
+    QTest::newRow("latin-1 in any case") << "ÉLAN" << arabic << "⟦élan⟧ ⟦Élan⟧ ×÷";
+    QTest::newRow("ta marbuta is not ha") << "مدرسه" << arabic << "مدرسة ⟦مدرسه⟧";
+    QTest::newRow("hamza on waw is not waw") << "سوال" << arabic << "سؤال ⟦سوال⟧";
+    QTest::newRow("marks alone find nothing") << "ُّ" << arabic << "مُحَمَّد";
+    QTest::newRow("never overlapping") << "aa" << arabic << "⟦aa⟧⟦aa⟧a";
+    QTest::newRow("an emoji") << "😀" << arabic << "هلا ⟦😀⟧ :D";
+
+    QTest::newRow("exact: vowels count") << "محمد" << exact << "مُحَمَّد ⟦محمد⟧ أحمد";
+    QTest::newRow("exact: alef forms count") << "أحمد" << exact << "احمد ⟦أحمد⟧";
+    QTest::newRow("exact: case counts") << "board" << exact << "Board ⟦board⟧";
+
+    QTest::newRow("whole words, Arabic") << "محمد" << whole << "⟦محمد⟧ محمدي ومحمد ⟦مُحَمَّدٌ⟧، ⟦محمد⟧.";
+    QTest::newRow("whole words, Latin") << "cat" << whole << "⟦cat⟧ ⟦Cat⟧, concat cats (⟦CAT⟧)";
+    QTest::newRow("whole words: a sign at the end needs no blank")
+        << "cat," << whole << "⟦cat,⟧x ⟦cat,⟧";
+    QTest::newRow("whole words: past a taken-back start") << "aa" << whole << "aaa ⟦aa⟧";
+
+    QTest::newRow("text only: not in a tag's address")
+        << "محمد" << textOnly << "[url=http://محمد.com]⟦محمد⟧[/url] ⟦مُحَمَّد⟧";
+    QTest::newRow("everything: the address too")
+        << "محمد" << arabic << "[url=http://⟦محمد⟧.com]⟦محمد⟧[/url] ⟦مُحَمَّد⟧";
+    QTest::newRow("text only: not a tag's name")
+        << "color" << textOnly << "[color=red]⟦color⟧[/color] [b]red[/b]";
+    QTest::newRow("text only: not a smiley code")
+        << "confused" << textOnly << ":confused: ⟦confused⟧ :D";
+    QTest::newRow("text only: not a bare address")
+        << "board" << textOnly << "www.board.com ⟦board⟧ http://board.org";
+    QTest::newRow("text only: a match across a tag is no match") << "b]x" << textOnly << "[b]x[/b]";
+    QTest::newRow("text only, line by line")
+        << "اهلا" << textOnly << "⟦أهلاً⟧\n[img]http://a/اهلا.png[/img]\n⟦اهلا⟧ [/b]";
+}
+
+void FindTest::matches() {
+    QFETCH(QString, needle);
+    QFETCH(find::Options, options);
+    QFETCH(QString, post);
+    const auto [text, expected] = marked(post);
+    const find::Finder finder(needle, options);
+    QCOMPARE(shown(text, finder.findAll(text)), post);
+    // From the start, and from each match's start and end on, the next match.
+    std::vector<qsizetype> places = {0, text.size()};
+    for (const Span& span : expected)
+        places.insert(places.end(), {span.start, span.start + span.length});
+    for (const qsizetype from : places) {
+        const auto next = std::find_if(expected.begin(), expected.end(),
+                                       [from](const Span& s) { return s.start >= from; });
+        const std::optional<Span> found = finder.findFrom(text, from);
+        QCOMPARE(found.has_value(), next != expected.end());
+        if (found)
+            QCOMPARE(*found, *next);
+    }
+}
+
+// Any piece of a post that starts on a letter is found where it stands, as its
+// exact span with the marks after its last letter.
+void FindTest::substringsAreFoundWhereTheyStand() {
+    QRandomGenerator random(20261210);
+    for (int round = 0; round < 3000; ++round) {
+        const QString text = randomText(random, 1 + int(random.bounded(60)));
+        const int i = int(random.bounded(int(text.size())));
+        const int j = i + 1 + int(random.bounded(int(text.size()) - i));
+        const QString piece = text.sliced(i, j - i);
+        if (ignored(text[i]) || piece.contains(u'\n'))
+            continue;
+        int end = j;
+        while (end < text.size() && ignored(text[end]))
+            ++end;
+        const std::optional<Span> folded = find::Finder(piece, arabic).findFrom(text, i);
+        QVERIFY2(folded && *folded == (Span{i, end - i}),
+                 qPrintable(u"round %1: %2 in %3"_qs.arg(round).arg(piece, text)));
+        const std::optional<Span> asTyped = find::Finder(piece, exact).findFrom(text, i);
+        QVERIFY2(asTyped && *asTyped == (Span{i, j - i}), qPrintable(QString::number(round)));
+    }
+}
+
+// Every match folds to what was looked for, starts on a letter, leaves no mark
+// of its last letter behind, and the matches come in order without overlapping.
+void FindTest::matchesFoldAsTheNeedle() {
+    const auto folded = [](QStringView text) {
+        QString out;
+        for (const QChar c : text)
+            if (!ignored(c))
+                out += QChar(char16_t(find::fold(c.unicode())));
+        return out;
+    };
+    QRandomGenerator random(7);
+    qsizetype seen = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const QString text = randomText(random, int(random.bounded(80)));
+        const QString needle = randomText(random, 1 + int(random.bounded(3))).remove(u'\n');
+        const std::vector<Span> found = find::Finder(needle, arabic).findAll(text);
+        qsizetype after = 0;
+        for (const Span& match : found) {
+            const QStringView span = QStringView(text).sliced(match.start, match.length);
+            QCOMPARE(folded(span), folded(needle));
+            QVERIFY(!ignored(span.front()));
+            QVERIFY(match.start >= after);
+            after = match.start + match.length;
+            QVERIFY(after == text.size() || !ignored(text[after]));
+        }
+        seen += qsizetype(found.size());
+    }
+    QVERIFY(seen > 1000);
+}
+
+// Replace all changes the matches and nothing else, and one undo gives the
+// post back exactly, on random posts and on posts from real boards.
+void FindTest::replaceAllThenUndo() {
+    Program program;
+    PostBuffer post(program.registry);
+    postbox::PostBox& box = postBox(post);
+    PostSearch search(box);
+    QRandomGenerator random(42);
+    QStringList posts = {mixedPost(4096)};
+    for (int round = 0; round < 300; ++round)
+        posts << randomText(random, int(random.bounded(200)));
+    for (const QString& before : posts) {
+        box.setPlainText(before);
+        const QString needle = randomText(random, 1 + int(random.bounded(2))).remove(u'\n');
+        const QString replacement = randomText(random, int(random.bounded(3)));
+        const find::Options options{.exact = random.bounded(2) == 0,
+                                    .wholeWords = random.bounded(2) == 0,
+                                    .textOnly = random.bounded(2) == 0};
+        const std::vector<Span> found = find::Finder(needle, options).findAll(before);
+        QString expected = before;
+        for (auto match = found.rbegin(); match != found.rend(); ++match)
+            expected.replace(match->start, match->length, replacement);
+        search.search(needle, options);
+        QCOMPARE(search.replaceAll(replacement), int(found.size()));
+        QCOMPARE(post.text(), expected);
+        if (found.empty())
+            continue;
+        box.undo();
+        QCOMPARE(post.text(), before);
+        QVERIFY(!box.document()->isUndoAvailable());
+    }
+}
+
+// The window from the keyboard: the matches as the needle is typed, the count,
+// the marks, F3 and Shift+F3 round the ends, replace, Esc back to the post at
+// the match; the choices last until the program ends.
+void FindTest::window() {
+    findChoices() = {};
+    Program program;
+    PostBuffer post(program.registry);
+    postbox::PostBox& box = postBox(post);
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(program.registry, names::MainWindow)));
+    box.setPlainText(u"مُحَمَّد قال: [url=http://محمد.com]موقع محمد[/url]\nمحمدي :D"_qs);
+    box.moveCursor(QTextCursor::End);
+    box.setFocus();
+    QTest::keySequence(&box, QKeySequence(u"Ctrl+F"_qs));
+    screens::ScreenWindow* window = windowOf(program.registry, FindScreen);
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), u"بحث واستبدال"_qs);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* needle = window->findChild<QLineEdit*>(u"needle"_qs);
+    auto* counter = window->findChild<QLabel*>(u"counter"_qs);
+    QCOMPARE(QApplication::focusWidget(), needle);
+    typeText(needle, u"محمد"_qs);
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* counted;
+        const char* selection;
+    };
+    const QString tail = u"\nمحمدي :D"_qs;
+    const Step steps[] = {
+        {"typed: the first, round the end", [] {}, "1 من 3",
+         "⟦مُحَمَّد⟧ قال: [url=http://محمد.com]موقع محمد[/url]\nمحمدي :D"},
+        {"F3", [&] { QTest::keyClick(needle, Qt::Key_F3); }, "2 من 3",
+         "مُحَمَّد قال: [url=http://محمد.com]موقع ⟦محمد⟧[/url]\nمحمدي :D"},
+        {"Enter", [&] { QTest::keyClick(needle, Qt::Key_Return); }, "3 من 3",
+         "مُحَمَّد قال: [url=http://محمد.com]موقع محمد[/url]\n⟦محمد⟧ي :D"},
+        {"F3 round the end", [&] { QTest::keyClick(needle, Qt::Key_F3); }, "1 من 3",
+         "⟦مُحَمَّد⟧ قال: [url=http://محمد.com]موقع محمد[/url]\nمحمدي :D"},
+        {"Shift+F3 round the start",
+         [&] { QTest::keyClick(needle, Qt::Key_F3, Qt::ShiftModifier); }, "3 من 3",
+         "مُحَمَّد قال: [url=http://محمد.com]موقع محمد[/url]\n⟦محمد⟧ي :D"},
+        {"whole words", [&] { window->findChild<QCheckBox*>(u"wholeWords"_qs)->click(); }, "1 من 2",
+         "⟦مُحَمَّد⟧ قال: [url=http://محمد.com]موقع محمد[/url]\nمحمدي :D"},
+        {"everything", [&] { window->findChild<QCheckBox*>(u"textOnly"_qs)->click(); }, "1 من 3",
+         "⟦مُحَمَّد⟧ قال: [url=http://محمد.com]موقع محمد[/url]\nمحمدي :D"},
+        {"exact", [&] { window->findChild<QCheckBox*>(u"exact"_qs)->click(); }, "1 من 2",
+         "مُحَمَّد قال: [url=http://⟦محمد⟧.com]موقع محمد[/url]\nمحمدي :D"},
+        {"replace",
+         [&] {
+             window->findChild<QLineEdit*>(u"replacement"_qs)->setText(u"أحمد"_qs);
+             QTest::keyClick(window->findChild<QLineEdit*>(u"replacement"_qs), Qt::Key_Return);
+         },
+         "1 من 1", "مُحَمَّد قال: [url=http://أحمد.com]موقع ⟦محمد⟧[/url]\nمحمدي :D"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        QCOMPARE(counter->text(), QString::fromUtf8(step.counted));
+        QCOMPARE(selected(box), QString::fromUtf8(step.selection));
+        Span current;
+        const std::vector<Span> marks = drawnMarks(box, &current);
+        QCOMPARE(qsizetype(marks.size()), counter->text().section(u' ', 2).toLongLong());
+        QCOMPARE(current.start, box.textCursor().selectionStart());
+        QCOMPARE(current.length, box.textCursor().selectionEnd() - current.start);
+    }
+
+    // Esc: back in the post, the match selected, the marks gone.
+    QTest::keyClick(needle, Qt::Key_Escape);
+    flushDeletes();
+    QVERIFY(!program.registry.instance(FindScreen).isLoaded());
+    QVERIFY(QTest::qWaitForWindowActive(windowOf(program.registry, names::MainWindow)));
+    QCOMPARE(QApplication::focusWidget(), &box);
+    QCOMPARE(selected(box), QString::fromUtf8(steps[std::size(steps) - 1].selection));
+    QVERIFY(drawnMarks(box).empty());
+    // One step of the undo history for the replacement.
+    box.undo();
+    QCOMPARE(post.text(), u"مُحَمَّد قال: [url=http://محمد.com]موقع محمد[/url]"_qs + tail);
+
+    // The choices and the needle are there again; F3 in the post box goes on.
+    QTest::keySequence(&box, QKeySequence(u"Ctrl+H"_qs));
+    window = windowOf(program.registry, FindScreen);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QCOMPARE(QApplication::focusWidget(), window->findChild<QLineEdit*>(u"replacement"_qs));
+    QCOMPARE(window->findChild<QLineEdit*>(u"needle"_qs)->text(), u"محمد"_qs);
+    QVERIFY(window->findChild<QCheckBox*>(u"exact"_qs)->isChecked());
+    QVERIFY(!window->findChild<QCheckBox*>(u"textOnly"_qs)->isChecked());
+    box.window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(box.window()));
+    box.setFocus();
+    const int before = box.textCursor().selectionStart();
+    QTest::keyClick(&box, Qt::Key_F3);
+    QVERIFY(box.textCursor().selectionStart() != before);
+    QCOMPARE(box.textCursor().selectedText(), u"محمد"_qs);
+}
+
+// The marks move with every edit, a match an edit breaks goes, and one an edit
+// makes comes; the current one stays the current one.
+void FindTest::marksFollowEdits() {
+    Program program;
+    PostBuffer post(program.registry);
+    postbox::PostBox& box = postBox(post);
+    box.setPlainText(u"احمد و أحمد\n[b]آحمد[/b]"_qs);
+    PostSearch search(box);
+    search.search(u"احمد"_qs, textOnly);
+    QCOMPARE(shown(post.text(), drawnMarks(box)), u"⟦احمد⟧ و ⟦أحمد⟧\n[b]⟦آحمد⟧[/b]"_qs);
+    search.next();
+    QCOMPARE(search.current(), 1);
+
+    struct Edit {
+        int at;
+        int removed;
+        const char* inserted;
+        const char* marks;
+    };
+    const Edit edits[] = {
+        {0, 0, "قال ", "قال ⟦احمد⟧ و ⟦أحمد⟧\n[b]⟦آحمد⟧[/b]"},
+        {4, 1, "", "قال حمد و ⟦أحمد⟧\n[b]⟦آحمد⟧[/b]"},
+        {4, 0, "ا", "قال ⟦احمد⟧ و ⟦أحمد⟧\n[b]⟦آحمد⟧[/b]"},
+        {15, 0, "\n", "قال ⟦احمد⟧ و ⟦أحمد⟧\n\n[b]⟦آحمد⟧[/b]"},
+        {17, 3, "", "قال ⟦احمد⟧ و ⟦أحمد⟧\n\n⟦آحمد⟧[/b]"},
+        {21, 0, "ي", "قال ⟦احمد⟧ و ⟦أحمد⟧\n\n⟦آحمد⟧ي[/b]"},
+    };
+    for (const Edit& edit : edits) {
+        QTextCursor cursor(box.document());
+        cursor.setPosition(edit.at);
+        cursor.setPosition(edit.at + edit.removed, QTextCursor::KeepAnchor);
+        cursor.insertText(QString::fromUtf8(edit.inserted));
+        QCOMPARE(shown(post.text(), drawnMarks(box)), QString::fromUtf8(edit.marks));
+        Span current;
+        drawnMarks(box, &current);
+        QCOMPARE(post.text().mid(current.start, current.length), u"أحمد"_qs);
+    }
+}
+
+// A post too long to search at once is searched by a worker on a copy, while
+// the window goes on answering and the marks follow the edits made meanwhile;
+// the worker's thread ends (the pool's expiry) and the box still paints.
+void FindTest::longPostSearchedByAWorker() {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int expiry = pool->expiryTimeout();
+    pool->setExpiryTimeout(50);
+    const auto restore = qScopeGuard([&] { pool->setExpiryTimeout(expiry); });
+    Program program;
+    PostBuffer post(program.registry);
+    postbox::PostBox& box = postBox(post);
+    const QString line = u"مرحبا بكم [b]في[/b] المنتدى يا مُحَمَّد :D\n"_qs;
+    box.setPlainText(line.repeated(PostSearch::SyncLimit / line.size() * 4));
+    PostSearch search(box);
+    search.search(u"محمد"_qs, textOnly);
+    QVERIFY(search.isBehind());
+    QCOMPARE(search.counter(), u"جارٍ البحث…"_qs);
+    // Typed before the worker is done: its answer is for an older post.
+    QTextCursor cursor(box.document());
+    cursor.insertText(u"محمد "_qs);
+    QTRY_VERIFY(!search.isBehind());
+    const std::vector<Span> expected = find::Finder(u"محمد"_qs, textOnly).findAll(post.text());
+    QCOMPARE(search.matches().size(), expected.size());
+    QVERIFY(std::equal(expected.begin(), expected.end(), search.matches().begin()));
+    QCOMPARE(expected.front(), (Span{0, 4}));
+    QTest::qWait(200);
+    box.viewport()->repaint();
+    QCOMPARE(search.replaceAll(u"علي"_qs), int(expected.size()));
+    QVERIFY(!post.text().contains(u"مُحَمَّد"_qs));
+    box.undo();
+    QCOMPARE(post.text().count(u"مُحَمَّد"_qs), qsizetype(expected.size()) - 1);
+}
+
+// Every control has a name a screen reader says, the labels lead to their boxes,
+// and Tab goes through all of them in reading order.
+void FindTest::accessible() {
+    Program program;
+    program.registry.instance(FindScreen).show();
+    screens::ScreenWindow* window = windowOf(program.registry, FindScreen);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QStringList order = {u"needle"_qs,     u"replacement"_qs, u"exact"_qs,
+                               u"wholeWords"_qs, u"textOnly"_qs,    u"next"_qs,
+                               u"previous"_qs,   u"replace"_qs,     u"replaceAll"_qs};
+    window->findChild<QWidget*>(order.front())->setFocus();
+    for (const QString& name : order) {
+        QWidget* focused = QApplication::focusWidget();
+        QCOMPARE(focused->objectName(), name);
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(focused);
+        QVERIFY2(!reader->text(QAccessible::Name).isEmpty(), qPrintable(name));
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->text().contains(u'&'))
+            QVERIFY(qobject_cast<QLineEdit*>(label->buddy()));
+}
+
+QTEST_MAIN(FindTest)
+#include "tst_find.moc"

@@ -186,24 +186,4 @@ std::optional<reading::Span> Finder::findFrom(QStringView post, qsizetype from) 
     return std::nullopt;
 }
 
-QString replacedBetween(QStringView post, const std::vector<reading::Span>& matches,
-                        QStringView replacement) {
-    if (matches.empty())
-        return {};
-    const qsizetype from = matches.front().start;
-    const qsizetype to = matches.back().start + matches.back().length;
-    qsizetype size = to - from;
-    for (const reading::Span& match : matches)
-        size += replacement.size() - match.length;
-    QString result;
-    result.reserve(size);
-    qsizetype at = from;
-    for (const reading::Span& match : matches) {
-        result.append(post.sliced(at, match.start - at));
-        result.append(replacement);
-        at = match.start + match.length;
-    }
-    return result;
-}
-
 } // namespace qirtaz::find

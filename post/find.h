@@ -54,11 +54,4 @@ private:
     Options options_;
 };
 
-// The post with each match (in order, never overlapping) replaced by
-// replacement, built in one pass. Only the part from the first match's start
-// to the last one's end is given, as the edit that makes the change needs
-// no more; empty when there is no match.
-QString replacedBetween(QStringView post, const std::vector<reading::Span>& matches,
-                        QStringView replacement);
-
 } // namespace qirtaz::find

@@ -140,6 +140,15 @@ void FindTest::matches_data() {
     QTest::newRow("never overlapping") << "aa" << arabic << "⟦aa⟧⟦aa⟧a";
     QTest::newRow("an emoji") << "😀" << arabic << "هلا ⟦😀⟧ :D";
 
+    // As boards have them.
+    QTest::newRow("a greeting with every vowel")
+        << "السلام عليكم ورحمة الله" << arabic << "⟦السَّلَامُ عَلَيْكُمْ وَرَحْمَةُ اللهِ⟧ وَبَرَكَاتُهُ";
+    QTest::newRow("a verse drawn out") << "الحمد لله" << arabic << "⟦الحـمــدُ للـــهِ⟧ العـــليِّ";
+    QTest::newRow("a signature's stacked marks") << "عمري" << arabic << "⟦عًٍـمـًرٌٍيَ⟧ے•: 27";
+    QTest::newRow("a member's site, text only")
+        << "yoo7" << textOnly
+        << "الموقع : http://elkhadra.yoo7.com [url=http://yoo7.com]⟦yoo7⟧[/url]";
+
     QTest::newRow("exact: vowels count") << "محمد" << exact << "مُحَمَّد ⟦محمد⟧ أحمد";
     QTest::newRow("exact: alef forms count") << "أحمد" << exact << "احمد ⟦أحمد⟧";
     QTest::newRow("exact: case counts") << "board" << exact << "Board ⟦board⟧";

@@ -15,7 +15,6 @@ usage: find.py path/to/qirtaz      (exit 77: the X tools are not installed)
 """
 import os
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import drive  # noqa: E402  the desktop the end-to-end test drives
@@ -31,7 +30,6 @@ REPLACED = ("مُحَمَّد كتب [url=http://محمد.com]الرابط[/url]
 
 def check(d):
     app = drive.Qirtaz(d)
-    shots = os.environ.get("QIRTAZ_SHOTS")
 
     def selection():
         """What the post box has selected, as Ctrl+C puts it on the clipboard."""
@@ -64,9 +62,6 @@ def check(d):
     app.on_main("Text1")
     wid = open_find("ctrl+f")
     d.type("محمد")
-    time.sleep(0.3)
-    if shots:
-        d.x("import", "-window", "root", os.path.join(shots, "find-window.png"))
     close(wid)
     expect(selection(), "مُحَمَّد", "the match Esc leaves selected")
     d.keys("F3")
@@ -77,9 +72,6 @@ def check(d):
     # Everything: the choice is the fifth stop of Tab from the box.
     wid = open_find("ctrl+f")
     d.keys("Tab", "Tab", "Tab", "Tab", "space", "F3")
-    time.sleep(0.3)
-    if shots:
-        d.x("import", "-window", "root", os.path.join(shots, "find-everything.png"))
     close(wid)
     expect(selection(), "محمد", "F3 on to the address, everything searched")
     d.keys("F3")

@@ -84,7 +84,7 @@ void PostSearch::search(const QString& needle, find::Options options) {
 
 void PostSearch::start() {
     again_ = false;
-    if (finder_.isEmpty()) {
+    if (finder_.isEmpty() || !box_) { // nothing to look for, or the main window has gone
         adopt({}, false);
         return;
     }

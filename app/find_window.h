@@ -83,7 +83,7 @@ private:
     QList<QTextLayout::FormatRange> highlights(const QTextBlock& block) const;
 
     QPointer<postbox::PostBox> box_;
-    QTextDocument* document_;
+    QPointer<QTextDocument> document_;
     find::Finder finder_;
     std::vector<reading::Span> matches_;
     int current_ = -1;

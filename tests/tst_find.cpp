@@ -347,6 +347,12 @@ void FindTest::window() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), child(name));
     }
+
+    // The main window gone, the window goes on answering, finding nothing.
+    program.registry.instance(names::MainWindow).unload();
+    flushDeletes();
+    static_cast<QLineEdit*>(child("needle"))->setText(u"احمد"_qs);
+    QCOMPARE(child("counter")->property("text").toString(), u"0 من 0"_qs);
 }
 
 // The marks move with every edit, a match an edit breaks goes, and one an edit

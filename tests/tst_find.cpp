@@ -419,6 +419,11 @@ void FindTest::longPostSearchedByAWorker() {
     QCOMPARE(search.matches().size(), expected.size());
     QVERIFY(std::equal(expected.begin(), expected.end(), search.matches().begin()));
     QCOMPARE(expected.front(), (Span{0, 4}));
+    // An edit while the worker searches again: the marks found move with it at once.
+    cursor.insertText(u"ـ"_qs);
+    QVERIFY(search.isBehind());
+    QCOMPARE(search.matches().back().start, expected.back().start + 1);
+    QTRY_VERIFY(!search.isBehind());
     QTest::qWait(200);
     box.viewport()->repaint();
     QCOMPARE(search.replaceAll(u"علي"_qs), int(expected.size()));

@@ -79,6 +79,9 @@ void PostSearch::search(const QString& needle, find::Options options) {
     finder_ = find::Finder(needle, options);
     origin_ = box_ ? box_->textCursor().selectionStart() : 0;
     pendingOrigin_ = true;
+    // No mark of what was looked for before stays while a worker looks for this.
+    matches_.clear();
+    current_ = -1;
     start();
 }
 

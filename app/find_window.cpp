@@ -225,9 +225,10 @@ int PostSearch::replaceAll(const QString& replacement) {
     QTextCursor cursor(document_);
     QTextCursor after; // the end of the last replacement, moved by the edits before it
     cursor.beginEditBlock();
-    for (auto match = found.rbegin(); match != found.rend(); ++match) {
-        cursor.setPosition(int(match->start));
-        cursor.setPosition(int(match->start + match->length), QTextCursor::KeepAnchor);
+    for (std::size_t i = found.size(); i-- > 0;) {
+        const reading::Span& match = found[i];
+        cursor.setPosition(int(match.start));
+        cursor.setPosition(int(match.start + match.length), QTextCursor::KeepAnchor);
         cursor.insertText(replacement);
         if (after.isNull())
             after = QTextCursor(cursor);

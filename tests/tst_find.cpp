@@ -48,8 +48,8 @@ std::pair<QString, std::vector<Span>> marked(const QString& written) {
 
 QString shown(const QString& post, const std::vector<Span>& spans) {
     QString written = post;
-    for (auto span = spans.rbegin(); span != spans.rend(); ++span)
-        written.insert(span->start + span->length, u'⟧').insert(span->start, u'⟦');
+    for (std::size_t i = spans.size(); i-- > 0;)
+        written.insert(spans[i].start + spans[i].length, u'⟧').insert(spans[i].start, u'⟦');
     return written;
 }
 
@@ -243,8 +243,8 @@ void FindTest::replaceAllThenUndo() {
                                     .textOnly = random.bounded(2) == 0};
         const std::vector<Span> found = find::Finder(needle, options).findAll(before);
         QString expected = before;
-        for (auto match = found.rbegin(); match != found.rend(); ++match)
-            expected.replace(match->start, match->length, replacement);
+        for (std::size_t i = found.size(); i-- > 0;)
+            expected.replace(found[i].start, found[i].length, replacement);
         search.search(needle, options);
         QCOMPARE(search.replaceAll(replacement), int(found.size()));
         QCOMPARE(post.text(), expected);

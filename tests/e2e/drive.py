@@ -649,11 +649,12 @@ def boards(d, app):
     as typed (phpBB reads only "[/url]") and the link dialog closes its link
     with "[/url]"; back on the default board the dialog writes "[url/]" again."""
     def choose(downs):
-        # F10 opens the insert menu; Right goes on to the board menu, open on its first item.
+        # F10 opens the insert menu; Right past the edit menu goes on to the board
+        # menu, open on its first item.
         d.keys("F10")
         wait(lambda: set(map(int, d.x("xdotool", "search", "--onlyvisible", "--pid", str(d.program.pid),
                                       check=False).split())) - d.managed(), "F10 to open the menu")
-        d.keys("Right", *(["Down"] * downs), "Return")
+        d.keys("Right", "Right", *(["Down"] * downs), "Return")
         time.sleep(0.3)
 
     def previewed(preview):

@@ -92,6 +92,7 @@ private slots:
     void keepsItsScrollPosition();
     void mainWindowClosedAndBack();
     void laidOutBeforeShown();
+    void showsWhatIsInViewFirst();
     void tipsAndReader();
     void footNamesEveryProblem();
     void selectsAndCopies();
@@ -285,6 +286,31 @@ void PreviewTest::laidOutBeforeShown() {
     QCOMPARE(view->verticalScrollBar()->maximum(),
              qCeil(view->document()->documentLayout()->documentSize().height()) -
                  view->viewport()->height());
+}
+
+// A long post is shown once its rendering reaches past the bottom of the view,
+// the rest added there; a change meanwhile is read at once, and shown whole.
+void PreviewTest::showsWhatIsInViewFirst() {
+    Program program;
+    PostBuffer post(program.registry);
+    PostPreview* preview = previewOf(program.registry, post,
+                                     numbered(8000, QStringLiteral("سطر %1 [b]من[/b] الموضوع\n")));
+    QVERIFY(preview);
+    const int whole = preview->view()->document()->characterCount();
+    post.append(u"النهاية");
+    QTRY_VERIFY(!preview->isBehindInView());
+    QVERIFY(preview->isBehind());
+    QVERIFY(preview->view()->document()->characterCount() < whole);
+    QVERIFY(preview->view()->toPlainText().startsWith(QStringLiteral("سطر 0 من الموضوع")));
+    post.append(u" تم");
+    const QString text = shown(*preview);
+    QVERIFY2(text.endsWith(QStringLiteral("سطر 7999 من الموضوع\nالنهاية تم")),
+             qPrintable(text.right(80)));
+    // The scroll bar reaches the whole of what was added on show.
+    const PreviewView& view = *preview->view();
+    QCOMPARE(view.verticalScrollBar()->maximum(),
+             qCeil(view.document()->documentLayout()->documentSize().height()) -
+                 view.viewport()->height());
 }
 
 void PreviewTest::tipsAndReader() {

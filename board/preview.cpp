@@ -303,6 +303,8 @@ void PostPreview::build() {
         step_.start();
         return;
     }
+    // A step may still be due for a rendering this one replaced on show.
+    step_.stop();
     const std::unique_ptr<Building> finished = std::move(building_);
     if (finished->onShow)
         view_->documentGrew();

@@ -205,34 +205,22 @@ void PostTest::idleStepsShareTheirTurn() {
     static qint64 now = 0;
     idle::setClock([] { return now; });
     const auto restore = qScopeGuard([] { idle::setClock(nullptr); });
-    struct Ran {
-        qint64 turn;
-        qint64 took;
+    std::vector<std::pair<qint64, qint64>> ran; // each step's turn start, and how long it took
+    const auto step = [&ran, limitNs] {
+        const qint64 turn = idle::turnStartNs();
+        const idle::Step step(limitNs);
+        const qint64 start = now;
+        while (!step.over())
+            now += 1'000; // a microsecond of work
+        ran.emplace_back(turn, now - start);
     };
-    std::vector<Ran> ran;
-    std::vector<std::unique_ptr<QTimer>> kinds;
-    for (std::size_t kind = 0; kind < runs.size(); ++kind) {
-        auto& timer = kinds.emplace_back(std::make_unique<QTimer>());
-        timer->setSingleShot(true);
-        timer->setInterval(0);
-        connect(timer.get(), &QTimer::timeout, [&ran, limitNs] {
-            const qint64 turn = idle::turnStartNs();
-            const idle::Step step(limitNs);
-            const qint64 start = now;
-            while (!step.over())
-                now += 1'000; // a microsecond of work
-            ran.push_back({turn, now - start});
-        });
-    }
     for (int turn = 0; turn < 2; ++turn) {
         ran.clear();
-        for (auto& timer : kinds)
-            timer->start();
+        for (std::size_t kind = 0; kind < runs.size(); ++kind)
+            QTimer::singleShot(0, this, step);
         QTRY_COMPARE(ran.size(), runs.size());
-        for (std::size_t i = 0; i < runs.size(); ++i) {
-            QCOMPARE(ran[i].took, runs[i]);
-            QCOMPARE(ran[i].turn, ran[0].turn);
-        }
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            QCOMPARE(ran[i], std::pair(ran[0].first, runs[i]));
     }
 }
 

@@ -54,8 +54,7 @@ QString postCharacters(const QTextDocument& document) {
     QString text;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
-            if (!fragment.fragment().charFormat().boolProperty(board::AddedTextProperty))
-                text += fragment.fragment().text();
+            text += board::postCharactersOf(fragment.fragment());
     return text;
 }
 
@@ -134,6 +133,41 @@ QTextBlock blockOf(const QTextDocument& document, const QString& text) {
     return {};
 }
 
+// Characters a reader never sees: what orders and holds the preview's text,
+// and what stands for a picture.
+const QRegularExpression unseen(u"[\u061c\u200e\u200f\u202a-\u202e\u2060\u2066-\u2069\ufffc]"_qs);
+
+QString withoutBlanks(QString text) {
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
+}
+
+// The first stretch [start, end) of layout's text, in order, that a line
+// breaks inside although it does not begin its line: something else on that
+// line could have gone on the one before, and the stretch whole on the next.
+// A stretch wider than a line begins one (after the paragraph's leading
+// blanks, if any) and breaks where it must.
+int brokenStretch(const QTextLayout& layout, const QString& text,
+                  const std::vector<std::pair<int, int>>& stretches) {
+    for (int i = 0; i < int(stretches.size()); ++i) {
+        const auto [start, end] = stretches[std::size_t(i)];
+        const QTextLine first = layout.lineForTextPosition(start);
+        if (first.lineNumber() != layout.lineForTextPosition(end - 1).lineNumber() &&
+            !withoutBlanks(text.sliced(first.textStart(), start - first.textStart())).isEmpty())
+            return i;
+    }
+    return -1;
+}
+
+// Each left-to-right isolate of text, from its opening to its closing mark.
+std::vector<std::pair<int, int>> isolates(const QString& text) {
+    std::vector<std::pair<int, int>> found;
+    for (int at = int(text.indexOf(QChar(0x2066))); at >= 0;
+         at = int(text.indexOf(QChar(0x2066), at + 1)))
+        found.emplace_back(at, int(text.indexOf(QChar(0x2069), at)) + 1);
+    return found;
+}
+
 // The best of a few runs, to ride out a busy machine.
 // The random posts' seeds: 1 to 300, or the one QIRTAZ_SEED names, to replay a failure.
 QList<quint32> seeds() {
@@ -167,6 +201,9 @@ private slots:
     void footLine();
     void rendersFormats();
     void placeholdersStayWhole();
+    void copiesAsTheReaderSees_data();
+    void copiesAsTheReaderSees();
+    void marksStayWhole();
     void smileyPictures_data();
     void smileyPictures();
     void picturesAtThePixelRatio_data();
@@ -354,13 +391,29 @@ void BoardTest::footLine_data() {
                                    << "رابط غير مقبول: " + shown(u"ftp://مثال\u200e.كوم\u200e/صفحة\u200e"_qs);
     QTest::newRow("bad and empty") << "[url=]x[/url][SOUND]file:///a.wav[/SOUND][/b]"
                                    << "وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs) + "؛ رابطان غير مقبولين: " + shown(u"[url=]"_qs) + " " + shown(u"file:///a.wav"_qs);
+    // Its blanks held: a tag reads whole on one line.
+    QTest::newRow("blanks")        << "[URL='https://developers.notion.com']x[/URL] [foo bar] [/b]"
+                                   << "وسم إغلاق بلا فتح: " + shown(u"[/b]"_qs) + "؛ وسم غير معروف: " + shown(u"[foo\u00a0bar]"_qs)
+                                      + "؛ رابط غير مقبول: " + shown(u"'https://developers.notion.com'"_qs);
     // clang-format on
 }
 
 void BoardTest::footLine() {
     QFETCH(QString, post);
     QFETCH(QString, line);
-    QCOMPARE(board::problemsLine(board::parse(post)), line);
+    const QString shown = board::problemsLine(board::parse(post));
+    QCOMPARE(QString(shown).remove(QChar(0x2060)), line);
+    // As the foot's label lays it out, no tag breaks across its lines.
+    for (int width = 40; width <= 400; width += 11) {
+        QTextLayout layout(shown, QFont());
+        layout.setTextOption(QTextOption(Qt::AlignRight));
+        layout.beginLayout();
+        for (QTextLine next = layout.createLine(); next.isValid(); next = layout.createLine())
+            next.setLineWidth(width);
+        layout.endLayout();
+        const int broken = brokenStretch(layout, shown, isolates(shown));
+        QVERIFY2(broken < 0, qPrintable(QStringLiteral("width %1: tag %2").arg(width).arg(broken)));
+    }
 }
 
 void BoardTest::rendersFormats() {
@@ -493,6 +546,97 @@ void BoardTest::placeholdersStayWhole() {
                     layout->lineForTextPosition(last - 1).lineNumber(), // its icon
                 qPrintable(
                     QStringLiteral("width %1, %2").arg(width).arg(text.mid(first, last - first))));
+    }
+}
+
+void BoardTest::copiesAsTheReaderSees_data() {
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<QString>("copied");
+    // clang-format off
+    QTest::newRow("tags and a smiley") << "[b]مرحبا[/b] [i]بكم[/i] :D\nHello [color=red]world[/color] ;)"
+                                       << "مرحبا بكم :D\nHello world ;)";
+    QTest::newRow("every smiley")      << ":mad:;):eek::(:p:D:confused:"  << ":mad:;):eek::(:p:D:confused:";
+    QTest::newRow("a picture")         << "انظر" + mk::imageTag(u"https://example.com/a.png") + "هنا"
+                                       << "انظر https://example.com/a.png هنا";
+    QTest::newRow("among blanks")      << "انظر " + mk::imageTag(u"http://x/a.png") + " هنا" << "انظر http://x/a.png هنا";
+    QTest::newRow("two pictures")      << mk::imageTag(u"http://x/a.png") + mk::webTag(u"http://x/b")
+                                       << "http://x/a.png http://x/b";
+    QTest::newRow("flash")             << mk::flashTag(u"https://f.org/m.swf", u"400", u"350") << "https://f.org/m.swf";
+    QTest::newRow("a link")            << "[url=http://x/?a=1]العبارة[url/] بعد" << "العبارة بعد";
+    QTest::newRow("a quotation")       << "[QUOTE=أحمد]نص مقتبس[/QUOTE]بعده" << "اقتباس من أحمد:\nنص مقتبس\nبعده";
+    QTest::newRow("marked, blanks")    << "نص [URL='https://developers.notion.com']كلمة[/URL] [foo bar]"
+                                       << "نص [URL='https://developers.notion.com']كلمة[/URL] [foo bar]";
+    QTest::newRow("typed marks")       << "\u202bنص\u202c \u2066x\u2069 \u200fy\ufffc" << "نص x y";
+    QTest::newRow("a long address")    << mk::imageTag("http://x/" + repeated(u"a/", 3000)) << "http://x/" + repeated(u"a/", 3000);
+    // clang-format on
+}
+
+// Ctrl+C in the preview: what the reader sees, as plain text to paste anywhere.
+void BoardTest::copiesAsTheReaderSees() {
+    QFETCH(QString, post);
+    QFETCH(QString, copied);
+    QTextDocument document;
+    document.setTextWidth(300);
+    board::render(board::parse(post), document);
+    const int end = document.characterCount() - 1;
+    QCOMPARE(board::readerText(document, 0, end), copied);
+    // Any part of it copies as the same text's part, a placeholder's
+    // address cut where the selection cuts it.
+    const QString text = document.toRawText();
+    for (int from = 0; from < std::min(end, 200); from += 7) {
+        const QString part = board::readerText(document, from, std::min(end, from + 23));
+        QVERIFY2(withoutBlanks(copied).contains(withoutBlanks(part)),
+                 qPrintable(QStringLiteral("%1: %2").arg(from).arg(part)));
+        QVERIFY(!part.contains(unseen));
+    }
+}
+
+// Random posts at many widths: a tag shown as typed and marked never breaks
+// across lines unless it alone is wider than a line.
+void BoardTest::marksStayWhole() {
+    static const QString pieces[] = {
+        u"مرحبا"_qs,
+        u"بكم في المنتدى"_qs,
+        u"Hello"_qs,
+        u"[URL='https://developers.notion.com']"_qs,
+        u"[/URL]"_qs,
+        u"[quote author=Ahmad link=topic=5.0]"_qs,
+        u"[foo bar baz]"_qs,
+        u"[color=red green]"_qs,
+        u"[size=9]"_qs,
+        u"[/b]"_qs,
+        u"[url=javascript:alert(1)]"_qs,
+        u"[img]file:///a/b-c?d.png[/img]"_qs,
+        u"[فلان-ابن/فلان]"_qs,
+        u"[张三李四王五]"_qs,
+        u":D"_qs,
+        u"\n"_qs,
+    };
+    for (const quint32 seed : seeds()) {
+        QRandomGenerator random(seed);
+        QStringList words;
+        const int count = int(random.bounded(4, 40));
+        for (int i = 0; i < count; ++i)
+            words << pieces[random.bounded(int(std::size(pieces)))];
+        const QString post = words.join(u' ');
+        QTextDocument document;
+        board::Rendering rendering(std::make_shared<board::Parsed>(board::parse(post)), document);
+        rendering.step(std::numeric_limits<qsizetype>::max());
+        for (int width = 60 + int(seed % 13); width < 700; width += 53) {
+            document.setTextWidth(width);
+            document.documentLayout()->documentSize();
+            for (const board::Mark& mark : rendering.marks()) {
+                const QTextBlock block = document.findBlock(mark.position);
+                const int start = mark.position - block.position();
+                const int broken =
+                    brokenStretch(*block.layout(), block.text(), {{start, start + mark.length}});
+                QVERIFY2(broken < 0,
+                         qPrintable(QStringLiteral("seed %1, width %2: %3 in %4")
+                                        .arg(seed)
+                                        .arg(width)
+                                        .arg(post.mid(mark.post.start, mark.post.length), post)));
+            }
+        }
     }
 }
 
@@ -678,9 +822,12 @@ public:
             case 2:
                 add(pickFrom(random_, breaks), false);
                 break;
-            case 3:
-                add(pickFrom(random_, smileys), false);
+            case 3: {
+                const QStringView smiley = pickFrom(random_, smileys);
+                add(smiley, false);
+                copied += smiley;
                 break;
+            }
             case 4:
                 media();
                 break;
@@ -692,13 +839,17 @@ public:
     }
 
     QString post;
-    QString shown; // what the board shows of the post's own text, line breaks left out
+    QString shown;  // what the board shows of the post's own text, line breaks left out
+    QString copied; // what a copy of all of it gives, but its blanks and line breaks
 
 private:
-    void add(QStringView text, bool isShown) {
+    enum Copy : unsigned char { NotCopied, Copied };
+    void add(QStringView text, bool isShown, Copy copy = Copied) {
         post.append(text);
         if (isShown)
             shown.append(text);
+        if (isShown && copy == Copied)
+            copied.append(withoutBlanks(text.toString()).remove(unseen));
     }
 
     void word() {
@@ -746,8 +897,8 @@ private:
             break;
         case 5:
             add(mk::FlashOpen, false), add(address, true), add(mk::CloseBracket, false);
-            add(mk::FlashWidth, false), add(u"400", true), add(mk::FlashHeight, false);
-            add(u"350", true), add(mk::FlashClose, false);
+            add(mk::FlashWidth, false), add(u"400", true, NotCopied), add(mk::FlashHeight, false);
+            add(u"350", true, NotCopied), add(mk::FlashClose, false);
             break;
         default:
             add(u"[url]", false), add(address, true), add(u"[/url]", false);
@@ -774,8 +925,11 @@ private:
         };
         const auto& [opening, closing] = pickFrom(random_, pairs);
         if (opening.startsWith(u"[QUOTE=")) {
-            // Whom a quotation quotes is shown.
-            add(u"[QUOTE=", false), add(opening.sliced(7).chopped(1), true), add(u"]", false);
+            // Whom a quotation quotes is shown, and says so.
+            add(u"[QUOTE=", false);
+            copied += u"اقتباسمن"_qs;
+            add(opening.sliced(7).chopped(1), true), add(u"]", false);
+            copied += u':';
         } else {
             add(opening, false);
         }
@@ -809,6 +963,11 @@ void BoardTest::wellFormedPostsShowTheirWords() {
         QTextDocument document;
         board::render(parsed, document);
         QCOMPARE(withoutBreaks(postCharacters(document)), withoutBreaks(built.shown));
+        // A copy of it all keeps every word shown, and every smiley's code,
+        // in order, and nothing a reader does not see.
+        const QString copied = board::readerText(document, 0, document.characterCount() - 1);
+        QVERIFY2(!copied.contains(unseen), qPrintable(where));
+        QCOMPARE(withoutBlanks(copied), built.copied);
     }
 }
 
@@ -874,6 +1033,8 @@ void BoardTest::noCharacterDropped() {
         board::render(parsed, document);
         QCOMPARE(postCharacters(document), shownCharacters(parsed));
         QCOMPARE(parsed.issues.empty(), board::problemsLine(parsed).isEmpty());
+        QVERIFY2(!board::readerText(document, 0, document.characterCount()).contains(unseen),
+                 qPrintable(where));
     }
 }
 

@@ -15,11 +15,15 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGlyphRun>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyleOptionMenuItem>
 #include <QTest>
+#include <QTextLayout>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -64,6 +68,7 @@ private slots:
     void openersShowTheirScreen();
     void menuItemOpensOneAboutScreen();
     void insertMenuOpensWithItsLetter();
+    void menuCodesReadAsTyped();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
     void pagesPasteWhileTheWindowAnswers_data();
@@ -276,6 +281,60 @@ void CommandsTest::insertMenuOpensWithItsLetter() {
                         &static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()),
                         Qt::Key(u'د'), QStringLiteral("د"), Qt::AltModifier);
     QTRY_VERIFY(menu->isVisible());
+}
+
+// Each item of the insert menu reads its smiley code or tag as typed, inside
+// its Arabic words: ":D" and not "D:", "[img]" and not "]img[".
+void CommandsTest::menuCodesReadAsTyped() {
+    Program program;
+    auto* menu = windowOf(program.registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+    QVERIFY(menu);
+    int codes = 0;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        // Where each character is drawn, in the menu's direction.
+        const QString caption = action->text();
+        QVERIFY(!caption.contains(QChar(0x2066)));
+        const QString drawn = screens::typedOrder(caption);
+        QTextLayout layout(drawn, menu->font());
+        QTextOption option;
+        option.setTextDirection(Qt::RightToLeft);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const auto drawnAt = [&layout](qsizetype i) {
+            const QList<QGlyphRun> runs = layout.glyphRuns(int(i), 1);
+            return runs.isEmpty() ? -1.0 : runs.front().boundingRect().center().x();
+        };
+        const QRegularExpression code(QStringLiteral(R"([!-~]+)"));
+        for (const QRegularExpressionMatch& match : code.globalMatch(drawn)) {
+            ++codes;
+            for (qsizetype i = match.capturedStart(); i + 1 < match.capturedEnd(); ++i)
+                QVERIFY2(drawnAt(i) < drawnAt(i + 1),
+                         qPrintable(caption + " at " + QString::number(i)));
+        }
+
+        // The menu draws that, and not the caption as it stands; a screen
+        // reader still reads the caption without the marks.
+        QStyleOptionMenuItem item;
+        item.initFrom(menu);
+        item.rect = QRect(0, 0, 320, 24);
+        item.menuItemType = QStyleOptionMenuItem::Normal;
+        item.direction = Qt::RightToLeft;
+        const auto draw = [&item, menu](const QStyle* style, const QString& text) {
+            QImage image(item.rect.size(), QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setLayoutDirection(Qt::RightToLeft);
+            item.text = text;
+            style->drawControl(QStyle::CE_MenuItem, &item, &painter, menu);
+            return image;
+        };
+        QCOMPARE(draw(menu->style(), caption), draw(QApplication::style(), drawn));
+    }
+    QVERIFY(codes >= 20);
 }
 
 void CommandsTest::aidsWorkAtTheSelection_data() {

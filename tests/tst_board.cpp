@@ -10,6 +10,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QElapsedTimer>
+#include <QGlyphRun>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -204,6 +205,7 @@ private slots:
     void copiesAsTheReaderSees_data();
     void copiesAsTheReaderSees();
     void marksStayWhole();
+    void emojiInColour();
     void smileyPictures_data();
     void smileyPictures();
     void picturesAtThePixelRatio_data();
@@ -637,6 +639,23 @@ void BoardTest::marksStayWhole() {
                                         .arg(post.mid(mark.post.start, mark.post.length), post)));
             }
         }
+    }
+}
+
+// Emoji of a post written on a phone are drawn from the colour emoji face the
+// program depends on, not as empty boxes.
+void BoardTest::emojiInColour() {
+    QTextDocument document;
+    board::render(board::parse(u"[b]📍 المكان[/b] 🔹 :D 👍"), document);
+    document.setTextWidth(400);
+    document.documentLayout()->documentSize();
+    const QTextBlock block = document.begin();
+    for (const QString& emoji : {u"📍"_qs, u"🔹"_qs, u"👍"_qs}) {
+        const QList<QGlyphRun> runs =
+            block.layout()->glyphRuns(int(block.text().indexOf(emoji)), 2);
+        QCOMPARE(runs.size(), 1);
+        QCOMPARE(runs.front().rawFont().familyName(), QStringLiteral("Noto Color Emoji"));
+        QVERIFY(runs.front().glyphIndexes().value(0) != 0);
     }
 }
 

@@ -410,7 +410,7 @@ void PreviewTest::selectsAndCopies() {
     PostBuffer post(registry);
     PostPreview* preview = previewOf(
         registry, post,
-        u"[b]مرحبا[/b] بكم :D [foo]\nHello [i]world[/i][img]https://example.com/a.png[/img]");
+        u"[b]مرحبا[/b] بكم :D [foo bar]\nHello [i]world[/i][img]https://example.com/a.png[/img]");
     QVERIFY(preview);
     PreviewView* view = preview->view();
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -420,9 +420,10 @@ void PreviewTest::selectsAndCopies() {
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), QStringLiteral("before"));
 
-    // Ctrl+A, Ctrl+C: what the reader sees, a line a paragraph, the smiley
-    // as its code and the picture as its address; a drag carries the same.
-    const QString all = u"مرحبا بكم :D [foo]\nHello world https://example.com/a.png"_qs;
+    // Ctrl+A, Ctrl+C: what the reader sees, a line a paragraph, the smiley as
+    // its code, the picture as its address, a blank that holds a tag on one
+    // line as the blank it is; a drag carries the same.
+    const QString all = u"مرحبا بكم :D [foo bar]\nHello world https://example.com/a.png"_qs;
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(clipboard->text(), all);
@@ -433,9 +434,6 @@ void PreviewTest::selectsAndCopies() {
     QVERIFY(preview->isBehind());
     shown(*preview);
     QCOMPARE(view->selectionStart(), view->selectionEnd());
-    clipboard->setText(QStringLiteral("before"));
-    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(clipboard->text(), QStringLiteral("before"));
 
     // A double click takes the word under the pointer; a drag what it covers.
     const QTextBlock second = view->document()->lastBlock();

@@ -200,8 +200,6 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
 void PreviewView::documentGrew() {
     plain_.reset();
     spoken_.reset();
-    if (everything_)
-        selectAll();
     adjustBars();
     viewport()->update();
     if (QAccessible::isActive()) {

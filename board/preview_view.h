@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class QMimeData;
 class QTextDocument;
 
 namespace qirtaz {
@@ -29,6 +30,8 @@ public:
     // where it was, as far as the new document reaches.
     void setDocument(std::unique_ptr<QTextDocument> document);
     QTextDocument* document() const { return document_.get(); }
+    // The document on show grew at its end, laid out as far.
+    void documentGrew();
 
     // The width a document should be laid out to for this view.
     int wantedWidth() const;
@@ -52,13 +55,18 @@ public:
     // foot's list does to show where a problem lies.
     void showRange(int position, int length);
 
-    // What the reader selected, with the mouse or Ctrl+A, as plain text.
+    // What the reader selected, with the mouse or Ctrl+A, as plain text the
+    // way the reader sees it (board::readerText).
     QString selectedText() const;
     int selectionStart() const { return std::min(anchor_, position_); }
     int selectionEnd() const { return std::max(anchor_, position_); }
+    // Selects all the rendering on show, until the next one.
     void selectAll();
     // Puts the selection on the clipboard, as Ctrl+C does.
     void copy() const;
+    // What dragging the selection out of the page carries: its text as the
+    // reader sees it, as a copy takes it.
+    QMimeData* selectionData() const;
 
 signals:
     // The view changed width: its document wants laying out again.
@@ -84,8 +92,9 @@ private:
     // The selection, as positions in the document: anchor where it began.
     int anchor_ = 0;
     int position_ = 0;
-    bool everything_ = false; // Ctrl+A: whatever the post becomes
     bool selecting_ = false;
+    bool dragging_ = false; // pressed inside the selection, which a move drags out
+    QPoint pressedAt_;
 
     std::unique_ptr<QTextDocument> document_;
     mutable std::optional<QString> plain_; // the document's text, once a screen reader asks

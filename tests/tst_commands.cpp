@@ -15,11 +15,16 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGlyphRun>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyleOptionMenuItem>
 #include <QTest>
+#include <QTextLayout>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -116,6 +121,7 @@ private slots:
     void insertMenuOpensWithItsLetter();
     void insertMenuItemsDoWhatTheirKeysDo_data();
     void insertMenuItemsDoWhatTheirKeysDo();
+    void menuCodesReadAsTyped();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
     void pagesPasteWhileTheWindowAnswers_data();
@@ -380,6 +386,44 @@ void CommandsTest::insertMenuItemsDoWhatTheirKeysDo() {
     QCOMPARE(byItem, byKey);
 }
 
+// Each item of the insert menu reads its smiley code or tag as typed inside
+// its Arabic words (":D", not "D:"), as the menu draws it; its text, which a
+// screen reader reads, stays without marks.
+void CommandsTest::menuCodesReadAsTyped() {
+    Program program;
+    auto* menu = windowOf(program.registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+    QStyleOptionMenuItem item;
+    item.initFrom(menu);
+    item.rect = QRect(0, 0, 320, 24);
+    const auto draw = [&item, menu](const QStyle* style, const QString& text) {
+        QImage image(item.rect.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setLayoutDirection(Qt::RightToLeft);
+        item.text = text;
+        style->drawControl(QStyle::CE_MenuItem, &item, &painter, menu);
+        return image;
+    };
+    for (const QAction* action : menu->actions()) {
+        const QString drawn = screens::typedOrder(action->text());
+        QCOMPARE(draw(menu->style(), action->text()), draw(QApplication::style(), drawn));
+        QTextLayout layout(drawn, menu->font());
+        QTextOption rightToLeft;
+        rightToLeft.setTextDirection(Qt::RightToLeft);
+        layout.setTextOption(rightToLeft);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const auto at = [&layout](qsizetype i) {
+            return layout.glyphRuns(int(i), 1).value(0).boundingRect().center().x();
+        };
+        const auto typed = [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; };
+        for (qsizetype i = 0; i + 1 < drawn.size(); ++i)
+            if (typed(drawn[i]) && typed(drawn[i + 1]))
+                QVERIFY2(at(i) < at(i + 1), qPrintable(action->text()));
+    }
+}
+
 void CommandsTest::aidsWorkAtTheSelection_data() {
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("anchor");
@@ -466,11 +510,17 @@ void CommandsTest::pagesPasteWhileTheWindowAnswers_data() {
     const QString board = pages::boardPage(qsizetype(512) * 1024, &marks);
     QTest::newRow("a board's page") << board << marks;
     marks.clear();
+    const QString big = pages::boardPage(qsizetype(5) * 1024 * 1024, &marks);
+    QTest::newRow("a board's page of 5 MiB") << big << marks;
+    marks.clear();
     const QString lists = pages::nested(QLatin1StringView("ul><li"), 10000, &marks);
     QTest::newRow("10,000 nested lists") << lists << marks;
     marks.clear();
     const QString tables = pages::nested(QLatin1StringView("table><tr><td"), 3000, &marks);
     QTest::newRow("3,000 nested tables") << tables << marks;
+    marks.clear();
+    const QString deeper = pages::nested(QLatin1StringView("table><tr><td"), 6000, &marks);
+    QTest::newRow("6,000 nested tables") << deeper << marks;
 }
 
 // Qt's own reader held the window for seconds over such pages. Twice, the

@@ -3,6 +3,7 @@
 #include "app/commands.h"
 
 #include "app/spelling_ui.h"
+#include "app/view_menu.h"
 #include "board/preview.h"
 #include "post/html_paste.h"
 #include "post/markup.h"
@@ -341,6 +342,9 @@ void bindMainWindow(Registry& registry) {
         if (QMenuBar* bar = mainWindow.window()->menuBar())
             if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
                 addSpellingSwitch(*view, spelling::Speller::instance());
+        if (QMenuBar* bar = mainWindow.window()->menuBar())
+            if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
+                addViewItems(*mainWindow.window(), *view, box);
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

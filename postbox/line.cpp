@@ -285,6 +285,79 @@ std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool r
     }
 }
 
+namespace {
+
+// Where the character at i ends with the marks, joiners and variation
+// selectors that go with it.
+qsizetype characterEnd(QStringView line, qsizetype i, qsizetype end) {
+    const auto joined = [&](qsizetype at) {
+        if (at >= end)
+            return false;
+        const char16_t c = line[at].unicode();
+        return line[at].isMark() || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) ||
+               line[at].isLowSurrogate() || (at > 0 && line[at - 1].unicode() == 0x200D);
+    };
+    ++i;
+    while (joined(i))
+        ++i;
+    return i;
+}
+
+} // namespace
+
+std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
+                               const std::vector<reading::Span>& spans, qreal width,
+                               const Advance& advance) {
+    std::vector<qsizetype> ends;
+    auto span = spanAfter(spans, from);
+    qsizetype rowStart = from;
+    qreal used = 0; // by the row so far, the blanks after its last word too
+    for (qsizetype i = from; i < to;) {
+        // A word: up to a blank outside markup, markup whole.
+        const qsizetype start = i;
+        while (i < to) {
+            while (span != spans.end() && span->start + span->length <= i)
+                ++span;
+            if (span != spans.end() && span->start <= i) {
+                i = std::min(span->start + span->length, to);
+                continue;
+            }
+            if (isBlank(line[i]))
+                break;
+            ++i;
+        }
+        const qsizetype wordEnd = i;
+        while (i < to && isBlank(line[i]))
+            ++i;
+        const qreal word = wordEnd > start ? advance(line.sliced(start, wordEnd - start)) : 0;
+        const qreal blanks = i > wordEnd ? advance(line.sliced(wordEnd, i - wordEnd)) : 0;
+        if (start > rowStart && used + word > width) {
+            ends.push_back(start);
+            rowStart = start;
+            used = 0;
+        }
+        if (word <= width || wordEnd == start) {
+            used += word + blanks;
+            continue;
+        }
+        // Alone wider than the row: broken between characters.
+        for (qsizetype c = start; c < wordEnd;) {
+            const qsizetype next = characterEnd(line, c, wordEnd);
+            const qreal w = advance(line.sliced(c, next - c));
+            if (c > rowStart && used + w > width) {
+                ends.push_back(c);
+                rowStart = c;
+                used = 0;
+            }
+            used += w;
+            c = next;
+        }
+        used += blanks;
+    }
+    ends.push_back(to);
+    return ends;
+}
+
 void Line::forgetShapes() {
     rows_.clear();
     built_ = false;
@@ -309,19 +382,19 @@ void Line::edited(qsizetype at, qsizetype removed, qsizetype added) {
     delta_ += added - removed;
 }
 
-void Line::build(QStringView text, bool rightToLeft) {
-    const bool near = !whole_ && !rows_.empty() && rightToLeft == rightToLeft_ &&
+void Line::build(QStringView text, bool rightToLeft, qreal width, const Advance& advance) {
+    const bool near = width <= 0 && !whole_ && !rows_.empty() && rightToLeft == rightToLeft_ &&
                       text.size() == length_ + delta_ && changedFrom_ >= 0 &&
                       changedFrom_ <= changedTo_ && changedTo_ <= text.size();
     if (!near || !buildNear(text))
-        buildWhole(text, rightToLeft);
+        buildWhole(text, rightToLeft, width, advance);
     length_ = text.size();
     delta_ = 0;
     whole_ = false;
     built_ = true;
 }
 
-void Line::buildWhole(QStringView text, bool rightToLeft) {
+void Line::buildWhole(QStringView text, bool rightToLeft, qreal width, const Advance& advance) {
     // What the pieces were shaped as, to be found again by their text.
     QHash<QString, ShapedPiece*> before;
     std::vector<Row> old = std::move(rows_);
@@ -342,22 +415,29 @@ void Line::buildWhole(QStringView text, bool rightToLeft) {
         const bool last = to < 0;
         if (last)
             to = text.size();
-        Row row;
-        row.from = from;
-        row.to = to;
-        for (Piece& cut : cutRow(text, from, to, rightToLeft, spans_)) {
-            ShapedPiece piece;
-            static_cast<Piece&>(piece) = std::move(cut);
-            if (const auto found = before.find(piece.shown); found != before.end()) {
-                piece.layout = std::move(found.value()->layout);
-                piece.width = found.value()->width;
-                before.erase(found);
-            } else {
-                ++unmeasured_;
+        const std::vector<qsizetype> ends = width > 0
+                                                ? wrapRow(text, from, to, spans_, width, advance)
+                                                : std::vector<qsizetype>{to};
+        for (qsizetype start = from; const qsizetype end : ends) {
+            Row row;
+            row.from = start;
+            row.to = end;
+            row.soft = end != to;
+            for (Piece& cut : cutRow(text, start, end, rightToLeft, spans_)) {
+                ShapedPiece piece;
+                static_cast<Piece&>(piece) = std::move(cut);
+                if (const auto found = before.find(piece.shown); found != before.end()) {
+                    piece.layout = std::move(found.value()->layout);
+                    piece.width = found.value()->width;
+                    before.erase(found);
+                } else {
+                    ++unmeasured_;
+                }
+                row.pieces.push_back(std::move(piece));
             }
-            row.pieces.push_back(std::move(piece));
+            rows_.push_back(std::move(row));
+            start = end;
         }
-        rows_.push_back(std::move(row));
         if (last)
             break;
         from = to + 1;
@@ -498,8 +578,10 @@ bool Line::buildNear(QStringView text) {
 }
 
 std::size_t Line::rowAt(qsizetype position) const {
-    const auto after = std::partition_point(rows_.begin(), rows_.end(),
-                                            [position](const Row& r) { return r.to < position; });
+    // Where the line wraps, the position starts the next row.
+    const auto after = std::partition_point(rows_.begin(), rows_.end(), [position](const Row& r) {
+        return r.to < position || (r.to == position && r.soft);
+    });
     return std::min<std::size_t>(after - rows_.begin(), rows_.size() - 1);
 }
 

@@ -24,6 +24,7 @@
 #include <QString>
 #include <QTextLayout>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,17 @@ inline constexpr qsizetype MaxPiece = 4096;
 std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
                           const std::vector<reading::Span>& spans);
 
+// Wraps the row line[from, to) at width: where each of its rows ends, the
+// last at to. A row ends after the blanks that follow a word and holds as many
+// words as fit, blanks at its end not counted; a tag, smiley code or address
+// (spans) stays whole with the text joined to it, unless it alone is wider
+// than width, when it breaks between characters as a word that long does.
+// advance gives the width of a stretch of the line.
+using Advance = std::function<qreal(QStringView)>;
+std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
+                               const std::vector<reading::Span>& spans, qreal width,
+                               const Advance& advance);
+
 // What a line is laid out with.
 struct Shaping {
     QFont font;
@@ -103,8 +115,9 @@ struct ShapedPiece : Piece {
 };
 
 struct Row {
-    qsizetype from = 0; // in the line's text; to is at a line separator or the end
-    qsizetype to = 0;
+    qsizetype from = 0;              // in the line's text; to is at a line separator or the end
+    qsizetype to = 0;                // or, when the line wraps there, where the next row starts
+    bool soft = false;               // the line wraps at to
     std::vector<ShapedPiece> pieces; // in the line's order
     qreal width = 0;
 };
@@ -125,7 +138,8 @@ public:
     // The font or the options changed: nothing shaped is of use any longer.
     void forgetShapes();
 
-    void build(QStringView text, bool rightToLeft);
+    // Rows no wider than width, unless width is 0 (see wrapRow).
+    void build(QStringView text, bool rightToLeft, qreal width = 0, const Advance& advance = {});
     const std::vector<Row>& rows() const { return rows_; }
     // The tags and smiley codes of the line, as reading::markupSpans gives them.
     const std::vector<reading::Span>& markup() const { return markup_; }
@@ -153,7 +167,7 @@ public:
     bool measureOne(const Shaping& shaping, qreal& lineHeight, int keepFrom);
 
 private:
-    void buildWhole(QStringView text, bool rightToLeft);
+    void buildWhole(QStringView text, bool rightToLeft, qreal width, const Advance& advance);
     // Reads and cuts again the text around the change; false when the change
     // is one it cannot take apart from the rest (it added or took a line
     // separator), and nothing was done.

@@ -22,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -184,7 +185,7 @@ PostBox::PostBox(QWidget* parent)
     viewport()->setAutoFillBackground(true);
 
     document_->setUndoRedoEnabled(true);
-    document_->setDefaultFont(font());
+    document_->setDefaultFont(scaled());
     layout_ = new PostLayout(document_);
     followPalette();
     document_->setDocumentLayout(layout_);
@@ -1176,9 +1177,59 @@ void PostBox::timerEvent(QTimerEvent* event) {
 void PostBox::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        document_->setDefaultFont(font());
+        document_->setDefaultFont(scaled());
     else if (event->type() == QEvent::PaletteChange)
         followPalette();
+}
+
+QFont PostBox::scaled() const {
+    QFont lettering = font();
+    if (lettering.pointSizeF() > 0)
+        lettering.setPointSizeF(lettering.pointSizeF() * scale_);
+    else
+        lettering.setPixelSize(std::max(1, int(std::lround(lettering.pixelSize() * scale_))));
+    return lettering;
+}
+
+void PostBox::setScale(qreal scale) {
+    if (scale <= 0 || scale == scale_)
+        return;
+    scale_ = scale;
+    document_->setDefaultFont(scaled());
+    updateScrollBars();
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::setWrapping(bool on) {
+    if (on == layout_->wraps())
+        return;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    document_->setTextWidth(viewport()->width());
+    layout_->setWrapping(on);
+    horizontalScrollBar()->setValue(isRightToLeft() ? horizontalScrollBar()->maximum() : 0);
+    updateScrollBars();
+    caretMoved();
+    ensureCursorVisible();
+}
+
+bool PostBox::wraps() const {
+    return layout_->wraps();
+}
+
+void PostBox::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        wheeled_ = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120 eighths of a degree; a touchpad's smaller ones add up.
+    wheeled_ += event->angleDelta().y();
+    const int steps = wheeled_ / 120;
+    wheeled_ -= steps * 120;
+    if (steps != 0)
+        emit zoomAsked(steps);
+    event->accept();
 }
 
 void PostBox::followPalette() {

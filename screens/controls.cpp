@@ -71,7 +71,50 @@ void ClientArea::paintEvent(QPaintEvent* /*event*/) {
     if (background_.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawPixmap(QPoint(0, 0), screens::picture(background_, devicePixelRatioF()));
+    const QPixmap picture = screens::picture(background_, devicePixelRatioF());
+    // Grown, the area has the picture stretched over all of it.
+    if (grows_ && size() != laidOut_) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(QRect(QPoint(0, 0), size()), picture,
+                           QRect(QPoint(0, 0), laidOut_ * picture.devicePixelRatio())
+                               .intersected(picture.rect()));
+        return;
+    }
+    painter.drawPixmap(QPoint(0, 0), picture);
+}
+
+QSize ClientArea::sizeHint() const {
+    return grows_ ? laidOut_ : QWidget::sizeHint();
+}
+
+void ClientArea::growAround(QWidget* grows) {
+    grows_ = grows;
+    laidOut_ = size();
+    at_.clear();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        at_.emplace_back(child, child->geometry());
+    setMinimumSize(laidOut_);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (QLayout* outer = parentWidget() ? parentWidget()->layout() : nullptr)
+        outer->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+void ClientArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!grows_)
+        return;
+    const int dx = std::max(0, width() - laidOut_.width());
+    const int dy = std::max(0, height() - laidOut_.height());
+    QRect growing;
+    for (const auto& [child, rect] : at_)
+        if (child == grows_)
+            growing = rect;
+    for (const auto& [child, rect] : at_) {
+        if (child == grows_)
+            child->setGeometry(rect.adjusted(0, 0, dx, dy));
+        else
+            child->setGeometry(rect.translated(dx, rect.top() >= growing.bottom() ? dy : 0));
+    }
 }
 
 ScreenWindow::ScreenWindow(QWidget* parent)
@@ -83,6 +126,13 @@ ScreenWindow::ScreenWindow(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(client_);
     client_->setObjectName(QStringLiteral("client"));
+}
+
+void ScreenWindow::letGrow(QWidget* grows) {
+    Qt::WindowFlags flags = windowFlags();
+    flags &= ~Qt::MSWindowsFixedSizeDialogHint;
+    setWindowFlags(flags | Qt::WindowMaximizeButtonHint);
+    client_->growAround(grows);
 }
 
 QMenuBar* ScreenWindow::addMenuBar() {

@@ -329,7 +329,13 @@ std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
         const qsizetype wordEnd = i;
         while (i < to && isBlank(line[i]))
             ++i;
-        const qreal word = wordEnd > start ? advance(line.sliced(start, wordEnd - start)) : 0;
+        // Markup is measured as it is shown, between its isolates, which
+        // keep the Arabic letters on either side from joining it.
+        const auto first = spanAfter(spans, start);
+        const bool markup = first != spans.end() && first->start < wordEnd;
+        const qreal word = wordEnd == start ? 0
+                           : markup         ? advance(makePiece(line, start, wordEnd, spans).shown)
+                                            : advance(line.sliced(start, wordEnd - start));
         const qreal blanks = i > wordEnd ? advance(line.sliced(wordEnd, i - wordEnd)) : 0;
         if (start > rowStart && used + word > width) {
             ends.push_back(start);

@@ -588,6 +588,17 @@ int PostLayout::positionAt(const QTextBlock& block, std::size_t row, qreal x) co
         if (after == stops.end() ||
             (after != stops.begin() && inside - std::prev(after)->x < after->x - inside))
             --after;
+        // Where the line wraps, the row's end is the next row's start: the
+        // nearest place the caret stands on this row instead.
+        if (r.soft && after->position == r.to) {
+            const postbox::ShapedPiece::Stop* nearest = nullptr;
+            for (const postbox::ShapedPiece::Stop& stop : stops)
+                if (stop.position != r.to &&
+                    (!nearest || std::abs(stop.x - inside) < std::abs(nearest->x - inside)))
+                    nearest = &stop;
+            if (nearest)
+                return block.position() + int(nearest->position);
+        }
         return block.position() + int(after->position);
     }
     return block.position() + int(r.from);

@@ -156,6 +156,8 @@ private slots:
     void markupReadsAsTyped_data();
     void markupReadsAsTyped();
     void displayMapRoundTrips();
+    void wrapRowsOverRandomLines();
+    void wordsAndClicksOverRandomLines_data();
     void wordsAndClicksOverRandomLines();
     void arrowsFollowTheScreen();
     void keysAWriterExpects();
@@ -734,11 +736,98 @@ void ReadingTest::displayMapRoundTrips() {
     }
 }
 
+// Over random lines, random widths and a made-up width of each character, so
+// that a row's width is the sum of its characters': the rows cover the line in
+// order; each ends after the blanks that follow a word and outside markup,
+// unless a word or piece of markup alone is wider than the row; each is no
+// wider than the width (blanks at its end not counted) unless it is one
+// character; and none could have taken what starts the next.
+void ReadingTest::wrapRowsOverRandomLines() {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    // Markup is measured with the isolates around it, which take no room.
+    const auto charWidth = [](QChar c) {
+        if (c == postbox::Isolate || c == postbox::RightToLeftIsolate || c == postbox::PopIsolate)
+            return 0.0;
+        return c == u' ' || c == u'\t' ? 3.0 : 2.0 + c.unicode() % 7;
+    };
+    const auto advance = [&charWidth](QStringView text) {
+        qreal sum = 0;
+        for (const QChar c : text)
+            sum += charWidth(c);
+        return sum;
+    };
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    for (int round = 0; round < 400; ++round) {
+        const QString line = randomText(random, random.bounded(1, round % 10 == 0 ? 3000 : 200))
+                                 .remove(QChar::LineSeparator);
+        const auto spans = reading::ownOrderSpans(line);
+        const qreal width = random.bounded(1, 200);
+        const std::vector<qsizetype> ends =
+            postbox::wrapRow(line, 0, line.size(), spans, width, advance);
+        const QByteArray what = roundOf(seed, round);
+        QVERIFY2(!ends.empty() && ends.back() == line.size(), what);
+        const auto inSpan = [&spans](qsizetype at) {
+            for (const reading::Span& span : spans)
+                if (span.start < at && at < span.start + span.length)
+                    return true;
+            return false;
+        };
+        // The word (a run of no blanks outside markup) holding a position.
+        const auto wordAround = [&](qsizetype at) {
+            qsizetype from = at, to = at;
+            while (from > 0 && (!blank(line[from - 1]) || inSpan(from - 1) || inSpan(from)))
+                --from;
+            while (to < line.size() && (!blank(line[to]) || inSpan(to)))
+                ++to;
+            return advance(QStringView(line).sliced(from, to - from));
+        };
+        // A character with its marks, or an emoji with both its halves.
+        const auto characterEnd = [&line](qsizetype at) {
+            ++at;
+            while (at < line.size() && (line[at].isLowSurrogate() || line[at].isMark()))
+                ++at;
+            return at;
+        };
+        qsizetype start = 0;
+        for (std::size_t r = 0; r < ends.size(); ++r) {
+            const qsizetype end = ends[r];
+            QVERIFY2(end > start || line.isEmpty(), what);
+            qsizetype shown = end;
+            while (shown > start && blank(line[shown - 1]))
+                --shown;
+            const qreal used = advance(QStringView(line).sliced(start, shown - start));
+            QVERIFY2(used <= width || characterEnd(start) == shown,
+                     what + ", row " + QByteArray::number(int(r)));
+            if (end == line.size())
+                break;
+            const bool atBlanks = blank(line[end - 1]) && !blank(line[end]) && !inSpan(end);
+            QVERIFY2(atBlanks || wordAround(end) > width,
+                     what + ", row " + QByteArray::number(int(r)));
+            // The next row's first word, or its first character inside a long
+            // one, would not have fitted.
+            const qreal next =
+                atBlanks ? wordAround(end)
+                         : advance(QStringView(line).sliced(end, characterEnd(end) - end));
+            QVERIFY2(advance(QStringView(line).sliced(start, end - start)) + next > width,
+                     what + ", row " + QByteArray::number(int(r)));
+            start = end;
+        }
+    }
+}
+
+void ReadingTest::wordsAndClicksOverRandomLines_data() {
+    QTest::addColumn<bool>("wrapped");
+    QTest::newRow("running on") << false;
+    QTest::newRow("wrapped") << true;
+}
+
 // Over random lines laid out as the box lays them out: a click where the
 // caret at a position is drawn puts it back there (or where it is drawn the
 // same), and Ctrl with an arrow crosses each row the way it points, never
 // back, in no more presses than the row has words.
 void ReadingTest::wordsAndClicksOverRandomLines() {
+    QFETCH(bool, wrapped);
     // clang-format off
     const QStringList parts = {
         u"مرحبا"_s, u"بِسْمِ"_s, u"hello"_s, u"123"_s, u" "_s, u"  "_s, u"[b]"_s, u"[/b]"_s,
@@ -755,9 +844,43 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
         auto* layout = new PostLayout(&document);
         document.setDocumentLayout(layout);
         document.setTextWidth(400);
+        layout->setWrapping(wrapped);
         QTextCursor(&document).insertText(line);
         layout->complete();
         const QByteArray what = roundOf(seed, round);
+        if (wrapped) {
+            // Every place the caret stands is inside the box, on its row: Up
+            // and Down go from row to row, and Home and End stay on the row.
+            const qreal right = 400 - document.documentMargin();
+            const qreal rowOne = layout->caretRect(0).top();
+            for (int at = 0; at <= int(line.size()); at += stride) {
+                if (at < line.size() && (line[at].isLowSurrogate() || line[at].isMark()))
+                    continue;
+                const QRectF caret = layout->caretRect(at);
+                const QByteArray where = what + ", at " + QByteArray::number(at);
+                const auto [from, to] = layout->rowOf(at);
+                // Blanks at a row's end may run over the box's edge.
+                const bool hanging =
+                    at > from && std::all_of(line.begin() + at - 1,
+                                             line.begin() + std::min<int>(to + 1, line.size()),
+                                             [](QChar c) { return c == u' ' || c == u'\t'; });
+                QVERIFY2(hanging || (caret.left() >= document.documentMargin() - 0.5 &&
+                                     caret.left() <= right + 0.5),
+                         where);
+                QVERIFY2(from <= at && at <= to + 1, where);
+                QCOMPARE(layout->caretRect(from).top(), caret.top());
+                QCOMPARE(layout->caretRect(to).top(), caret.top());
+                const int down = layout->rowsAway(at, 1, caret.left());
+                if (down < int(line.size()) || layout->caretRect(down).top() != caret.top())
+                    QVERIFY2(layout->caretRect(down).top() == caret.top() + layout->lineHeight(),
+                             where);
+                if (caret.top() > rowOne)
+                    QVERIFY2(layout->caretRect(layout->rowsAway(at, -1, caret.left())).top() ==
+                                 caret.top() - layout->lineHeight(),
+                             where);
+            }
+            QCOMPARE(layout->documentSize().width(), 400.0);
+        }
         const auto x = [layout](int at) { return layout->caretRect(at).left(); };
         for (int at = 0; at <= int(line.size()); at += stride) {
             // Not between a letter and its mark, nor inside an emoji.
@@ -796,6 +919,8 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
                          what);
             }
         }
+        if (wrapped)
+            continue; // Ctrl and an arrow go on to the next row at a row's end
         const bool rightToLeft = layout->direction(document.begin()) == Direction::RightToLeft;
         const qsizetype words =
             qsizetype(postbox::wordStarts(line, reading::ownOrderSpans(line)).size());

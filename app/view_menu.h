@@ -5,8 +5,6 @@
 // box, lines that wrap when asked, lettering that zooms. Nothing of it is kept
 // from one run to the next.
 
-#include <QtGlobal>
-
 class QMenu;
 
 namespace qirtaz {
@@ -16,12 +14,6 @@ class PostBox;
 namespace screens {
 class ScreenWindow;
 }
-
-// The steps the lettering zooms in, as scales of its own size: step 0 is 1,
-// and every step is a little larger than the one before.
-qreal zoomScale(int step);
-inline constexpr int SmallestZoom = -4;
-inline constexpr int LargestZoom = 7;
 
 // Lets the window grow around the box, and adds to the menu "التفاف الأسطر"
 // (F6) and the box's zoom: larger (Ctrl+= and Ctrl++, or Ctrl and the wheel

@@ -49,6 +49,18 @@ private:
     std::vector<std::pair<QWidget*, QRect>> at_; // each control where it was placed
 };
 
+// The steps lettering zooms in, as scales of its own size: step 0 is 1, and
+// every step a little larger than the one before.
+inline constexpr int SmallestZoom = -4;
+inline constexpr int LargestZoom = 7;
+qreal zoomScale(int step);
+// The keys that zoom: larger (two keys), smaller, and back to step 0.
+QList<QKeySequence> zoomKeys(int by);
+// Actions under those keys that zoom by calling scaled with the scale of the
+// step reached: items of menu, or else the window's own; returns the function
+// that goes steps further (as Ctrl and the mouse wheel do).
+std::function<void(int)> addZoom(QWidget& window, QMenu* menu, std::function<void(qreal)> scaled);
+
 // One screen's window: a client area of fixed size (see letGrow), under a menu bar where
 // the screen has one. Closing it through its frame is reported, never refused.
 // Every screen but the main window is a dialog: Esc closes it as its frame's

@@ -147,6 +147,8 @@ private slots:
     void boxDirections_data();
     void boxDirections();
     void everyLineStartsInView();
+    void homeShowsTheLineStart_data();
+    void homeShowsTheLineStart();
     void markupMutedInView_data();
     void markupMutedInView();
     void rightAlignPutsEveryLineRight();
@@ -341,6 +343,40 @@ void ReadingTest::markupMutedInView() {
              qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
     QVERIFY2(tagRed > 0 && tagDark == 0,
              qPrintable(QStringLiteral("tag %1 %2").arg(tagRed).arg(tagDark)));
+}
+
+void ReadingTest::homeShowsTheLineStart_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("presses"); // of Ctrl+Home, End first
+    QTest::newRow("long English line under a long Arabic one") << 1 << 0;
+    QTest::newRow("long Arabic line over a long English one") << 0 << 0;
+    QTest::newRow("English, after Ctrl+Home") << 1 << 1;
+}
+
+// Lines longer than the box run over both its edges; Home shows the start of
+// the caret's line wherever the view was.
+void ReadingTest::homeShowsTheLineStart() {
+    QFETCH(int, line);
+    QFETCH(int, presses);
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = postBox(post);
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+    box.insertPlainText(longArabic + u'\n' +
+                        QStringLiteral("Buy me a [b]coffee[/b] ").repeated(20));
+    layoutOf(box).complete();
+    for (int i = 0; i < presses; ++i)
+        QTest::keyClick(&box, Qt::Key_Home, Qt::ControlModifier);
+    const QTextBlock block = box.document()->findBlockByNumber(line);
+    QTextCursor middle = box.textCursor();
+    middle.setPosition(block.position() + block.length() / 2);
+    box.setTextCursor(middle);
+    QTest::keyClick(&box, Qt::Key_End);
+    QVERIFY(!box.viewport()->rect().contains(firstLetter(box, line).toRect()));
+    QTest::keyClick(&box, Qt::Key_Home);
+    QCOMPARE(box.textCursor().position(), block.position());
+    QVERIFY(box.viewport()->rect().contains(firstLetter(box, line).toRect()));
 }
 
 void ReadingTest::everyLineStartsInView() {

@@ -307,7 +307,8 @@ qsizetype characterEnd(QStringView line, qsizetype i, qsizetype end) {
 
 std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
                                const std::vector<reading::Span>& spans, qreal width,
-                               const Advance& advance) {
+                               const Advance& advance,
+                               const std::function<bool(qsizetype)>& settled) {
     std::vector<qsizetype> ends;
     auto span = spanAfter(spans, from);
     qsizetype rowStart = from;
@@ -339,6 +340,8 @@ std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
         const qreal blanks = i > wordEnd ? advance(line.sliced(wordEnd, i - wordEnd)) : 0;
         if (start > rowStart && used + word > width) {
             ends.push_back(start);
+            if (settled && settled(start))
+                return ends;
             rowStart = start;
             used = 0;
         }
@@ -389,11 +392,13 @@ void Line::edited(qsizetype at, qsizetype removed, qsizetype added) {
 }
 
 void Line::build(QStringView text, bool rightToLeft, qreal width, const Advance& advance) {
-    const bool near = width <= 0 && !whole_ && !rows_.empty() && rightToLeft == rightToLeft_ &&
-                      text.size() == length_ + delta_ && changedFrom_ >= 0 &&
-                      changedFrom_ <= changedTo_ && changedTo_ <= text.size();
-    if (!near || !buildNear(text))
+    const bool wrapped = width > 0 && width == width_;
+    const bool near = (width <= 0 || wrapped) && width_ == width && !whole_ && !rows_.empty() &&
+                      rightToLeft == rightToLeft_ && text.size() == length_ + delta_ &&
+                      changedFrom_ >= 0 && changedFrom_ <= changedTo_ && changedTo_ <= text.size();
+    if (!near || !(wrapped ? wrapNear(text, width, advance) : buildNear(text)))
         buildWhole(text, rightToLeft, width, advance);
+    width_ = width;
     length_ = text.size();
     delta_ = 0;
     whole_ = false;
@@ -580,6 +585,113 @@ bool Line::buildNear(QStringView text) {
         for (ShapedPiece& piece : rows_[i].pieces)
             move(piece);
     }
+    return true;
+}
+
+bool Line::wrapNear(QStringView text, qreal width, const Advance& advance) {
+    const qsizetype changedFrom = changedFrom_;
+    const qsizetype changedTo = changedTo_;
+    const qsizetype delta = delta_;
+    // Neither a line separator added nor one taken away.
+    if (text.sliced(changedFrom, changedTo - changedFrom).contains(QChar::LineSeparator))
+        return false;
+    for (std::size_t i = 0; i + 1 < rows_.size(); ++i)
+        if (!rows_[i].soft && rows_[i].to >= changedFrom && rows_[i].to < changedTo - delta)
+            return false;
+    // From the start of a word in the row before the change's, where wrapping
+    // the line whole would start a row just the same.
+    std::size_t first = rowAt(changedFrom);
+    if (first > 0 && rows_[first - 1].soft)
+        --first;
+    while (first > 0 && rows_[first - 1].soft && !isBlank(text[rows_[first].from - 1]))
+        --first;
+    const qsizetype start = rows_[first].from;
+    qsizetype hardEnd = text.indexOf(QChar::LineSeparator, changedTo);
+    if (hardEnd < 0)
+        hardEnd = text.size();
+
+    std::vector<reading::Span> spans;
+    std::vector<reading::Span> markup;
+    reading::readOwnOrder(text, 0, text.size(), {}, spans, markup);
+    // The row as it was that ends where the new one would: one after the
+    // change, after a blank, or the row's own end.
+    const auto oldRowEndingAt = [&](qsizetype end) -> std::ptrdiff_t {
+        const qsizetype was = end - delta;
+        const auto found = std::partition_point(rows_.begin() + qsizetype(first), rows_.end(),
+                                                [was](const Row& r) { return r.to < was; });
+        return found != rows_.end() && found->to == was ? found - rows_.begin() : -1;
+    };
+    const std::vector<qsizetype> ends =
+        wrapRow(text, start, hardEnd, spans, width, advance, [&](qsizetype end) {
+            return end > changedTo && isBlank(text[end - 1]) && oldRowEndingAt(end) >= 0;
+        });
+    const std::ptrdiff_t last = oldRowEndingAt(ends.back());
+    if (last < 0 || (ends.back() == hardEnd) == rows_[std::size_t(last)].soft)
+        return false;
+    // The markup before and after what was wrapped again reads as it did.
+    const auto startingBefore = [](const std::vector<reading::Span>& all, qsizetype at) {
+        return std::partition_point(all.begin(), all.end(),
+                                    [at](const reading::Span& s) { return s.start < at; }) -
+               all.begin();
+    };
+    const qsizetype before = startingBefore(spans, start);
+    if (before != startingBefore(spans_, start) ||
+        !std::equal(spans.begin(), spans.begin() + before, spans_.begin()))
+        return false;
+    const auto afterNew = spans.begin() + startingBefore(spans, ends.back());
+    const auto afterOld = spans_.begin() + startingBefore(spans_, ends.back() - delta);
+    if (spans.end() - afterNew != spans_.end() - afterOld ||
+        !std::equal(afterNew, spans.end(), afterOld, [delta](const auto& a, const auto& b) {
+            return a.start == b.start + delta && a.length == b.length;
+        }))
+        return false;
+    spans_ = std::move(spans);
+    markup_ = std::move(markup);
+
+    // The rows wrapped again keep the shapes of the pieces they match.
+    QHash<QString, ShapedPiece*> shaped;
+    for (auto r = std::size_t(first); r <= std::size_t(last); ++r)
+        for (ShapedPiece& piece : rows_[r].pieces) {
+            if (piece.width >= 0)
+                shaped.insert(piece.shown, &piece);
+            else
+                --unmeasured_;
+        }
+    std::vector<Row> fresh;
+    for (qsizetype from = start; const qsizetype end : ends) {
+        Row row;
+        row.from = from;
+        row.to = end;
+        row.soft = end != hardEnd;
+        for (Piece& cut : cutRow(text, from, end, rightToLeft_, spans_)) {
+            ShapedPiece piece;
+            static_cast<Piece&>(piece) = std::move(cut);
+            if (const auto found = shaped.find(piece.shown); found != shaped.end()) {
+                piece.layout = std::move(found.value()->layout);
+                piece.width = found.value()->width;
+                piece.usedAt = found.value()->usedAt;
+                shaped.erase(found);
+            } else {
+                ++unmeasured_;
+            }
+            row.pieces.push_back(std::move(piece));
+        }
+        fresh.push_back(std::move(row));
+        from = end;
+    }
+    for (auto r = std::size_t(last) + 1; r < rows_.size(); ++r) {
+        rows_[r].from += delta;
+        rows_[r].to += delta;
+        for (ShapedPiece& piece : rows_[r].pieces) {
+            piece.from += delta;
+            piece.to += delta;
+            for (ShapedPiece::Stop& stop : piece.stops)
+                stop.position += delta;
+        }
+    }
+    rows_.erase(rows_.begin() + qsizetype(first), rows_.begin() + last + 1);
+    rows_.insert(rows_.begin() + qsizetype(first), std::make_move_iterator(fresh.begin()),
+                 std::make_move_iterator(fresh.end()));
     return true;
 }
 

@@ -84,9 +84,11 @@ std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool r
 // than width, when it breaks between characters as a word that long does.
 // advance gives the width of a stretch of the line.
 using Advance = std::function<qreal(QStringView)>;
+// A row may also end early, at the first end settled says is one.
 std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
                                const std::vector<reading::Span>& spans, qreal width,
-                               const Advance& advance);
+                               const Advance& advance,
+                               const std::function<bool(qsizetype)>& settled = {});
 
 // What a line is laid out with.
 struct Shaping {
@@ -172,6 +174,9 @@ private:
     // is one it cannot take apart from the rest (it added or took a line
     // separator), and nothing was done.
     bool buildNear(QStringView text);
+    // The same for a wrapped line: wraps again from the row before the
+    // change until a row ends where one ended before.
+    bool wrapNear(QStringView text, qreal width, const Advance& advance);
 
     std::vector<Row> rows_;
     std::vector<reading::Span> spans_; // reading::ownOrderSpans of the text
@@ -185,6 +190,7 @@ private:
     bool whole_ = true; // nothing of the line as built is of use
     bool built_ = false;
     bool rightToLeft_ = false;
+    qreal width_ = 0; // it was wrapped at, or 0
     qsizetype unmeasured_ = 0;
 };
 

@@ -163,6 +163,7 @@ private slots:
     void wordsAndClicksOverRandomLines();
     void arrowsFollowTheScreen();
     void keysAWriterExpects();
+    void changeCutsAgainAsWhole_data();
     void changeCutsAgainAsWhole();
     void rowsFollowSeparators_data();
     void rowsFollowSeparators();
@@ -1127,9 +1128,22 @@ void ReadingTest::keysAWriterExpects() {
     }
 }
 
+void ReadingTest::changeCutsAgainAsWhole_data() {
+    QTest::addColumn<qreal>("width");
+    QTest::newRow("running on") << 0.0;
+    QTest::newRow("wrapped") << 300.0;
+}
+
 void ReadingTest::changeCutsAgainAsWhole() {
-    // A line cut again near its changes is cut as it would be whole, and keeps
-    // the shapes of its pieces away from them.
+    // A line cut (or wrapped) again near its changes is cut as it would be
+    // whole, and keeps the shapes of its pieces away from them.
+    QFETCH(qreal, width);
+    const postbox::Advance advance = [](QStringView text) {
+        qreal sum = 0;
+        for (const QChar c : text)
+            sum += c.unicode() >= 0x2066 && c.unicode() <= 0x2069 ? 0 : 2 + c.unicode() % 7;
+        return sum;
+    };
     const postbox::Shaping shaping{QFont(), {}, 80, 8};
     qreal lineHeight = 0;
     for (quint32 seed = 1; seed <= 24; ++seed) {
@@ -1137,7 +1151,7 @@ void ReadingTest::changeCutsAgainAsWhole() {
         QString text = randomText(random, 2000 + random.bounded(20000));
         const bool rightToLeft = random.bounded(2) == 0;
         postbox::Line line;
-        line.build(text, rightToLeft);
+        line.build(text, rightToLeft, width, advance);
         for (int edit = 0; edit < 30; ++edit) {
             // A few changes at once, the way several come before a paint.
             for (int change = 1 + int(random.bounded(3)); change > 0; --change) {
@@ -1151,9 +1165,9 @@ void ReadingTest::changeCutsAgainAsWhole() {
                 text.replace(at, removed, added);
                 line.edited(at, removed, added.size());
             }
-            line.build(text, rightToLeft);
+            line.build(text, rightToLeft, width, advance);
             postbox::Line whole;
-            whole.build(text, rightToLeft);
+            whole.build(text, rightToLeft, width, advance);
             const QStringList cut = cutsOf(line).split(u'\n');
             const QStringList cutWhole = cutsOf(whole).split(u'\n');
             const auto differs =
@@ -1190,7 +1204,8 @@ void ReadingTest::changeCutsAgainAsWhole() {
         }
         // A letter typed at the end of a long line leaves its first piece's shape.
         const postbox::ShapedPiece& first = line.rows().front().pieces.front();
-        if (line.rows().size() == 1 && line.rows().front().pieces.size() > 3 && first.layout) {
+        if (width == 0 && line.rows().size() == 1 && line.rows().front().pieces.size() > 3 &&
+            first.layout) {
             const QTextLayout* before = first.layout.get();
             text += u'x';
             line.edited(text.size() - 1, 0, 1);

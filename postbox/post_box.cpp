@@ -207,6 +207,13 @@ PostBox::PostBox(QWidget* parent)
         QScrollBar* bar = horizontalScrollBar();
         bar->setValue(bar->value() + int(std::lround(isRightToLeft() ? -dx : dx)));
     });
+    // Lines above the view wrapped into more rows or fewer than they were
+    // taken to have: the view follows once the scroll range has grown or shrunk.
+    connect(layout_, &PostLayout::movedDown, this, [this](qreal y, qreal dy) {
+        // y is where the lines were before: moved by the changes not yet followed.
+        if (y <= scrolled().y() + moved_)
+            moved_ += dy;
+    });
     connect(document_, &QTextDocument::contentsChange, this,
             [this](int from, int /*removed*/, int added) {
                 ++changes_;
@@ -882,6 +889,10 @@ void PostBox::updateScrollBars() {
     h->setSingleStep(20);
     v->setRange(0, std::max(0, int(std::ceil(size.height())) - view.height()));
     v->setPageStep(view.height());
+    if (moved_ != 0) {
+        v->setValue(v->value() + int(std::lround(moved_)));
+        moved_ = 0;
+    }
     v->setSingleStep(std::max(1, int(layout_->lineHeight())));
 }
 
@@ -1137,8 +1148,13 @@ void PostBox::paintEvent(QPaintEvent* event) {
 
 void PostBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    // Wrapped anew, what was at the top of the view stays there.
+    const int top = wraps() && verticalScrollBar()->value() > 0 ? positionAt(QPointF(0, 0)) : -1;
+    moved_ = 0;
     document_->setTextWidth(viewport()->width());
     updateScrollBars();
+    if (top >= 0)
+        verticalScrollBar()->setValue(int(std::floor(caretInDocument(top).top())));
 }
 
 void PostBox::scrollContentsBy(int dx, int dy) {

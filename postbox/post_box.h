@@ -223,6 +223,7 @@ private:
     bool shownOnce_ = false;
     qreal scale_ = 1;
     int wheeled_ = 0; // of a wheel's eighths of a degree, not yet a step
+    qreal moved_ = 0; // how far the lines in view moved down since the scroll bars were set
 
     QList<QPointer<QAction>> menuActions_;
     WordMenu wordMenu_;

@@ -331,6 +331,7 @@ void PostLayout::countRows(const QTextBlock& block) const {
     const int moved = extra - data->extraRows;
     if (moved == 0)
         return;
+    const qreal below = top(block) + (1 + qreal(data->extraRows)) * lineHeight_;
     data->extraRows = extra;
     extraLines_ += moved;
     // The lines after it move down or up as many rows.
@@ -338,6 +339,7 @@ void PostLayout::countRows(const QTextBlock& block) const {
         for (auto i = std::size_t(block.blockNumber()) + 1; i < rowOfBlock_.size(); ++i)
             rowOfBlock_[i] += moved;
     widthsChanged_ = true;
+    emit const_cast<PostLayout*>(this)->movedDown(below, qreal(moved) * lineHeight_);
 }
 
 qreal PostLayout::advance(QStringView text) const {
@@ -508,6 +510,8 @@ void PostLayout::shapeSome() {
     QElapsedTimer step;
     step.start();
     const postbox::Shaping shaping{font_, flags_, tabStop_, estimate_};
+    // Lines wrapped now may have more rows or fewer than they were taken to.
+    const QSizeF before = documentSize();
     QTextBlock block = document()->findBlockByNumber(nextToShape_);
     while (block.isValid() && step.nsecsElapsed() < ShapingStepNs) {
         prepare(block);
@@ -524,7 +528,6 @@ void PostLayout::shapeSome() {
     }
     nextToShape_ = block.isValid() ? block.blockNumber() : -1;
     if (widthsChanged_) {
-        const QSizeF before = documentSize();
         const qreal left = geometry_.left;
         measure();
         if (documentSize() != before || geometry_.left != left)

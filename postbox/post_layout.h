@@ -102,6 +102,10 @@ signals:
     // Everything moved right by dx pixels: a line starting at the right edge grew
     // past the left one. A view keeps its picture still by scrolling as far.
     void shifted(qreal dx);
+    // The lines below y moved down by dy pixels (up when negative): a line
+    // above them was wrapped into more rows, or fewer, than it was taken to
+    // have. A view keeps its picture still by scrolling as far.
+    void movedDown(qreal y, qreal dy);
 
 protected:
     void documentChanged(int position, int charsRemoved, int charsAdded) override;

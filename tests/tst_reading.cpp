@@ -147,6 +147,8 @@ private slots:
     void boxDirections_data();
     void boxDirections();
     void everyLineStartsInView();
+    void wrappedViewStaysStill_data();
+    void wrappedViewStaysStill();
     void homeShowsTheLineStart_data();
     void homeShowsTheLineStart();
     void markupMutedInView_data();
@@ -344,6 +346,48 @@ void ReadingTest::markupMutedInView() {
              qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
     QVERIFY2(tagRed > 0 && tagDark == 0,
              qPrintable(QStringLiteral("tag %1 %2").arg(tagRed).arg(tagDark)));
+}
+
+void ReadingTest::wrappedViewStaysStill_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("wider") << 700;
+    QTest::newRow("narrower") << 250;
+}
+
+// Lines wrapped anew at another width are wrapped as they come into view and
+// the rest while idle: what was at the top of the view stays there, however
+// many rows the lines above it turn out to have.
+void ReadingTest::wrappedViewStaysStill() {
+    QFETCH(int, width);
+    QRandomGenerator random(7);
+    QString post;
+    for (int line = 0; line < 3000; ++line)
+        post += randomText(random, random.bounded(400)).remove(QChar::LineSeparator) + u'\n';
+    postbox::PostBox box;
+    box.resize(450, 300);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.setPlainText(post);
+    box.setWrapping(true);
+    layoutOf(box).complete();
+    QTextCursor middle = box.textCursor();
+    middle.setPosition(box.document()->findBlockByNumber(2000).position());
+    box.setTextCursor(middle);
+    QCoreApplication::processEvents();
+    const int top = box.cursorForPosition(QPoint(1, 1)).position();
+    const auto row = layoutOf(box).rowOf(top);
+    box.resize(width, 300);
+    QVERIFY(QTest::qWaitFor([&box] { return layoutOf(box).isComplete(); }, 20000));
+    QCoreApplication::processEvents();
+    const int now = box.cursorForPosition(QPoint(1, 1)).position();
+    // The same place, or the row that holds it now.
+    const auto rowNow = layoutOf(box).rowOf(row.first);
+    QVERIFY2(now >= std::min(row.first, rowNow.first) && now <= std::max(row.second, rowNow.second),
+             qPrintable(QStringLiteral("%1 in %2..%3, now %4")
+                            .arg(top)
+                            .arg(row.first)
+                            .arg(row.second)
+                            .arg(now)));
 }
 
 void ReadingTest::homeShowsTheLineStart_data() {

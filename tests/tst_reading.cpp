@@ -147,6 +147,7 @@ private slots:
     void boxDirections_data();
     void boxDirections();
     void everyLineStartsInView();
+    void readerLinesAreTheRows();
     void wrappedViewStaysStill_data();
     void wrappedViewStaysStill();
     void homeShowsTheLineStart_data();
@@ -346,6 +347,36 @@ void ReadingTest::markupMutedInView() {
              qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
     QVERIFY2(tagRed > 0 && tagDark == 0,
              qPrintable(QStringLiteral("tag %1 %2").arg(tagRed).arg(tagDark)));
+}
+
+// Wrapped, a screen reader's lines are the rows: one after the other they
+// give the post back whole, each the row the caret stands on there.
+void ReadingTest::readerLinesAreTheRows() {
+    postbox::PostBox box;
+    box.resize(300, 200);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QString post = QStringLiteral("[color=red]مرحبا[/color] بكم في منتدانا :D ").repeated(6) +
+                         u'\n' +
+                         QStringLiteral("Hello [b]world[/b] http://example.org ").repeated(5);
+    box.setPlainText(post);
+    box.setWrapping(true);
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&box)->textInterface();
+    QVERIFY(read);
+    QString again;
+    int rows = 0;
+    for (int at = 0; at < read->characterCount(); ++rows) {
+        int from = 0, to = 0;
+        const QString line = read->textAtOffset(at, QAccessible::LineBoundary, &from, &to);
+        QCOMPARE(from, at);
+        QVERIFY(to > from);
+        const int top = int(box.postLayout().caretRect(from).top());
+        QCOMPARE(int(box.postLayout().caretRect(to - 1).top()), top);
+        again += line;
+        at = to;
+    }
+    QCOMPARE(again, post);
+    QVERIFY(rows > 4); // the lines wrapped
 }
 
 void ReadingTest::wrappedViewStaysStill_data() {

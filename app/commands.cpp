@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commands.h"
 
+#include "app/find_window.h"
 #include "app/spelling_ui.h"
 #include "app/view_menu.h"
 #include "board/preview.h"
@@ -333,12 +334,14 @@ void exitSequence(Registry& registry) {
 
 void bindMainWindow(Registry& registry) {
     addPreview(registry);
+    addFindWindow(registry);
     registry.setLoadStep(names::MainWindow, [&registry](ScreenInstance& mainWindow) {
         auto& box = mainWindow.control<postbox::PostBox>(names::main::PostBox);
         box.setVisible(true);
         box.setEnabled(true);
         checkSpelling(box);
         addInsertMenu(registry, mainWindow, addWritingAids(registry, mainWindow));
+        addFindCommands(registry, mainWindow);
         if (QMenuBar* bar = mainWindow.window()->menuBar())
             if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
                 addSpellingSwitch(*view, spelling::Speller::instance());

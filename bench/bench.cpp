@@ -6,12 +6,14 @@
 // warm-up. Figures, not verdicts: the goals live in docs/figures.md.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, spell, 1mib, line, resize, key, preview, hostile, paste, memory)
-// limits the run to it, for profiling.
+// where a part (startup, 64kib, spell, 1mib, find, line, resize, key, preview, hostile,
+// paste, memory) limits the run to it, for profiling.
 
+#include "app/find_window.h"
 #include "app/wiring.h"
 #include "board/preview.h"
 #include "board/preview_view.h"
+#include "post/find.h"
 #include "post/html_paste.h"
 #include "post/post.h"
 #include "postbox/post_box.h"
@@ -482,6 +484,42 @@ public:
         return {worstKey, worstEdit};
     }
 
+    // Find all of a word in the post as the worker does it, on the text read
+    // off the box: the window's thread never waits on it.
+    double findAll(const QString& text, const QString& word, int runs) {
+        fresh(text);
+        const find::Finder finder(word, find::Options{});
+        std::vector<double> ms;
+        std::size_t found = 0;
+        for (int run = -1; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            found = finder.findAll(post::text(*box_.document())).size();
+            if (run >= 0)
+                ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        if (found < 1000)
+            std::printf("find_all: only %zu matches\n", found);
+        return median(ms);
+    }
+
+    // Replace all of a word, until the post is laid out and painted again;
+    // checks that one undo gives the post back.
+    double replaceAll(const QString& text, const QString& word, const QString& replacement,
+                      int runs) {
+        PostSearch search(box_);
+        const double ms = time(
+            [&] {
+                fresh(text);
+                search.search(word, find::Options{});
+            },
+            [&] { search.replaceAll(replacement); }, runs);
+        box_.undo();
+        if (post_.text() != text)
+            std::printf("replace_all: one undo did not give the post back!\n");
+        return ms;
+    }
+
     double assign(const QString& text, int runs) {
         return time([&] { fresh(text); }, [&] { box_.setPlainText(text); }, runs);
     }
@@ -830,6 +868,12 @@ int main(int argc, char* argv[]) {
         print("slowest_1mib_ms", slowestBig);
         print("assign_1mib_ms", assignBig);
         print("slowest_vs_assign_1mib", slowestBig / assignBig);
+    }
+
+    if (wanted("find")) {
+        print("find_all_1mib_ms", bench.findAll(big, QStringLiteral("المنتدى"), 7));
+        print("replace_all_1mib_ms",
+              bench.replaceAll(big, QStringLiteral("المنتدى"), QStringLiteral("المنتديات"), 5));
     }
 
     if (wanted("line")) {

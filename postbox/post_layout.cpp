@@ -167,6 +167,11 @@ void PostLayout::setMarks(Marks marks) {
     emit update();
 }
 
+void PostLayout::setHighlights(Highlights highlights) {
+    highlights_ = std::move(highlights);
+    emit update();
+}
+
 Direction PostLayout::direction(const QTextBlock& block) const {
     return dataOf(block)->shown;
 }
@@ -816,6 +821,8 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
         const int start = block.position();
         const std::vector<reading::Span> marks =
             marks_ ? marks_(block) : std::vector<reading::Span>();
+        const QList<QTextLayout::FormatRange> highlights =
+            highlights_ ? highlights_(block) : QList<QTextLayout::FormatRange>();
         const int blockEnd = start + block.length();
         const bool caretHere = context.cursorPosition >= start && context.cursorPosition < blockEnd;
         const Spot caret = caretHere ? spotOf(context.cursorPosition) : Spot();
@@ -871,6 +878,12 @@ void PostLayout::draw(QPainter* painter, const PaintContext& context) {
                         if (from < to)
                             ranges.append({from, to - from, wavy});
                     }
+                }
+                for (const QTextLayout::FormatRange& highlight : highlights) {
+                    const auto [from, to] =
+                        shownRange(piece, highlight.start, highlight.start + highlight.length);
+                    if (from < to)
+                        ranges.append({from, to - from, highlight.format});
                 }
                 for (const Selection& selection : context.selections) {
                     const auto [from, to] =

@@ -63,6 +63,11 @@ public:
     const Marks& marks() const { return marks_; }
     // The marks of some lines changed: draws them anew.
     void marksChanged() { emit update(); }
+    // Parts of a line drawn in a format of their own (the matches of a search,
+    // say): their places within the line and their formats. Display only.
+    using Highlights = std::function<QList<QTextLayout::FormatRange>(const QTextBlock&)>;
+    void setHighlights(Highlights highlights);
+    const Highlights& highlights() const { return highlights_; }
 
     // Lines wrap at the box's width, or run on past its far edge (see line.h).
     // A line is wrapped when first drawn or asked about, the rest in short
@@ -155,6 +160,7 @@ private:
     int cursorWidth_ = 1;
     QColor markupColour_;
     Marks marks_;
+    Highlights highlights_;
     QFont font_;
     qreal tabStop_ = 0;
     QTextOption::Flags flags_;

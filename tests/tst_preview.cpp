@@ -164,9 +164,10 @@ void PreviewTest::opensFromMenuAndKey() {
     screens::ScreenWindow* main = windowOf(registry, u"Form1");
 
     // The new menu stands beside the help menu, which keeps its one item; the
-    // insert menu comes after them.
+    // insert and edit menus come after them.
     const auto menus = main->menuBar()->actions();
-    QCOMPARE(menus.size(), 3);
+    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus[3]->menu()->objectName(), QStringLiteral("edit"));
     QCOMPARE(menus[0]->text(), QStringLiteral("تعليمات"));
     QCOMPARE(menus[0]->menu()->actions().size(), 1);
     QCOMPARE(menus[1]->text(), QStringLiteral("عرض"));

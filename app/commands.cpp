@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/commands.h"
 
+#include "app/board_menu.h"
 #include "app/find_window.h"
 #include "app/spelling_ui.h"
 #include "app/view_menu.h"
@@ -342,6 +343,7 @@ void bindMainWindow(Registry& registry) {
         checkSpelling(box);
         addInsertMenu(registry, mainWindow, addWritingAids(registry, mainWindow));
         addFindCommands(registry, mainWindow);
+        addBoardMenu(registry, mainWindow);
         if (QMenuBar* bar = mainWindow.window()->menuBar())
             if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
                 addSpellingSwitch(*view, spelling::Speller::instance());

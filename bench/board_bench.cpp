@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what the preview's reading of a post costs: parsing it, building the
 // document (both in the preview's worker thread) and laying the document out
-// (in the window's thread), on posts of mixed Arabic lines and tags. Not a
+// (in the window's thread), on posts of mixed Arabic lines and tags, as each
+// board reads them. Not a
 // test: it passes or fails nothing. Build it in a Release tree for figures:
 //   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 //   cmake --build build-release --target board_bench
 //   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
 
+#include "board/profile.h"
 #include "board/render.h"
 #include "tests/mixed_post.h"
 
@@ -39,28 +41,30 @@ double bestOf(int runs, const std::function<void()>& work) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    std::printf("%-10s %10s %10s %10s %12s\n", "post", "parse", "render", "together",
+    std::printf("%-10s %-10s %10s %10s %10s %12s\n", "board", "post", "parse", "render", "together",
                 "layout (GUI)");
-    for (qsizetype size : {qsizetype(64) << 10, qsizetype(256) << 10, qsizetype(1) << 20}) {
-        const QString post = testing::mixedPost(size).first(size);
-        board::Parsed parsed;
-        const double parse = bestOf(5, [&] { parsed = board::parse(post); });
-        const double render = bestOf(5, [&] {
-            QTextDocument document;
-            board::render(parsed, document);
-        });
-        const double both = bestOf(5, [&] {
-            QTextDocument document;
-            board::render(board::parse(post), document);
-        });
-        const double layout = bestOf(3, [&] {
-            QTextDocument document;
-            board::render(parsed, document);
-            document.setTextWidth(600);
-            (void)document.documentLayout()->documentSize();
-        });
-        std::printf("%6lld KiB %7.1f ms %7.1f ms %7.1f ms %9.1f ms\n",
-                    static_cast<long long>(size >> 10), parse, render, both, layout - render);
-    }
+    for (const board::Profile& profile : board::profiles())
+        for (qsizetype size : {qsizetype(64) << 10, qsizetype(256) << 10, qsizetype(1) << 20}) {
+            const QString post = testing::mixedPost(size).first(size);
+            board::Parsed parsed;
+            const double parse = bestOf(5, [&] { parsed = board::parse(post, profile); });
+            const double render = bestOf(5, [&] {
+                QTextDocument document;
+                board::render(parsed, document);
+            });
+            const double both = bestOf(5, [&] {
+                QTextDocument document;
+                board::render(board::parse(post, profile), document);
+            });
+            const double layout = bestOf(3, [&] {
+                QTextDocument document;
+                board::render(parsed, document);
+                document.setTextWidth(600);
+                (void)document.documentLayout()->documentSize();
+            });
+            std::printf("%-10.*s %6lld KiB %7.1f ms %7.1f ms %7.1f ms %9.1f ms\n",
+                        int(profile.key.size()), profile.key.data(),
+                        static_cast<long long>(size >> 10), parse, render, both, layout - render);
+        }
     return 0;
 }

@@ -33,7 +33,10 @@ struct Span {
     friend bool operator==(const Span&, const Span&) = default;
 };
 
-enum class Smiley : unsigned char { Mad, Wink, Eek, Sad, Tongue, Grin, Confused };
+// The faces the preview draws; Other is a board's smiley it has no picture for,
+// shown as its code in a box of its own.
+enum class Smiley : unsigned char { Mad, Wink, Eek, Sad, Tongue, Grin, Confused, Smile, Other };
+enum class Align : unsigned char { Natural, Left, Centre, Right, Justify };
 enum class Media : unsigned char { Image, Web, Flash, Sound, Video, Audio };
 
 struct Style {
@@ -44,7 +47,11 @@ struct Style {
     bool coloured = false;
     Rgb colour = 0;
     unsigned char size = 0; // 0 for the board's usual size, else 1 … 7 from [size=N]
-    Span link;              // the address of the link the text lies in
+    // Sizes a board writes otherwise (percent, points, pixels, CSS's names), in
+    // thousandths of the usual size; 0 for none.
+    unsigned short scale = 0;
+    bool code = false; // in a block of code: a fixed-pitch face
+    Span link;         // the address of the link the text lies in
     friend bool operator==(const Style&, const Style&) = default;
 };
 
@@ -58,17 +65,24 @@ enum class Problem : unsigned char {
 
 struct Item {
     enum class Kind : unsigned char {
-        Paragraph,   // starts a paragraph: direction, centred
-        QuoteStart,  // what follows up to the matching QuoteEnd is quoted; text: whom it quotes
+        Paragraph,   // starts a paragraph: direction, align (centred when centred), list depth
+        QuoteStart,  // what follows up to the matching QuoteEnd is quoted; text: whom it quotes;
+                     // a spoiler (hidden until clicked) when spoiler, text its title
         QuoteEnd,    //
         Text,        // text: the post's characters shown, with style
         Marked,      // text: a tag shown as typed and marked, with style and problem
         Smiley,      // smiley, with style
         Placeholder, // media, text (the address), width and height or extra, with style
+        ListItem,    // follows its paragraph's start: number (0 for a bullet) in listStyle
     };
     Kind kind = Kind::Text;
     reading::Direction direction = reading::Direction::RightToLeft;
     bool centred = false;
+    Align align = Align::Natural;
+    bool spoiler = false;
+    unsigned char listDepth = 0; // of a paragraph: how deep in lists it stands
+    char16_t listStyle = 0;      // '1', 'a', 'A', 'i', 'I'; 0 for bullets
+    int number = 0;
     Smiley smiley = Smiley::Sad;
     Media media = Media::Image;
     Problem problem = Problem::Unknown;
@@ -78,6 +92,7 @@ struct Item {
     Span width;
     Span height;
     Span extra;
+    Span code; // a smiley's code as typed, for a screen reader
     Style style;
 };
 
@@ -96,7 +111,11 @@ struct Parsed {
     }
 };
 
+struct Profile;
+// Reads the post as the board of profile does (board/profile.h); without one,
+// as the default board, the one the program's own markup is written for.
 Parsed parse(QStringView post);
+Parsed parse(QStringView post, const Profile& profile);
 
 // Whether a board takes address for a link ([url]), or for a picture or media
 // ([img], [web], [FLASH=], [SOUND], [RAM], [RAM2]): http and https, and for

@@ -71,6 +71,10 @@ QString styleWords(const Parsed& parsed, const Style& style) {
         words << colourName(style.colour);
     if (style.size > 0)
         words << QStringLiteral("size") + QString::number(style.size);
+    if (style.scale > 0)
+        words << QStringLiteral("scale") + QString::number(style.scale);
+    if (style.code)
+        words << QStringLiteral("code");
     if (!style.link.none()) {
         QString link = QStringLiteral("link(");
         appendEscaped(link, parsed.text(style.link));
@@ -80,7 +84,8 @@ QString styleWords(const Parsed& parsed, const Style& style) {
 }
 
 QLatin1StringView smileyName(Smiley smiley) {
-    constexpr const char* names[] = {"mad", "wink", "eek", "sad", "tongue", "grin", "confused"};
+    constexpr const char* names[] = {"mad",  "wink",     "eek",   "sad",  "tongue",
+                                     "grin", "confused", "smile", "other"};
     return QLatin1StringView(names[int(smiley)]);
 }
 
@@ -114,8 +119,12 @@ QString describe(const Parsed& parsed) {
             separate();
             out += item.direction == Direction::LeftToRight ? QStringLiteral("ltr")
                                                             : QStringLiteral("rtl");
-            if (item.centred)
-                out += QStringLiteral("-center");
+            if (item.align != Align::Natural) {
+                constexpr const char* aligns[] = {"", "-left", "-center", "-right", "-justify"};
+                out += QLatin1StringView(aligns[int(item.align)]);
+            }
+            if (item.listDepth > 0)
+                out += QStringLiteral("-list") + QString::number(item.listDepth);
             out += u'{';
             inParagraph = true;
             first = true;
@@ -123,7 +132,7 @@ QString describe(const Parsed& parsed) {
         case Item::Kind::QuoteStart:
             endParagraph();
             separate();
-            out += QStringLiteral("quote");
+            out += item.spoiler ? QStringLiteral("spoiler") : QStringLiteral("quote");
             if (item.text.length > 0) {
                 out += u'(';
                 appendEscaped(out, parsed.text(item.text));
@@ -147,7 +156,17 @@ QString describe(const Parsed& parsed) {
             break;
         case Item::Kind::Smiley:
             separate();
-            out += styleWords(parsed, item.style) + u'(' + smileyName(item.smiley) + u')';
+            out += styleWords(parsed, item.style) + u'(' + smileyName(item.smiley);
+            if (item.text.length > 0)
+                out += u' ' + quoted(parsed.text(item.text));
+            out += u')';
+            break;
+        case Item::Kind::ListItem:
+            separate();
+            if (item.number == 0)
+                out += QStringLiteral("*");
+            else
+                out += QChar(item.listStyle) + u'#' + QString::number(item.number);
             break;
         case Item::Kind::Placeholder:
             separate();

@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/preview.h"
 
+#include "board/direction_marks.h"
 #include "board/preview_view.h"
+#include "board/profile.h"
 #include "board/render.h"
 #include "post/post.h"
 #include "screens/controls.h"
@@ -14,6 +16,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -57,6 +60,7 @@ void placeBeside(QWidget& window, const QWidget* mainWindow) {
 
 // The board's reading of the post: pure data, made by the worker.
 struct PostPreview::Reading {
+    const board::Profile* profile = nullptr;
     std::shared_ptr<const board::Parsed> parsed;
     QString foot;
     qsizetype characters = 0;
@@ -64,6 +68,7 @@ struct PostPreview::Reading {
 
 // A rendering being built in the window's thread, step by step.
 struct PostPreview::Building {
+    const board::Profile* profile = nullptr;
     std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
     std::unique_ptr<board::Rendering> rendering;
     std::shared_ptr<const board::Parsed> parsed;
@@ -109,7 +114,8 @@ PostPreview::PostPreview(QWidget* parent)
     , foot_(new QLabel(this))
     , problems_(new QListView(this))
     , problemList_(new ProblemList(this))
-    , count_(new QLabel(this)) {
+    , count_(new QLabel(this))
+    , board_(new QLabel(this)) {
     view_->setObjectName(QStringLiteral("view"));
     view_->setFrameShape(QFrame::NoFrame);
     foot_->setObjectName(QStringLiteral("foot"));
@@ -146,13 +152,25 @@ PostPreview::PostPreview(QWidget* parent)
     count_->setLayoutDirection(Qt::RightToLeft);
     count_->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
 
+    // The board's marks and counts are its own: the foot says whose they are.
+    board_->setObjectName(QStringLiteral("board"));
+    board_->setTextFormat(Qt::PlainText);
+    board_->setContentsMargins(6, 2, 6, 2);
+    board_->setLayoutDirection(Qt::RightToLeft);
+    board_->setAlignment(Qt::AlignTrailing | Qt::AlignVCenter);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(view_, 1);
     layout->addWidget(foot_);
     layout->addWidget(problems_);
-    layout->addWidget(count_);
+    auto* counts = new QHBoxLayout;
+    counts->setContentsMargins(0, 0, 0, 0);
+    counts->setDirection(QBoxLayout::RightToLeft);
+    counts->addWidget(count_, 1);
+    counts->addWidget(board_);
+    layout->addLayout(counts);
 
     soon_.setSingleShot(true);
     soon_.setInterval(SoonMs);
@@ -230,6 +248,24 @@ bool PostPreview::showNextProblem() {
     return showProblem(0);
 }
 
+void PostPreview::boardChanged() {
+    changed();
+}
+
+namespace {
+const board::Profile* chosen = nullptr;
+} // namespace
+
+const board::Profile& chosenBoard() {
+    return chosen ? *chosen : board::defaultProfile();
+}
+
+void chooseBoard(Registry& registry, const board::Profile& profile) {
+    chosen = &profile;
+    if (PostPreview* preview = openPreview(registry))
+        preview->boardChanged();
+}
+
 bool PostPreview::isBehind() const {
     return dirty_ || soon_.isActive() || reading_ || building_;
 }
@@ -248,11 +284,14 @@ void PostPreview::start() {
     // The window's thread only copies the post; the worker makes it the
     // post's text (post::text), its paragraph separators turned into "\n".
     QString raw = post_ ? post_->toRawText() : QString();
-    reader_.setFuture(QtConcurrent::run([raw = std::move(raw)]() mutable {
+    // The boards' tables are constant for the run: the worker may read them.
+    const board::Profile* profile = &chosenBoard();
+    reader_.setFuture(QtConcurrent::run([raw = std::move(raw), profile]() mutable {
         QString text = std::move(raw);
         text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         auto reading = std::make_shared<Reading>();
-        auto parsed = std::make_shared<board::Parsed>(board::parse(text));
+        reading->profile = profile;
+        auto parsed = std::make_shared<board::Parsed>(board::parse(text, *profile));
         reading->foot = board::problemsLine(*parsed);
         reading->characters = post::characterCount(text);
         reading->parsed = std::move(parsed);
@@ -271,6 +310,7 @@ void PostPreview::read() {
     building_->rendering =
         std::make_unique<board::Rendering>(reading->parsed, document, view_->devicePixelRatioF());
     building_->foot = reading->foot;
+    building_->profile = reading->profile;
     building_->parsed = reading->parsed;
     building_->characters = reading->characters;
     build();
@@ -305,6 +345,10 @@ void PostPreview::build() {
     }
     problems_->setVisible(rows > 1);
     count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(finished->characters));
+    const QString boardName = finished->profile->name.toString();
+    board_->setText(QStringLiteral("المنتدى: ") + board::LeftToRightIsolate + boardName +
+                    board::PopIsolate);
+    board_->setAccessibleName(QStringLiteral("المنتدى: ") + boardName);
     emit shown();
     if (dirty_ || view_->wantsLayout())
         start();

@@ -28,6 +28,7 @@ class Registry;
 namespace board {
 struct Parsed;
 struct Mark;
+struct Profile;
 } // namespace board
 
 class PostPreview : public QWidget {
@@ -46,6 +47,11 @@ public:
     QListView* problems() const { return problems_; }
     // "عدد الأحرف: N", the length of the post as the board counts it.
     QLabel* count() const { return count_; }
+    // "المنتدى: phpBB 3.3", the board the preview reads the post as.
+    QLabel* board() const { return board_; }
+
+    // Reads the post again as the board now chosen (chosenBoard()) reads it.
+    void boardChanged();
 
     // True while a change of the post is not yet shown.
     bool isBehind() const;
@@ -80,6 +86,7 @@ private:
     QListView* problems_;
     ProblemList* problemList_;
     QLabel* count_;
+    QLabel* board_;
     std::shared_ptr<const board::Parsed> parsed_; // what is on show
     std::vector<board::Mark> marks_;
     QPointer<QTextDocument> post_;
@@ -90,6 +97,12 @@ private:
     bool dirty_ = false;   // the post changed since the rendering last begun
     bool reading_ = false; // the worker reads the post
 };
+
+// The board the preview reads posts as: the default at start, then the one
+// last chosen, until the program ends; nothing is kept.
+const board::Profile& chosenBoard();
+// Chooses the board, and the open preview, if any, follows it at once.
+void chooseBoard(Registry& registry, const board::Profile& profile);
 
 // Registers the preview screen, opened by the main window's preview item.
 void addPreview(Registry& registry);

@@ -4,6 +4,7 @@
 #include "board/direction_marks.h"
 
 #include "screens/pictures.h"
+#include "screens/smileys.h"
 
 #include <QColor>
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <limits>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace qirtaz::board {
 
@@ -31,7 +33,7 @@ constexpr QChar NoBreakSpace(0x00A0);
 
 constexpr const char* pictureNames[] = {
     // the smileys, in the order of Smiley
-    "angry", "wink", "surprised", "sad", "tongue", "grin", "question",
+    "angry", "wink", "surprised", "sad", "tongue", "grin", "question", "smiling",
     // the media, in the order of Media; both RealMedia tags come from one dialog
     "picture-frame", "web-page", "flash-burst", "loudspeaker", "play-bubble", "play-bubble"};
 constexpr int PictureCount = int(std::size(pictureNames));
@@ -40,7 +42,7 @@ int pictureOf(Smiley smiley) {
     return int(smiley);
 }
 int pictureOf(Media media) {
-    return int(Smiley::Confused) + 1 + int(media);
+    return int(Smiley::Smile) + 1 + int(media);
 }
 
 // Decoded once for every document: QImage, unlike QPixmap, may be made and
@@ -110,6 +112,9 @@ const QColor placeholderBackground(0xe8, 0xee, 0xf5);
 const QColor placeholderLabel(0x44, 0x55, 0x66);
 const QColor quoteBackgrounds[] = {{0xf1, 0xf4, 0xf8}, {0xe3, 0xe9, 0xf1}, {0xd5, 0xde, 0xea}};
 constexpr int QuoteIndent = 14;
+constexpr int ListIndent = 18;
+// Lists nested deeper than this are drawn at this depth.
+constexpr int DeepestListShown = 8;
 constexpr int QuoteGap = 4;
 // Quotations nested deeper than this are drawn at this depth, so that the text
 // keeps its width.
@@ -210,7 +215,13 @@ private:
             marked(item);
             break;
         case Item::Kind::Smiley:
-            addPicture(pictureOf(item.smiley), format(item.style));
+            if (item.smiley == Smiley::Other)
+                otherSmiley(item);
+            else
+                addPicture(pictureOf(item.smiley), smileyFormat(item));
+            break;
+        case Item::Kind::ListItem:
+            add(listMark(item) + QChar(NoBreakSpace), format(item.style));
             break;
         case Item::Kind::Placeholder:
             placeholder(item);
@@ -263,6 +274,12 @@ private:
             format.setForeground(QColor(style.colour));
         if (style.size > 0)
             format.setFontPointSize(basePoints_ * sizeFactors[style.size - 1]);
+        else if (style.scale > 0)
+            format.setFontPointSize(basePoints_ * style.scale / 1000.0);
+        if (style.code) {
+            format.setFontFamilies({QStringLiteral("monospace")});
+            format.setFontFixedPitch(true);
+        }
         return format;
     }
 
@@ -418,6 +435,64 @@ private:
         return text;
     }
 
+    // A screen reader says what the face means, as the main window's button
+    // for the same picture does, and the code as this board's writer typed it.
+    QTextCharFormat smileyFormat(const Item& item) {
+        QTextCharFormat format = this->format(item.style);
+        const QByteArrayView picture(pictureNames[pictureOf(item.smiley)]);
+        for (const screens::SmileyButton& button : screens::smileyButtons)
+            if (picture == QByteArrayView(button.picture)) {
+                const QString spoken = QString::fromUtf8(button.spoken);
+                format.setProperty(SpokenProperty, spoken.first(spoken.lastIndexOf(u' ') + 1) +
+                                                       parsed_.text(item.code).toString());
+                break;
+            }
+        return format;
+    }
+
+    // A smiley the preview has no picture for: its code, whole, in a box.
+    void otherSmiley(const Item& item) {
+        QTextCharFormat box = format(item.style);
+        box.setBackground(placeholderBackground);
+        add(QString(LeftToRightIsolate), box);
+        addPost(item.text, box, LeftToRightIsolate, true);
+        add(QString(PopIsolate), box);
+    }
+
+    // "•", or the item's number in its list's style: "3.", "c.", "C.", "iii.", "III.".
+    static QString listMark(const Item& item) {
+        if (item.number <= 0)
+            return QStringLiteral("•");
+        const int n = item.number;
+        switch (item.listStyle) {
+        case u'a':
+        case u'A': {
+            QString letters;
+            for (int rest = n; rest > 0; rest = (rest - 1) / 26)
+                letters.prepend(QChar(char16_t(item.listStyle + (rest - 1) % 26)));
+            return letters + u'.';
+        }
+        case u'i':
+        case u'I': {
+            if (n >= 4000)
+                break;
+            static constexpr std::pair<int, const char*> numerals[] = {
+                {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"},
+                {90, "xc"},  {50, "l"},   {40, "xl"}, {10, "x"},   {9, "ix"},
+                {5, "v"},    {4, "iv"},   {1, "i"}};
+            QString roman;
+            int rest = n;
+            for (const auto& [value, numeral] : numerals)
+                for (; rest >= value; rest -= value)
+                    roman += QLatin1StringView(numeral);
+            return (item.listStyle == u'I' ? roman.toUpper() : roman) + u'.';
+        }
+        default:
+            break;
+        }
+        return QString::number(n) + u'.';
+    }
+
     void placeholder(const Item& item) {
         QTextCharFormat box = format(item.style);
         box.setBackground(placeholderBackground);
@@ -457,18 +532,39 @@ private:
     }
 
     void paragraph(const Item& item) {
-        startBlock(item.direction == Direction::RightToLeft, item.centred);
+        startBlock(item.direction == Direction::RightToLeft, item.align, item.listDepth);
     }
 
-    void startBlock(bool rtl, bool centred) {
+    void startBlock(bool rtl, Align align, int listDepth = 0) {
         QTextBlockFormat block;
         block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-        block.setAlignment(centred ? Qt::AlignHCenter
-                                   : (rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+        switch (align) {
+        case Align::Natural:
+            block.setAlignment((rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
+            break;
+        case Align::Left:
+            block.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+            break;
+        case Align::Centre:
+            block.setAlignment(Qt::AlignHCenter);
+            break;
+        case Align::Right:
+            block.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
+            break;
+        case Align::Justify:
+            block.setAlignment(Qt::AlignJustify);
+            break;
+        }
         const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        // A list's items stand in from the side its paragraph starts on.
+        const int listIndent = std::min(listDepth, DeepestListShown) * ListIndent;
+        if (rtl)
+            block.setRightMargin(listIndent);
+        else
+            block.setLeftMargin(listIndent);
         if (depth > 0) {
-            block.setLeftMargin(depth * QuoteIndent);
-            block.setRightMargin(depth * QuoteIndent);
+            block.setLeftMargin(depth * QuoteIndent + (rtl ? 0 : listIndent));
+            block.setRightMargin(depth * QuoteIndent + (rtl ? listIndent : 0));
             block.setBackground(quoteBackgrounds[(depth - 1) % std::size(quoteBackgrounds)]);
             if (depthChanged_)
                 block.setTopMargin(QuoteGap);
@@ -506,14 +602,21 @@ private:
     void quoteStart(const Item& item) {
         ++quoteDepth_;
         depthChanged_ = true;
-        if (item.text.length <= 0)
+        if (item.text.length <= 0 && !item.spoiler)
             return;
-        // Whom it quotes heads the quotation, on a line of its own.
-        startBlock(true, false);
+        // Whom it quotes heads the quotation, on a line of its own; a spoiler's
+        // title heads it, as the board shows it before it is opened.
+        startBlock(true, Align::Natural);
         QTextCharFormat header;
         header.setFontWeight(QFont::Bold);
         header.setForeground(placeholderLabel);
-        add(QStringLiteral("اقتباس من ") + FirstStrongIsolate, header);
+        if (item.spoiler && item.text.length <= 0) {
+            add(QStringLiteral("محتوى مخفي"), header);
+            return;
+        }
+        add((item.spoiler ? QStringLiteral("محتوى مخفي: ") : QStringLiteral("اقتباس من ")) +
+                FirstStrongIsolate,
+            header);
         addPost(item.text, header, FirstStrongIsolate);
         add(PopIsolate + QStringLiteral(":"), header);
     }

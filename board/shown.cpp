@@ -2,10 +2,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The list of what is shown, made from the post's tags in one pass.
 #include "board/board.h"
+#include "board/profile.h"
 #include "board/tags.h"
 
 #include "post/reading.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qirtaz::board {
@@ -16,13 +18,24 @@ using tags::Name;
 using tags::Token;
 
 class Builder {
+    // A tag open in the board's reading, and the style it gives.
+    struct OpenTag {
+        Style style;
+        int opener = -1;
+        Name name = Name::None;
+    };
+    struct List {
+        char16_t style = 0;
+        int count = 0;
+    };
+
 public:
     Builder(Parsed& parsed)
         : parsed_(parsed)
         , post_(parsed.post) {}
 
     void run(const std::vector<Token>& tokens) {
-        styles_.push_back(Style{});
+        styles_.push_back({Style{}, -1, Name::None});
         qsizetype at = 0;
         const int count = int(tokens.size());
         for (int k = 0; k < count; ++k) {
@@ -54,23 +67,30 @@ public:
                 content(token.start);
                 Item item = made(Item::Kind::Smiley);
                 item.smiley = token.smiley;
+                item.code = {token.start, token.length};
+                // A smiley the preview has no picture for shows its code.
+                if (token.smiley == Smiley::Other)
+                    item.text = {token.start, token.length};
                 parsed_.items.push_back(item);
                 break;
             }
             case Token::Type::Open:
-                if (tags::takesContentAsIs(token.name)) {
+                if (token.name == Name::ListItem) {
+                    listItem(token);
+                } else if (tags::takesContentAsIs(token.name)) {
                     const Token& close = tokens[token.partner];
                     media(token, {token.end(), close.start - token.end()});
                     at = close.end();
                     k = token.partner;
                 } else {
-                    opened(token);
+                    opened(token, k);
                     if (tags::breaksBlock(token.name))
                         k = swallowBreak(tokens, k, at);
                 }
                 break;
             case Token::Type::Close:
-                closed(token);
+                if (token.name != Name::ListItem)
+                    closed(token);
                 if (tags::breaksBlock(token.name))
                     k = swallowBreak(tokens, k, at);
                 break;
@@ -79,6 +99,12 @@ public:
             }
         }
         text(at, post_.size());
+        // What the board closes at the end.
+        while (styles_.size() > 1) {
+            const OpenTag last = styles_.back();
+            styles_.pop_back();
+            ended(last, post_.size());
+        }
         if (owed_)
             openParagraph(post_.size());
         closeParagraph(post_.size());
@@ -88,7 +114,7 @@ private:
     Item made(Item::Kind kind) const {
         Item item;
         item.kind = kind;
-        item.style = styles_.back();
+        item.style = styles_.back().style;
         return item;
     }
 
@@ -135,8 +161,8 @@ private:
         parsed_.items.push_back(item);
     }
 
-    void opened(const Token& token) {
-        Style style = styles_.back();
+    void opened(const Token& token, int k) {
+        Style style = styles_.back().style;
         switch (token.name) {
         case Name::Bold:
             style.bold = true;
@@ -151,41 +177,97 @@ private:
             style.strike = true;
             break;
         case Name::Colour:
-            style.coloured = true;
-            style.colour = token.colour;
+            // A word the board takes but no browser draws leaves the colour as it was.
+            if (token.colour != 0) {
+                style.coloured = true;
+                style.colour = token.colour;
+            }
             break;
         case Name::Size:
             style.size = token.size;
+            style.scale = token.scale;
             break;
         case Name::Link:
             style.link = token.value;
             break;
-        case Name::Quote: {
+        case Name::Quote:
+        case Name::Spoiler: {
             blockBoundary(token.start);
             Item item = made(Item::Kind::QuoteStart);
             item.text = token.value;
+            item.spoiler = token.name == Name::Spoiler;
             parsed_.items.push_back(item);
             break;
         }
         case Name::Centre:
+        case Name::Left:
+        case Name::Right:
+        case Name::Justify:
+        case Name::Align:
             blockBoundary(token.start);
-            ++centred_;
+            aligns_.push_back(token.align);
+            break;
+        case Name::Code:
+            blockBoundary(token.start);
+            style.code = true;
+            break;
+        case Name::List:
+            blockBoundary(token.start);
+            lists_.push_back({token.listStyle, 0});
             break;
         default:
             break;
         }
-        styles_.push_back(style);
+        styles_.push_back({style, k, token.name});
     }
 
+    // Closes the tag token closes, and any the board closes with it.
     void closed(const Token& token) {
-        styles_.pop_back();
-        if (token.name == Name::Quote) {
-            blockBoundary(token.start);
-            parsed_.items.push_back(made(Item::Kind::QuoteEnd));
-        } else if (token.name == Name::Centre) {
-            blockBoundary(token.start);
-            --centred_;
+        while (styles_.size() > 1) {
+            const OpenTag last = styles_.back();
+            styles_.pop_back();
+            ended(last, token.start);
+            if (last.opener == token.partner)
+                break;
         }
+    }
+
+    void ended(const OpenTag& open, qsizetype at) {
+        switch (open.name) {
+        case Name::Quote:
+        case Name::Spoiler:
+            blockBoundary(at);
+            parsed_.items.push_back(made(Item::Kind::QuoteEnd));
+            break;
+        case Name::Centre:
+        case Name::Left:
+        case Name::Right:
+        case Name::Justify:
+        case Name::Align:
+            blockBoundary(at);
+            aligns_.pop_back();
+            break;
+        case Name::Code:
+            blockBoundary(at);
+            break;
+        case Name::List:
+            blockBoundary(at);
+            lists_.pop_back();
+            break;
+        default:
+            break;
+        }
+    }
+
+    // An item of a list is a paragraph of its own that starts with its bullet
+    // or number.
+    void listItem(const Token& token) {
+        blockBoundary(token.start);
+        openParagraph(token.start);
+        Item item = made(Item::Kind::ListItem);
+        item.listStyle = lists_.back().style;
+        item.number = item.listStyle == 0 ? 0 : ++lists_.back().count;
+        parsed_.items.push_back(item);
     }
 
     // The quotation and the centred block are blocks of their own: a line break
@@ -223,7 +305,9 @@ private:
         paragraphItem_ = parsed_.items.size();
         paragraphStart_ = at;
         Item item = made(Item::Kind::Paragraph);
-        item.centred = centred_ > 0;
+        item.align = aligns_.empty() ? Align::Natural : aligns_.back();
+        item.centred = item.align == Align::Centre;
+        item.listDepth = static_cast<unsigned char>(std::min<std::size_t>(lists_.size(), 255));
         parsed_.items.push_back(item);
     }
 
@@ -233,15 +317,22 @@ private:
         if (!paragraphOpen_)
             return;
         paragraphOpen_ = false;
+        Item& paragraph = parsed_.items[paragraphItem_];
+        // Code reads left to right whatever its words.
+        if (paragraph.style.code) {
+            paragraph.direction = Direction::LeftToRight;
+            return;
+        }
         const QStringView own = QStringView(post_).sliced(paragraphStart_, at - paragraphStart_);
         previous_ = reading::resolved(reading::ownDirection(own), previous_);
-        parsed_.items[paragraphItem_].direction = previous_;
+        paragraph.direction = previous_;
     }
 
     Parsed& parsed_;
     const QString& post_;
-    std::vector<Style> styles_;
-    int centred_ = 0;
+    std::vector<OpenTag> styles_;
+    std::vector<Align> aligns_;
+    std::vector<List> lists_;
     bool paragraphOpen_ = false;
     bool owed_ = false;
     std::size_t paragraphItem_ = 0;
@@ -252,13 +343,17 @@ private:
 } // namespace
 
 Parsed parse(QStringView post) {
+    return parse(post, defaultProfile());
+}
+
+Parsed parse(QStringView post, const Profile& profile) {
     Parsed parsed;
     parsed.post = post.toString();
-    std::vector<Token> tokens = tags::tokenize(parsed.post);
-    tags::pair(tokens);
-    tags::refuseAddresses(parsed.post, tokens);
+    std::vector<Token> tokens = tags::tokenize(parsed.post, profile);
+    tags::pair(tokens, profile);
+    tags::refuseAddresses(parsed.post, tokens, profile);
     for (const Token& token : tokens) {
-        if (!token.literal || token.inside || !token.counted)
+        if (!(token.literal || token.autoClosed) || token.inside || !token.counted)
             continue;
         const bool byAddress = token.problem == Problem::Address && token.value.length > 0;
         parsed.issues.push_back(

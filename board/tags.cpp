@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "board/tags.h"
+#include "board/profile.h"
 
 #include "post/markup.h"
 #include "post/reading.h"
@@ -14,43 +15,6 @@
 namespace qirtaz::board {
 namespace tags {
 namespace {
-
-struct TagWord {
-    QLatin1StringView word;
-    Name name;
-    bool value; // the opening tag carries "=value"
-};
-
-constexpr TagWord tagWords[] = {
-    {QLatin1StringView("b"), Name::Bold, false},
-    {QLatin1StringView("i"), Name::Italic, false},
-    {QLatin1StringView("u"), Name::Underline, false},
-    {QLatin1StringView("s"), Name::Strike, false},
-    {QLatin1StringView("center"), Name::Centre, false},
-    {QLatin1StringView("quote"), Name::Quote, false},
-    {QLatin1StringView("color"), Name::Colour, true},
-    {QLatin1StringView("size"), Name::Size, true},
-    {QLatin1StringView("img"), Name::Image, false},
-    {QLatin1StringView("web"), Name::Web, false},
-    {QLatin1StringView("flash"), Name::Flash, true},
-    {QLatin1StringView("sound"), Name::Sound, false},
-    {QLatin1StringView("ram"), Name::Video, false},
-    {QLatin1StringView("ram2"), Name::Audio, false},
-};
-
-Name nameOf(QStringView word) {
-    for (const TagWord& tag : tagWords)
-        if (word.compare(tag.word, Qt::CaseInsensitive) == 0)
-            return tag.name;
-    return Name::None;
-}
-
-bool hasValue(Name name) {
-    for (const TagWord& tag : tagWords)
-        if (tag.name == name)
-            return tag.value;
-    return false;
-}
 
 // The colour names of the web's list, in the order of their names, as
 // 0xrrggbb. Kept here rather than asked of QtGui, so that the reader needs
@@ -219,27 +183,32 @@ int hexDigit(QChar c) {
     return -1;
 }
 
-// The colours a board takes: a colour name of the web's list or "#rgb" /
-// "#rrggbb". The dialogs write five names, but people type others by hand and
-// the board shows them; "transparent" would hide the words, so it is no colour.
-bool colourOf(QStringView value, Rgb& rgb) {
-    if (value.isEmpty() || value.size() > 24)
+bool isAsciiLetter(QChar c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool allDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// "rgb" / "rrggbb": "#rgb" stands for "#rrggbb".
+bool hexColour(QStringView digits, Rgb& rgb) {
+    if (digits.size() != 3 && digits.size() != 6)
         return false;
-    if (value.front() == u'#') {
-        if (value.size() != 4 && value.size() != 7)
+    Rgb read = 0;
+    for (QChar c : digits) {
+        const int digit = hexDigit(c);
+        if (digit < 0)
             return false;
-        Rgb read = 0;
-        for (QChar c : value.sliced(1)) {
-            const int digit = hexDigit(c);
-            if (digit < 0)
-                return false;
-            // "#rgb" stands for "#rrggbb".
-            read = value.size() == 4 ? read << 8 | Rgb(digit * 0x11) : read << 4 | Rgb(digit);
-        }
-        rgb = 0xff000000 | read;
-        return true;
+        read = digits.size() == 3 ? read << 8 | Rgb(digit * 0x11) : read << 4 | Rgb(digit);
     }
-    // "transparent" is not in the list.
+    rgb = 0xff000000 | read;
+    return true;
+}
+
+bool namedColour(QStringView value, Rgb& rgb) {
+    // "transparent" is not in the list: it would hide the words.
     const auto found = std::lower_bound(
         std::begin(colourNames), std::end(colourNames), value,
         [](const ColourName& entry, QStringView name) {
@@ -252,70 +221,272 @@ bool colourOf(QStringView value, Rgb& rgb) {
     return true;
 }
 
-constexpr std::array<std::pair<QStringView, Smiley>, 7> smileyCodes{{
-    {markup::Mad, Smiley::Mad},
-    {markup::Wink, Smiley::Wink},
-    {markup::Eek, Smiley::Eek},
-    {markup::Sad, Smiley::Sad},
-    {markup::Tongue, Smiley::Tongue},
-    {markup::Grin, Smiley::Grin},
-    {markup::Confused, Smiley::Confused},
-}};
+// "rgb(r,g,b)", each 0 to 255, blanks allowed after the commas.
+bool rgbColour(QStringView value, Rgb& rgb) {
+    if (!value.startsWith(u"rgb(", Qt::CaseInsensitive) || !value.endsWith(u')'))
+        return false;
+    const QStringView inside = value.sliced(4, value.size() - 5);
+    Rgb read = 0;
+    int parts = 0;
+    for (QStringView part : inside.tokenize(u',')) {
+        part = part.trimmed();
+        if (++parts > 3 || !allDigits(part) || part.size() > 3 || part.toInt() > 255)
+            return false;
+        read = read << 8 | Rgb(part.toInt());
+    }
+    if (parts != 3)
+        return false;
+    rgb = 0xff000000 | read;
+    return true;
+}
+
+// The colours the board takes (see Colours). A word the board takes but no
+// browser draws gives 0: taken, in the usual colour.
+bool colourOf(QStringView value, const Colours& rules, Rgb& rgb) {
+    if (value.isEmpty() || value.size() > 24)
+        return false;
+    if (value.front() == u'#')
+        return hexColour(value.sliced(1), rgb);
+    if (namedColour(value, rgb))
+        return true;
+    if (rules.anyWord && std::all_of(value.begin(), value.end(), isAsciiLetter)) {
+        rgb = 0;
+        return true;
+    }
+    return (rules.bareHex && hexColour(value, rgb)) || (rules.rgb && rgbColour(value, rgb));
+}
+
+// The usual size of a board's text, against which points and pixels count.
+constexpr int UsualPoints = 10;
+constexpr int UsualPixels = 13;
+
+unsigned short scaleOf(int n, SizeUnit unit) {
+    switch (unit) {
+    case SizeUnit::Percent:
+        return static_cast<unsigned short>(n * 10);
+    case SizeUnit::Points:
+        return static_cast<unsigned short>(n * 1000 / UsualPoints);
+    case SizeUnit::Pixels:
+        return static_cast<unsigned short>(n * 1000 / UsualPixels);
+    case SizeUnit::None:
+        break;
+    }
+    return 0;
+}
+
+// CSS's sizes by name, against "medium".
+struct CssSize {
+    QLatin1StringView name;
+    unsigned short scale;
+};
+constexpr CssSize cssSizes[] = {
+    {QLatin1StringView("xx-small"), 600},  {QLatin1StringView("x-small"), 750},
+    {QLatin1StringView("small"), 889},     {QLatin1StringView("medium"), 1000},
+    {QLatin1StringView("large"), 1200},    {QLatin1StringView("x-large"), 1500},
+    {QLatin1StringView("xx-large"), 2000},
+};
+
+bool sizeOf(QStringView value, const Sizes& rules, Token& token) {
+    if (rules.steps && value.size() == 1 && value[0] >= u'1' && value[0] <= u'7') {
+        token.size = static_cast<unsigned char>(value[0].unicode() - u'0');
+        return true;
+    }
+    if (rules.unit != SizeUnit::None && allDigits(value) && value.size() <= 6) {
+        int n = value.toInt();
+        if (rules.clamped)
+            n = std::clamp<int>(n, rules.least, rules.most);
+        else if (n < rules.least || n > rules.most)
+            return false;
+        token.scale = scaleOf(n, rules.unit);
+        return token.scale > 0;
+    }
+    if (rules.suffixed && value.size() >= 3 && value.size() <= 4 && allDigits(value.chopped(2))) {
+        const int n = value.chopped(2).toInt();
+        const QStringView unit = value.last(2);
+        if (n < 1)
+            return false;
+        if (unit.compare(u"pt", Qt::CaseInsensitive) == 0)
+            token.scale = scaleOf(n, SizeUnit::Points);
+        else if (unit.compare(u"px", Qt::CaseInsensitive) == 0)
+            token.scale = scaleOf(n, SizeUnit::Pixels);
+        return token.scale > 0;
+    }
+    if (rules.cssNames)
+        for (const CssSize& size : cssSizes)
+            if (value.compare(size.name, Qt::CaseInsensitive) == 0) {
+                token.scale = size.scale;
+                return true;
+            }
+    return false;
+}
+
+bool alignOf(QStringView value, Align& align) {
+    constexpr std::pair<QLatin1StringView, Align> aligns[] = {
+        {QLatin1StringView("left"), Align::Left},
+        {QLatin1StringView("center"), Align::Centre},
+        {QLatin1StringView("right"), Align::Right},
+        {QLatin1StringView("justify"), Align::Justify},
+    };
+    for (const auto& [word, to] : aligns)
+        if (value.compare(word, Qt::CaseInsensitive) == 0) {
+            align = to;
+            return true;
+        }
+    return false;
+}
+
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// Where " word=" starts in text after from, or text's size.
+qsizetype nextAttribute(QStringView text, qsizetype from) {
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (!isBlank(text[i]))
+            continue;
+        qsizetype j = i + 1;
+        while (j < text.size() && (isAsciiLetter(text[j]) || text[j] == u'_'))
+            ++j;
+        if (j > i + 1 && j < text.size() && text[j] == u'=')
+            return i;
+    }
+    return text.size();
+}
+
+// Whom a quotation quotes, within the tag's value (see Quotes); afterBlank:
+// the value is the tag's attributes, "author=name link=…".
+Span quoteName(QStringView post, Span value, bool afterBlank, const Quotes& rules) {
+    const QStringView text = post.sliced(value.start, value.length);
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    if (afterBlank) {
+        qsizetype at = -1;
+        for (qsizetype i = 0; i + 7 <= text.size(); ++i)
+            if ((i == 0 || isBlank(text[i - 1])) &&
+                text.sliced(i, 7).compare(u"author=", Qt::CaseInsensitive) == 0) {
+                at = i;
+                break;
+            }
+        if (at < 0)
+            return {};
+        from = at + 7;
+    }
+    bool quoted = false;
+    if ((rules.unquoted || afterBlank) && from < to &&
+        (text[from] == u'"' || text[from] == u'\'')) {
+        const qsizetype close = text.indexOf(text[from], from + 1);
+        if (close > from) {
+            ++from;
+            to = close;
+            quoted = true;
+        }
+    }
+    if (!quoted && (rules.attributes || afterBlank))
+        to = std::min(to, nextAttribute(text, from));
+    if (!rules.nameEnd.isNull()) {
+        const qsizetype end = text.indexOf(rules.nameEnd, from);
+        if (end >= 0 && end < to)
+            to = end;
+    }
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    return {value.start + from, to - from};
+}
 
 // What the tag between "[" and "]" at start is; fills type, name and values.
-void classify(QStringView post, Token& token) {
+void classify(QStringView post, Token& token, const Profile& profile) {
     const QStringView inner = post.sliced(token.start + 1, token.length - 2);
     token.type = Token::Type::Unknown;
     if (inner.startsWith(u'/')) {
-        const Name name = nameOf(inner.sliced(1));
-        if (name != Name::None) {
+        const TagRule* rule = ruleOf(profile, inner.sliced(1));
+        if (rule) {
             token.type = Token::Type::Close;
-            token.name = name;
-        } else if (inner.sliced(1).compare(QLatin1StringView("url"), Qt::CaseInsensitive) == 0) {
-            token.type = Token::Type::Close;
-            token.name = Name::Link;
+            token.name = rule->name;
         }
         return;
     }
-    // The boards' own closing link tag has its slash after the word.
-    if (inner.compare(QLatin1StringView("url/"), Qt::CaseInsensitive) == 0) {
+    // "[url/]": the slash after the word, as some boards close a link.
+    if (profile.slashAfterLinkClose && inner.compare(u"url/", Qt::CaseInsensitive) == 0) {
         token.type = Token::Type::Close;
         token.name = Name::Link;
         return;
     }
-    const qsizetype equals = inner.indexOf(u'=');
-    const QStringView word = equals < 0 ? inner : inner.first(equals);
-    const qsizetype valueStart = token.start + 1 + equals + 1;
-    const QStringView value = equals < 0 ? QStringView() : inner.sliced(equals + 1);
-    if (word.compare(QLatin1StringView("url"), Qt::CaseInsensitive) == 0) {
-        token.type = Token::Type::Open;
-        if (equals < 0) {
-            token.name = Name::BareLink;
-        } else {
-            token.name = Name::Link;
-            token.value = {valueStart, value.size()};
-        }
+    qsizetype wordEnd = 0;
+    while (wordEnd < inner.size() && inner[wordEnd] != u'=' && !isBlank(inner[wordEnd]))
+        ++wordEnd;
+    const TagRule* rule = ruleOf(profile, inner.first(wordEnd));
+    if (!rule)
         return;
+    const bool hasValue = wordEnd < inner.size();
+    const bool afterBlank = hasValue && inner[wordEnd] != u'=';
+    const Span value =
+        hasValue ? Span{token.start + 1 + wordEnd + 1, inner.size() - wordEnd - 1} : Span{};
+    const QStringView text = hasValue ? post.sliced(value.start, value.length) : QStringView();
+    switch (rule->value) {
+    case Value::None:
+        if (hasValue)
+            return;
+        break;
+    case Value::Optional:
+    case Value::Required:
+        if (afterBlank || (rule->value == Value::Required && !hasValue))
+            return;
+        break;
+    case Value::Attributes:
+        break;
     }
-    const Name name = nameOf(word);
-    // A quotation may name whom it quotes, "[QUOTE=name]", as boards write it
-    // when quoting a post.
-    if (name == Name::None || (name != Name::Quote && hasValue(name) != (equals >= 0)))
-        return;
+    token.needsClose = rule->needsClose;
+    Name name = rule->name;
     switch (name) {
     case Name::Colour:
-        if (!colourOf(value, token.colour))
+        if (!colourOf(text, profile.colours, token.colour))
             return;
         break;
     case Name::Size:
-        if (value.size() != 1 || value[0] < u'1' || value[0] > u'7')
+        if (!sizeOf(text, profile.sizes, token))
             return;
-        token.size = static_cast<unsigned char>(value[0].unicode() - u'0');
+        break;
+    case Name::Align:
+        if (!alignOf(text, token.align))
+            return;
+        break;
+    case Name::Left:
+        token.align = Align::Left;
+        break;
+    case Name::Right:
+        token.align = Align::Right;
+        break;
+    case Name::Justify:
+        token.align = Align::Justify;
+        break;
+    case Name::Centre:
+        token.align = Align::Centre;
+        break;
+    case Name::List:
+        if (hasValue) {
+            if (text.size() != 1 || !QStringView(u"1aAiI").contains(text[0]))
+                return;
+            token.listStyle = text[0].unicode();
+        }
+        break;
+    case Name::Link:
+        if (hasValue)
+            token.value = value;
+        else
+            name = Name::BareLink;
         break;
     case Name::Flash:
+        token.value = value;
+        break;
     case Name::Quote:
-        if (equals >= 0)
-            token.value = {valueStart, value.size()};
+        if (hasValue)
+            token.value = quoteName(post, value, afterBlank, profile.quotes);
+        break;
+    case Name::Spoiler:
+        if (hasValue)
+            token.value = quoteName(post, value, false, Quotes{.unquoted = true});
         break;
     default:
         break;
@@ -342,41 +513,53 @@ bool refusedInAddress(char32_t c) {
            c == U'<' || c == U'>' || c == U'\\';
 }
 
-bool addressTaken(QStringView address, bool link) {
-    const qsizetype colon = address.indexOf(u':');
-    if (colon <= 0)
-        return false;
-    const QStringView scheme = address.first(colon);
-    const QStringView rest = address.sliced(colon + 1);
-    const auto is = [scheme](const char* name) {
-        return scheme.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
-    };
-    if (link && is("mailto")) {
-        if (rest.isEmpty())
-            return false;
-    } else if (is("http") || is("https") || (link && is("ftp"))) {
-        // Something must follow "//": "http://" alone, as the dialogs offer it, names nothing.
-        if (!rest.startsWith(u"//") || rest.size() < 3 || rest[2] == u'/')
-            return false;
-    } else {
-        return false;
-    }
-    const qsizetype n = address.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = address[i].unicode();
-        if (address[i].isHighSurrogate() && i + 1 < n && address[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(address[i], address[i + 1]);
-            ++i;
-        }
-        if (refusedInAddress(c))
-            return false;
-    }
-    return true;
-}
-
 bool isBreak(QChar c) {
     return c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator;
 }
+
+// The smiley codes of a board, found the way it finds them: the longest code
+// that starts here.
+class Smileys {
+public:
+    explicit Smileys(const Profile& profile)
+        : profile_(profile) {
+        for (const SmileyCode& code : profile.smileys) {
+            const QChar c = code.code.front();
+            if (c.unicode() < first_.size()) {
+                first_[c.unicode()] = true;
+                if (profile.smileysAnyCase) {
+                    first_[c.toLower().unicode() & 0x7f] = true;
+                    first_[c.toUpper().unicode() & 0x7f] = true;
+                }
+            }
+        }
+    }
+
+    bool mayStart(QChar c) const { return c.unicode() < first_.size() && first_[c.unicode()]; }
+
+    qsizetype at(QStringView post, qsizetype i, Smiley& smiley) const {
+        const QStringView rest = post.sliced(i);
+        qsizetype length = 0;
+        const Qt::CaseSensitivity cs =
+            profile_.smileysAnyCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        for (const SmileyCode& code : profile_.smileys)
+            if (code.code.size() > length && rest.startsWith(code.code, cs)) {
+                length = code.code.size();
+                smiley = code.smiley;
+            }
+        if (length == 0 || !profile_.smileysApart)
+            return length;
+        const bool before = i == 0 || isBreak(post[i - 1]) || post[i - 1] == u' ' ||
+                            post[i - 1] == u'.' || post[i - 1] == u']';
+        const bool after =
+            length == rest.size() || !(rest[length].isLetterOrNumber() || rest[length] == u'_');
+        return before && after ? length : 0;
+    }
+
+private:
+    const Profile& profile_;
+    std::array<bool, 128> first_{};
+};
 
 } // namespace
 
@@ -397,13 +580,55 @@ Media mediaOf(Name name) {
     }
 }
 
-std::vector<Token> tokenize(QStringView post) {
+bool addressTaken(QStringView address, bool link, const Profile& profile) {
+    const Addresses& rules = link ? profile.links : profile.media;
+    if (address.isEmpty())
+        return false;
+    const qsizetype n = address.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = address[i].unicode();
+        if (address[i].isHighSurrogate() && i + 1 < n && address[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(address[i], address[i + 1]);
+            ++i;
+        }
+        if (refusedInAddress(c))
+            return false;
+    }
+    // A scheme is a letter, then letters, digits, "+", "-" or ".", up to ":".
+    qsizetype colon = 0;
+    while (colon < n && (isAsciiLetter(address[colon]) ||
+                         (colon > 0 && (address[colon].isDigit() || address[colon] == u'+' ||
+                                        address[colon] == u'-' || address[colon] == u'.'))))
+        ++colon;
+    if (colon == 0 || colon == n || address[colon] != u':')
+        return rules.schemeless;
+    const QStringView scheme = address.first(colon);
+    const QStringView rest = address.sliced(colon + 1);
+    const auto among = [scheme](std::span<const QLatin1StringView> schemes) {
+        return std::any_of(schemes.begin(), schemes.end(), [scheme](QLatin1StringView name) {
+            return scheme.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    };
+    if (rules.taken.empty() ? among(rules.refused) : !among(rules.taken))
+        return false;
+    const auto is = [scheme](QStringView name) {
+        return scheme.compare(name, Qt::CaseInsensitive) == 0;
+    };
+    if (is(u"http") || is(u"https") || is(u"ftp"))
+        // Something must follow "//": "http://" alone, as the dialogs offer it, names nothing.
+        return rest.startsWith(u"//") && rest.size() >= 3 && rest[2] != u'/';
+    return !rest.isEmpty();
+}
+
+std::vector<Token> tokenize(QStringView post, const Profile& profile) {
     const qsizetype n = post.size();
+    const Smileys smileys(profile);
+    const TagRule* item = ruleOf(profile, u"*");
     // Room for every token at once: growing a vector of a mebibyte's tokens
     // step by step costs more than reading the post.
     qsizetype most = 0;
     for (QChar c : post)
-        most += c == u'[' || c == u':' || c == u';' || isBreak(c);
+        most += c == u'[' || smileys.mayStart(c) || isBreak(c);
     std::vector<Token> tokens;
     tokens.reserve(std::size_t(most));
     qsizetype i = 0;
@@ -415,19 +640,21 @@ std::vector<Token> tokenize(QStringView post) {
             token.type = Token::Type::Break;
             token.length = c == u'\r' && i + 1 < n && post[i + 1] == u'\n' ? 2 : 1;
         } else if (c == u'[') {
-            token.length = reading::tagAt(post.sliced(i));
-            if (token.length > 0 && post.sliced(i, token.length).contains(u'\r'))
-                token.length = 0;
-            if (token.length > 0)
-                classify(post, token);
-        } else if (c == u':' || c == u';') {
-            token.length = reading::smileyAt(post.sliced(i));
-            if (token.length > 0) {
-                token.type = Token::Type::Smiley;
-                for (const auto& [code, smiley] : smileyCodes)
-                    if (post.sliced(i).startsWith(code))
-                        token.smiley = smiley;
+            const QStringView rest = post.sliced(i);
+            if (item && (rest.startsWith(u"[*]") || (item->closes && rest.startsWith(u"[/*]")))) {
+                token.length = rest[1] == u'*' ? 3 : 4;
+                token.type = rest[1] == u'*' ? Token::Type::Open : Token::Type::Close;
+                token.name = Name::ListItem;
+            } else {
+                token.length = reading::tagAt(rest);
+                if (token.length > 0 && post.sliced(i, token.length).contains(u'\r'))
+                    token.length = 0;
+                if (token.length > 0)
+                    classify(post, token, profile);
             }
+        } else if (smileys.mayStart(c)) {
+            token.length = smileys.at(post, i, token.smiley);
+            token.type = Token::Type::Smiley;
         }
         if (token.length > 0) {
             tokens.push_back(token);
@@ -439,8 +666,9 @@ std::vector<Token> tokenize(QStringView post) {
     return tokens;
 }
 
-void pair(std::vector<Token>& tokens) {
+void pair(std::vector<Token>& tokens, const Profile& profile) {
     using Type = Token::Type;
+    const bool closesAtEnd = profile.unclosed == Unclosed::ClosedAtEnd;
     const int count = int(tokens.size());
     std::array<std::vector<int>, NameCount> closes; // of the tags that take content as it stands
     std::vector<int> breaks;
@@ -460,6 +688,23 @@ void pair(std::vector<Token>& tokens) {
         tokens[k].literal = true;
         tokens[k].problem = problem;
     };
+    // A tag left open: shown as typed, or on a board that closes it, taken and told.
+    const auto leftOpen = [&](int k) {
+        if (closesAtEnd && !tokens[k].needsClose) {
+            tokens[k].autoClosed = true;
+            tokens[k].problem = Problem::Unclosed;
+            return false;
+        }
+        leave(k, Problem::Unclosed);
+        return true;
+    };
+    const auto nextCloseOf = [&](Name name, int k) {
+        const std::vector<int>& candidates = closes[int(name)];
+        std::size_t& c = nextClose[int(name)];
+        while (c < candidates.size() && candidates[c] <= k)
+            ++c;
+        return c < candidates.size() ? candidates[c] : count;
+    };
 
     for (int k = 0; k < count; ++k) {
         Token& token = tokens[k];
@@ -471,21 +716,32 @@ void pair(std::vector<Token>& tokens) {
             leave(k, Problem::Unknown);
             break;
         case Type::Open:
-            if (takesContentAsIs(token.name)) {
-                const int closeName = int(token.name == Name::BareLink ? Name::Link : token.name);
-                const std::vector<int>& candidates = closes[closeName];
-                std::size_t& c = nextClose[closeName];
-                while (c < candidates.size() && candidates[c] <= k)
-                    ++c;
+            if (token.name == Name::ListItem) {
+                if (openByName[int(Name::List)].empty())
+                    leave(k, Problem::Unknown);
+                else
+                    token.partner = openByName[int(Name::List)].back();
+            } else if (token.name == Name::Code) {
+                // Its content as it stands, up to its closing tag on any line.
+                const int end = nextCloseOf(Name::Code, k);
+                if (end == count && leftOpen(k))
+                    break;
+                for (int inside = k + 1; inside < end; ++inside)
+                    tokens[inside].inside = tokens[inside].type != Type::Break;
+                openByName[int(token.name)].push_back(k);
+                open.push_back(k);
+                k = end - 1; // the closing tag is read next, as any other
+            } else if (takesContentAsIs(token.name)) {
+                const Name closeName = token.name == Name::BareLink ? Name::Link : token.name;
+                const int close = nextCloseOf(closeName, k);
                 while (nextBreak < breaks.size() && breaks[nextBreak] <= k)
                     ++nextBreak;
-                const bool found = c < candidates.size() && (nextBreak == breaks.size() ||
-                                                             candidates[c] < breaks[nextBreak]);
+                const bool found =
+                    close < count && (nextBreak == breaks.size() || close < breaks[nextBreak]);
                 if (!found) {
                     leave(k, Problem::Unclosed);
                     break;
                 }
-                const int close = candidates[c];
                 token.partner = close;
                 tokens[close].partner = k;
                 for (int inside = k + 1; inside < close; ++inside)
@@ -497,6 +753,13 @@ void pair(std::vector<Token>& tokens) {
             }
             break;
         case Type::Close: {
+            if (token.name == Name::ListItem) {
+                if (openByName[int(Name::List)].empty())
+                    leave(k, Problem::Unopened);
+                else
+                    token.partner = openByName[int(Name::List)].back();
+                break;
+            }
             std::vector<int>& sameName = openByName[int(token.name)];
             if (sameName.empty()) {
                 std::vector<int>& cut = cutByName[int(token.name)];
@@ -514,8 +777,8 @@ void pair(std::vector<Token>& tokens) {
                 const int inner = open.back();
                 open.pop_back();
                 openByName[int(tokens[inner].name)].pop_back();
-                cutByName[int(tokens[inner].name)].push_back(inner);
-                leave(inner, Problem::Unclosed);
+                if (leftOpen(inner) && !closesAtEnd)
+                    cutByName[int(tokens[inner].name)].push_back(inner);
             }
             open.pop_back();
             sameName.pop_back();
@@ -526,10 +789,18 @@ void pair(std::vector<Token>& tokens) {
         }
     }
     for (int k : open)
-        leave(k, Problem::Unclosed);
+        leftOpen(k);
+    // An item of a list the board shows as typed is text as well.
+    for (Token& token : tokens)
+        if (token.name == Name::ListItem && token.partner >= 0 &&
+            tokens[std::size_t(token.partner)].literal) {
+            token.literal = true;
+            token.problem = token.type == Type::Open ? Problem::Unknown : Problem::Unopened;
+            token.partner = -1;
+        }
 }
 
-void refuseAddresses(QStringView post, std::vector<Token>& tokens) {
+void refuseAddresses(QStringView post, std::vector<Token>& tokens, const Profile& profile) {
     for (Token& token : tokens) {
         if (token.type != Token::Type::Open || token.literal || token.inside || token.partner < 0)
             continue;
@@ -542,7 +813,7 @@ void refuseAddresses(QStringView post, std::vector<Token>& tokens) {
         else
             continue;
         const bool link = token.name == Name::Link || token.name == Name::BareLink;
-        if (addressTaken(post.sliced(address.start, address.length), link))
+        if (addressTaken(post.sliced(address.start, address.length), link, profile))
             continue;
         token.literal = close.literal = true;
         token.problem = close.problem = Problem::Address;
@@ -554,11 +825,11 @@ void refuseAddresses(QStringView post, std::vector<Token>& tokens) {
 } // namespace tags
 
 bool linkTaken(QStringView address) {
-    return tags::addressTaken(address, true);
+    return tags::addressTaken(address, true, defaultProfile());
 }
 
 bool mediaTaken(QStringView address) {
-    return tags::addressTaken(address, false);
+    return tags::addressTaken(address, false, defaultProfile());
 }
 
 } // namespace qirtaz::board

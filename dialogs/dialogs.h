@@ -20,6 +20,9 @@ void bindColourPicker(Registry& registry); // the colour list and its seven dial
 void bindSizePicker(Registry& registry);   // the font-size dialog
 
 namespace dialogs {
+// How the link dialog closes the link it writes, for the rest of the run: the
+// catalogue's "[url/]" until a board that reads another is chosen.
+void setLinkClose(QStringView close);
 // The whole current text of one of a dialog's single-line boxes.
 QString boxText(ScreenInstance& dialog, QStringView box);
 // The close-without-inserting command: the dialog goes, the post stays as it is.

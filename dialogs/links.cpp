@@ -19,6 +19,15 @@ Q_LOGGING_CATEGORY(dialogsLog, "qirtaz.dialogs")
 
 namespace dialogs {
 
+namespace {
+// One of the markup literals, constant for the run.
+QStringView linkClose = markup::LinkClose;
+} // namespace
+
+void setLinkClose(QStringView close) {
+    linkClose = close;
+}
+
 QString boxText(ScreenInstance& dialog, QStringView box) {
     return dialog.control<QLineEdit>(box).text();
 }
@@ -58,7 +67,7 @@ const LinkDialog linkDialogs[] = {
      {names::link::Phrase, names::link::Address},
      [](ScreenInstance& d) {
          const QString phrase = boxText(d, names::link::Phrase);
-         return markup::linkTag(boxText(d, names::link::Address), phrase);
+         return markup::linkTag(boxText(d, names::link::Address), phrase, dialogs::linkClose);
      },
      true},
     {names::PageDialog,

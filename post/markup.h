@@ -88,8 +88,10 @@ inline QString join(std::initializer_list<QStringView> pieces) {
 inline QString imageTag(QStringView address) {
     return join({ImageOpen, address, ImageClose});
 }
-inline QString linkTag(QStringView address, QStringView phrase) {
-    return join({LinkOpen, address, CloseBracket, phrase, LinkClose});
+// close: how the board the post is for closes a link; the catalogue's own
+// "[url/]" unless the writer chose a board that reads only "[/url]".
+inline QString linkTag(QStringView address, QStringView phrase, QStringView close = LinkClose) {
+    return join({LinkOpen, address, CloseBracket, phrase, close});
 }
 inline QString webTag(QStringView address) {
     return join({WebOpen, address, WebClose});

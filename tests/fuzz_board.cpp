@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The board's reader under random posts: the bytes are read as UTF-16, so that
-// lone surrogates and every other code unit reach it. For each post, parse()
+// lone surrogates and every other code unit reach it. For each post and each
+// board's profile, parse()
 // and render() must neither crash nor trip the sanitizers, must drop no code
 // unit of the post, and must take time linear in its length. Built for
 // libFuzzer by the fuzz preset (clang), and with tests/fuzz/replay.cpp as its
 // main by the other presets, which run it over the corpus and its mutations.
 
+#include "board/profile.h"
 #include "board/render.h"
 #include "post/markup.h"
 #include "post/reading.h"
@@ -37,40 +39,36 @@ using board::Span;
     std::abort();
 }
 
-// The words of the tags the board takes; a tag not shown must be one of them.
-bool knownTag(QStringView tag) {
+// The tags the board takes; a tag not shown must be one of them.
+bool knownTag(QStringView tag, const board::Profile& profile) {
+    if (profile.slashAfterLinkClose && tag.compare(u"[url/]", Qt::CaseInsensitive) == 0)
+        return true;
     QStringView inner = tag.sliced(1, tag.size() - 2);
     if (inner.startsWith(u'/'))
         inner = inner.sliced(1);
-    else if (inner.endsWith(u'/'))
-        inner.chop(1);
-    const qsizetype equals = inner.indexOf(u'=');
-    if (equals >= 0)
-        inner = inner.first(equals);
-    static constexpr QStringView words[] = {u"b",     u"i",     u"u",    u"s",    u"center",
-                                            u"quote", u"color", u"size", u"img",  u"web",
-                                            u"flash", u"sound", u"ram",  u"ram2", u"url"};
-    return std::any_of(std::begin(words), std::end(words), [inner](QStringView word) {
-        return inner.compare(word, Qt::CaseInsensitive) == 0;
-    });
+    qsizetype end = 0;
+    while (end < inner.size() && inner[end] != u'=' && inner[end] != u' ' && inner[end] != u'\t')
+        ++end;
+    return board::ruleOf(profile, inner.first(end)) != nullptr;
 }
 
-board::Smiley smileyOf(QStringView code) {
-    using enum board::Smiley;
-    const std::pair<QStringView, board::Smiley> codes[] = {
-        {markup::Mad, Mad},          {markup::Wink, Wink},     {markup::Eek, Eek},
-        {markup::Sad, Sad},          {markup::Tongue, Tongue}, {markup::Grin, Grin},
-        {markup::Confused, Confused}};
-    for (const auto& [text, smiley] : codes)
-        if (code == text)
-            return smiley;
-    return Sad;
+// The longest smiley code of the board at the start of text: its length, or 0.
+qsizetype smileyAt(QStringView text, const board::Profile& profile, board::Smiley& smiley) {
+    qsizetype length = 0;
+    const auto cs = profile.smileysAnyCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (const board::SmileyCode& code : profile.smileys)
+        if (code.code.size() > length && text.startsWith(code.code, cs)) {
+            length = code.code.size();
+            smiley = code.smiley;
+        }
+    return length;
 }
 
 // Every code unit is shown (in an item's span) or part of what the board takes:
-// a known tag, a smiley code (one Smiley item each, of its kind, in order), a
-// line break, or the "WIDTH=" and "HEIGHT=" of a Flash movie's sizes.
-void checkNothingDropped(const board::Parsed& parsed) {
+// a known tag, a smiley code (one Smiley item each, of its kind, in order; one
+// without a picture shows its code), a list's "[*]", a line break, or the
+// "WIDTH=" and "HEIGHT=" of a Flash movie's sizes.
+void checkNothingDropped(const board::Parsed& parsed, const board::Profile& profile) {
     const QString& post = parsed.post;
     const qsizetype n = post.size();
     std::vector<bool> shown(std::size_t(n), false);
@@ -93,7 +91,8 @@ void checkNothingDropped(const board::Parsed& parsed) {
             shownUpTo = item.text.start + item.text.length;
             break;
         case Item::Kind::Smiley:
-            smileys.push_back(item.smiley);
+            if (item.text.none())
+                smileys.push_back(item.smiley);
             break;
         case Item::Kind::Placeholder:
             if (!item.width.none()) {
@@ -123,11 +122,14 @@ void checkNothingDropped(const board::Parsed& parsed) {
             taken = rest.startsWith(u"\r\n") ? 2 : 1;
         else if (c == u'\n' || c == QChar::ParagraphSeparator)
             taken = 1;
+        else if (c == u'[' && board::ruleOf(profile, u"*") &&
+                 (rest.startsWith(u"[*]") || rest.startsWith(u"[/*]")))
+            taken = rest[1] == u'*' ? 3 : 4;
         else if (c == u'[' && (taken = reading::tagAt(rest)) > 0) {
-            if (!knownTag(rest.first(taken)) || rest.first(taken).contains(u'\r'))
+            if (!knownTag(rest.first(taken), profile) || rest.first(taken).contains(u'\r'))
                 fail("a tag the board does not take, not shown", i, post);
-        } else if ((c == u':' || c == u';') && (taken = reading::smileyAt(rest)) > 0) {
-            if (smiley == smileys.size() || smileys[smiley] != smileyOf(rest.first(taken)))
+        } else if (board::Smiley kind{}; (taken = smileyAt(rest, profile, kind)) > 0) {
+            if (smiley == smileys.size() || smileys[smiley] != kind)
                 fail("a smiley code without its smiley", i, post);
             ++smiley;
         } else if (std::find(sizeWords.begin(), sizeWords.end(), i) != sizeWords.end()) {
@@ -150,7 +152,7 @@ void checkNothingDropped(const board::Parsed& parsed) {
 void checkRendered(const board::Parsed& parsed, const QTextDocument& document) {
     QString expected;
     for (const Item& item : parsed.items)
-        if (item.kind != Item::Kind::Paragraph && item.kind != Item::Kind::Smiley)
+        if (item.kind != Item::Kind::Paragraph)
             for (const Span span : {item.text, item.width, item.height, item.extra})
                 expected += parsed.text(span);
     for (QChar& c : expected)
@@ -165,12 +167,12 @@ void checkRendered(const board::Parsed& parsed, const QTextDocument& document) {
         fail("the document's own text differs from the parsed text", 0, parsed.post);
 }
 
-qint64 parseNanoseconds(QStringView post) {
+qint64 parseNanoseconds(QStringView post, const board::Profile& profile) {
     qint64 best = -1;
     for (int run = 0; run < 3; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const board::Parsed parsed = board::parse(post);
+        const board::Parsed parsed = board::parse(post, profile);
         const qint64 spent = timer.nsecsElapsed();
         best = best < 0 ? spent : std::min(best, spent);
     }
@@ -181,7 +183,7 @@ qint64 parseNanoseconds(QStringView post) {
 // that, and some milliseconds, for a busy machine); a quadratic step makes it
 // a thousand times. Measured again before it counts: one slow measurement is
 // more likely the machine than the code.
-void checkLinear(QStringView post) {
+void checkLinear(QStringView post, const board::Profile& profile) {
     if (post.isEmpty())
         return;
     QString small;
@@ -189,8 +191,8 @@ void checkLinear(QStringView post) {
         small += post;
     const QString large = small.repeated(32);
     const auto tooSlow = [&] {
-        const qint64 smallTime = parseNanoseconds(small);
-        return parseNanoseconds(large) > 128 * smallTime + 5'000'000;
+        const qint64 smallTime = parseNanoseconds(small, profile);
+        return parseNanoseconds(large, profile) > 128 * smallTime + 5'000'000;
     };
     if (tooSlow() && tooSlow())
         fail("parse time grows faster than the post", large.size(), large);
@@ -208,16 +210,20 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QString post(qsizetype(size / 2), Qt::Uninitialized);
     std::memcpy(post.data(), data, size / 2 * 2);
-    const board::Parsed parsed = board::parse(post);
-    checkNothingDropped(parsed);
-    QTextDocument document;
-    board::render(parsed, document);
-    checkRendered(parsed, document);
-    board::problemsLine(parsed);
-    board::describe(parsed);
     // Timing a post 32 times as long costs more than all the rest: one post in
-    // eight, chosen by its content so that a replay times the same ones.
-    if (qHash(post) % 8 == 0)
-        checkLinear(post);
+    // eight, under one board, chosen by its content so that a replay times the same ones.
+    const std::size_t hash = qHash(post);
+    const auto boards = board::profiles();
+    for (const board::Profile& profile : boards) {
+        const board::Parsed parsed = board::parse(post, profile);
+        checkNothingDropped(parsed, profile);
+        QTextDocument document;
+        board::render(parsed, document);
+        checkRendered(parsed, document);
+        board::problemsLine(parsed);
+        board::describe(parsed);
+        if (hash % 8 == 0 && &profile == &boards[hash / 8 % boards.size()])
+            checkLinear(post, profile);
+    }
     return 0;
 }

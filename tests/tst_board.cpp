@@ -3,6 +3,7 @@
 // What the board makes of a post: post → what is shown, the foot line of
 // problems, the document built from it, and posts written to hurt.
 
+#include "board/profile.h"
 #include "board/render.h"
 #include "mixed_post.h"
 #include "post/markup.h"
@@ -80,7 +81,8 @@ QString shownCharacters(const board::Parsed& parsed) {
 // Every code unit of the post is shown exactly once, or lies in a stretch that
 // is wholly markup: a line break, a tag, a smiley code, or the WIDTH= and
 // HEIGHT= of a Flash tag. Returns an empty string, or what went wrong.
-QString droppedOrDoubled(const board::Parsed& parsed) {
+QString droppedOrDoubled(const board::Parsed& parsed,
+                         const board::Profile& profile = board::defaultProfile()) {
     const QString& post = parsed.post;
     std::vector<int> shownTimes(std::size_t(post.size()), 0);
     for (const board::Item& item : parsed.items)
@@ -96,9 +98,18 @@ QString droppedOrDoubled(const board::Parsed& parsed) {
         for (QLatin1StringView word : {QLatin1StringView("WIDTH="), QLatin1StringView("HEIGHT=")})
             if (rest.startsWith(word, Qt::CaseInsensitive))
                 return word.size();
+        if (board::ruleOf(profile, u"*"))
+            for (QStringView item : {u"[*]", u"[/*]"})
+                if (rest.startsWith(item))
+                    return item.size();
         if (const qsizetype tag = reading::tagAt(rest))
             return tag;
-        return reading::smileyAt(rest);
+        qsizetype code = 0;
+        for (const board::SmileyCode& smiley : profile.smileys)
+            if (rest.startsWith(smiley.code,
+                                profile.smileysAnyCase ? Qt::CaseInsensitive : Qt::CaseSensitive))
+                code = std::max(code, smiley.code.size());
+        return code;
     };
     for (qsizetype i = 0; i < post.size();) {
         if (shownTimes[std::size_t(i)] > 1)
@@ -165,6 +176,8 @@ private slots:
     void shows();
     void footLine_data();
     void footLine();
+    void boards_data();
+    void boards();
     void rendersFormats();
     void placeholdersStayWhole();
     void smileyPictures_data();
@@ -175,6 +188,7 @@ private slots:
     void deepNesting();
     void linearTime();
     void wellFormedPostsShowTheirWords();
+    void eachBoardTakesItsOwnTags();
     void noCharacterDropped();
 };
 
@@ -361,6 +375,127 @@ void BoardTest::footLine() {
     QFETCH(QString, post);
     QFETCH(QString, line);
     QCOMPARE(board::problemsLine(board::parse(post)), line);
+}
+
+const board::Profile& profileOf(QStringView key) {
+    for (const board::Profile& profile : board::profiles())
+        if (profile.key == key)
+            return profile;
+    qFatal("no board %s", qPrintable(key.toString()));
+}
+
+// What each board takes, shows and marks of the same posts, each row with where
+// the board's behaviour was read.
+void BoardTest::boards_data() {
+    QTest::addColumn<QString>("board");
+    QTest::addColumn<QString>("post");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("foot");
+    QTest::addColumn<QString>("source");
+
+    const auto row = [](const char* board, const QString& post, const QString& description,
+                        const QString& foot, const char* source) {
+        QTest::addRow("%s: %s", board, qPrintable(post))
+            << board << post << description << foot << source;
+    };
+    const QString unclosed = u"وسم غير مغلق: "_qs, unknown = u"وسم غير معروف: "_qs;
+    const QString dialogLink = u"[url=http://example.com]x[url/]"_qs;
+    const char* markup = "post/markup.h";
+    const char* mybb = "MyBB inc/class_parser.php";
+    const char* smf = "SMF Sources/Subs.php, parse_bbc";
+    const char* phpbb = "phpBB phpbb/textformatter/s9e/factory.php";
+    const char* s9e = "s9e TextFormatter src/Plugins/BBCodes/Configurator/repository.xml";
+    const char* vb = "vBulletin help#bbcode_reference, includes/class_bbcode.php";
+    const char* xf = "XenForo help/bb-codes";
+    // clang-format off
+    // How a link closes: the catalogue's "[url/]" is read by the default board only.
+    row("default",   dialogLink, "ltr{link(http://example.com):'x'}", "", markup);
+    row("phpbb",     dialogLink, "ltr{!'[url=http://example.com]' 'x' !'[url/]'}",
+        unclosed + shown(u"[url=http://example.com]"_qs) + "؛ " + unknown + shown(u"[url/]"_qs), phpbb);
+    row("mybb",      dialogLink, "ltr{!'[url=http://example.com]' 'x' !'[url/]'}",
+        unclosed + shown(u"[url=http://example.com]"_qs) + "؛ " + unknown + shown(u"[url/]"_qs), mybb);
+    row("xenforo",   u"[url=http://example.com]x[/url]"_qs, "ltr{link(http://example.com):'x'}", "", xf);
+    // A tag left open: shown as typed, or closed by the board at the end (and
+    // where its parent closes), and told in the foot either way.
+    row("default",   u"[b]عريض"_qs, "rtl{!'[b]' 'عريض'}", unclosed + shown(u"[b]"_qs), markup);
+    row("mybb",      u"[b]عريض"_qs, "rtl{!'[b]' 'عريض'}", unclosed + shown(u"[b]"_qs), mybb);
+    row("smf",       u"[b]عريض"_qs, "rtl{b:'عريض'}", unclosed + shown(u"[b]"_qs), smf);
+    row("phpbb",     u"[b]عريض"_qs, "rtl{b:'عريض'}", unclosed + shown(u"[b]"_qs), phpbb);
+    row("smf",       u"[b][i]x[/b]y[/i]"_qs, "ltr{b+i:'x' 'y' !'[/i]'}",
+        unclosed + shown(u"[i]"_qs) + "؛ وسم إغلاق بلا فتح: " + shown(u"[/i]"_qs), smf);
+    row("vbulletin", u"[b][i]x[/b]y[/i]"_qs, "ltr{b:!'[i]' b:'x' 'y' !'[/i]'}",
+        u"وسمان متداخلان: "_qs + shown(u"[i]"_qs) + " " + shown(u"[/i]"_qs), vb);
+    // Sizes.
+    row("default",   u"[size=7]a[/size]"_qs, "ltr{size7:'a'}", "", markup);
+    row("phpbb",     u"[size=150]a[/size]"_qs, "ltr{scale1500:'a'}", "", phpbb);
+    row("phpbb",     u"[size=7]a[/size]"_qs, "ltr{scale70:'a'}", "", phpbb);
+    row("phpbb",     u"[size=201]a[/size]"_qs, "ltr{!'[size=201]' 'a' !'[/size]'}",
+        u"وسم إغلاق بلا فتح: "_qs + shown(u"[/size]"_qs) + "؛ " + unknown + shown(u"[size=201]"_qs), phpbb);
+    row("mybb",      u"[size=x-large]a[/size][size=99]b[/size]"_qs, "ltr{scale1500:'a' scale5000:'b'}", "", mybb);
+    row("smf",       u"[size=12pt]a[/size][size=3]b[/size]"_qs, "ltr{scale1200:'a' size3:'b'}", "", smf);
+    row("default",   u"[size=150]a[/size]"_qs, "ltr{!'[size=150]' 'a' !'[/size]'}",
+        u"وسم إغلاق بلا فتح: "_qs + shown(u"[/size]"_qs) + "؛ " + unknown + shown(u"[size=150]"_qs), markup);
+    // Colours.
+    row("mybb",      u"[color=0000ff]a[/color][color=foo]b[/color]"_qs, "ltr{blue:'a' 'b'}", "", mybb);
+    row("xenforo",   u"[color=rgb(255, 0, 0)]a[/color]"_qs, "ltr{red:'a'}", "", xf);
+    row("default",   u"[color=0000ff]a[/color]"_qs, "ltr{!'[color=0000ff]' 'a' !'[/color]'}",
+        u"وسم إغلاق بلا فتح: "_qs + shown(u"[/color]"_qs) + "؛ " + unknown + shown(u"[color=0000ff]"_qs), markup);
+    // Whom a quotation quotes, as each board writes it when quoting a post.
+    row("default",   u"[QUOTE=سامي;n123]نص[/QUOTE]"_qs, "quote(سامي;n123){rtl{'نص'}}", "", markup);
+    row("vbulletin", u"[QUOTE=سامي;n123]نص[/QUOTE]"_qs, "quote(سامي){rtl{'نص'}}", "", vb);
+    row("xenforo",   u"[QUOTE=\"Lee, post: 1, member: 2\"]y[/QUOTE]"_qs, "quote(Lee){ltr{'y'}}", "", xf);
+    row("phpbb",     u"[quote=\"Bob\" post_id=3 time=4 user_id=5]hi[/quote]"_qs, "quote(Bob){ltr{'hi'}}", "", phpbb);
+    row("mybb",      u"[quote='Bob' pid='3' dateline='4']hi[/quote]"_qs, "quote(Bob){ltr{'hi'}}", "", mybb);
+    row("smf",       u"[quote author=علي link=msg=5 date=1]نص[/quote]"_qs, "quote(علي){rtl{'نص'}}", "", smf);
+    // Lists, with their items' marks.
+    row("mybb",      u"[list]\n[*]أ\n[*]ب\n[/list]"_qs, "rtl-list1{* 'أ'} rtl-list1{* 'ب'}", "", mybb);
+    row("phpbb",     u"[list=a][*]x[/*][*]y[/*][/list]"_qs, "ltr-list1{a#1 'x'} ltr-list1{a#2 'y'}", "", s9e);
+    row("phpbb",     u"[*]x"_qs, "ltr{!'[*]' 'x'}", unknown + shown(u"[*]"_qs), s9e);
+    row("mybb",      u"[list][*]x"_qs, "ltr{!'[list]' !'[*]' 'x'}", unclosed + shown(u"[list]"_qs) + "؛ " + unknown + shown(u"[*]"_qs), mybb);
+    row("default",   u"[list][*]x[/list]"_qs, "ltr{!'[list]' '[*]x' !'[/list]'}",
+        u"وسمان غير معروفين: "_qs + shown(u"[list]"_qs) + " " + shown(u"[/list]"_qs), markup);
+    // Code: its content as it stands, left to right, over lines.
+    row("phpbb",     u"[code][b]x[/b] :)\nسطر[/code]"_qs, "ltr{code:'[b]x[/b] :)'} ltr{code:'سطر'}", "", phpbb);
+    row("smf",       u"[code]x"_qs, "ltr{code:'x'}", unclosed + shown(u"[code]"_qs), smf);
+    row("vbulletin", u"[code]x"_qs, "ltr{!'[code]' 'x'}", unclosed + shown(u"[code]"_qs), vb);
+    // Alignment and spoilers.
+    row("mybb",      u"[align=right]x[/align]"_qs, "ltr-right{'x'}", "", mybb);
+    row("vbulletin", u"[left]س[/left]"_qs, "rtl-left{'س'}", "", vb);
+    row("xenforo",   u"[SPOILER=النهاية]نص[/SPOILER]"_qs, "spoiler(النهاية){rtl{'نص'}}", "", xf);
+    row("vbulletin", u"[SPOILER]نص[/SPOILER]"_qs, "rtl{!'[SPOILER]' 'نص' !'[/SPOILER]'}",
+        u"وسمان غير معروفين: "_qs + shown(u"[SPOILER]"_qs) + " " + shown(u"[/SPOILER]"_qs), vb);
+    // Smiley codes: each board's own, in its own case, where it finds them.
+    row("default",   u":) :D"_qs, "rtl{':) ' (grin)}", "", markup);
+    row("phpbb",     u":) :D 8-)"_qs, "rtl{(smile) ' ' (grin) ' ' (other '8-)')}", "", phpbb);
+    row("phpbb",     u"a:) :Dx"_qs, "ltr{'a:) :Dx'}", "", phpbb);
+    row("mybb",      u"نص :p :P :S"_qs, "rtl{'نص ' (tongue) ' ' (tongue) ' ' (confused)}", "", mybb);
+    row("smf",       u">:( ???"_qs, "rtl{(mad) ' ' (confused)}", "", smf);
+    // Addresses.
+    row("mybb",      u"[url=www.example.com]w[/url]"_qs, "ltr{link(www.example.com):'w'}", "", mybb);
+    row("default",   u"[url=www.example.com]w[/url]"_qs, "ltr{!'[url=www.example.com]' 'w' !'[/url]'}",
+        u"رابط غير مقبول: "_qs + shown(u"www.example.com"_qs), markup);
+    row("vbulletin", u"[url=javascript:alert(1)]x[/url]"_qs, "ltr{!'[url=javascript:alert(1)]' 'x' !'[/url]'}",
+        u"رابط غير مقبول: "_qs + shown(u"javascript:alert(1)"_qs), vb);
+    row("phpbb",     u"[img]ftp://example.com/a.png[/img]"_qs, "ltr{image<ftp://example.com/a.png>}", "", phpbb);
+    row("mybb",      u"[img]ftp://example.com/a.png[/img]"_qs, "ltr{!'[img]ftp://example.com/a.png[/img]'}",
+        u"رابط غير مقبول: "_qs + shown(u"ftp://example.com/a.png"_qs), mybb);
+    // clang-format on
+}
+
+void BoardTest::boards() {
+    QFETCH(QString, board);
+    QFETCH(QString, post);
+    QFETCH(QString, description);
+    QFETCH(QString, foot);
+    QFETCH(QString, source);
+    const board::Profile& profile = profileOf(board);
+    QVERIFY2(
+        QString::fromUtf8(profile.source).contains(source.section(u',', 0, 0).section(u' ', 0, 0)),
+        qPrintable(source));
+    const board::Parsed parsed = board::parse(post, profile);
+    QCOMPARE(board::describe(parsed), description);
+    QCOMPARE(board::problemsLine(parsed), foot);
+    QCOMPARE(droppedOrDoubled(parsed, profile), QString());
 }
 
 void BoardTest::rendersFormats() {
@@ -812,7 +947,64 @@ void BoardTest::wellFormedPostsShowTheirWords() {
     }
 }
 
-// Posts of random pieces, tags and their halves among them: whatever the
+// Random well-nested posts made from a board's own table, its words in any
+// case: the board takes every tag, counts no problem and drops nothing.
+void BoardTest::eachBoardTakesItsOwnTags() {
+    using tags = board::tags::Name;
+    for (const board::Profile& profile : board::profiles()) {
+        for (const quint32 seed : seeds()) {
+            QRandomGenerator random(seed);
+            QString post;
+            std::function<void(int)> grow = [&](int depth) {
+                const int count = int(random.bounded(1, 4));
+                for (int i = 0; i < count; ++i) {
+                    const board::TagRule& rule =
+                        profile.tags[random.bounded(int(profile.tags.size()))];
+                    QString word = rule.word.toString();
+                    if (random.bounded(2))
+                        word = word.toUpper();
+                    const auto value = [&]() -> QString {
+                        switch (rule.name) {
+                        case tags::Colour:
+                            return u"=red"_qs;
+                        case tags::Align:
+                            return u"=right"_qs;
+                        case tags::Size:
+                        case tags::Flash:
+                        case tags::ListItem:
+                            return {};
+                        default:
+                            return rule.value == board::Value::Required ? u"=x"_qs : QString();
+                        }
+                    }();
+                    if (rule.name == tags::Size || rule.name == tags::Flash ||
+                        rule.name == tags::ListItem || rule.name == tags::Code)
+                        post += u"نص "_qs;
+                    else if (board::tags::takesContentAsIs(rule.name))
+                        post += '[' + word + ']' + "http://example.com/a.png[/" + word + ']';
+                    else if (rule.name == tags::Link)
+                        post += '[' + word + "=http://example.com]x[/" + word + ']';
+                    else if (depth == 0 || rule.name == tags::List)
+                        post += '[' + word + value + "]y[/" + word + ']';
+                    else {
+                        post += '[' + word + value + ']';
+                        grow(depth - 1);
+                        post += "[/" + word + ']';
+                    }
+                }
+            };
+            grow(3);
+            const board::Parsed parsed = board::parse(post, profile);
+            const QString where =
+                QStringLiteral("seed %1, %2: %3").arg(seed).arg(profile.key, post);
+            QVERIFY2(parsed.issues.empty(),
+                     qPrintable(where + " → " + board::problemsLine(parsed)));
+            QVERIFY2(droppedOrDoubled(parsed, profile).isEmpty(), qPrintable(where));
+        }
+    }
+}
+
+// Posts of random pieces, tags and their halves among them: whatever each
 // board makes of them, every character is shown or is markup, and the
 // document shows exactly what the parse says.
 void BoardTest::noCharacterDropped() {
@@ -840,6 +1032,20 @@ void BoardTest::noCharacterDropped() {
         u"[/color]"_qs,
         u"[size=9]"_qs,
         u"[foo]"_qs,
+        u"[list]"_qs,
+        u"[list=1]"_qs,
+        u"[*]"_qs,
+        u"[/*]"_qs,
+        u"[/list]"_qs,
+        u"[code]"_qs,
+        u"[/code]"_qs,
+        u"[SPOILER=s]"_qs,
+        u"[/spoiler]"_qs,
+        u"[quote author=a]"_qs,
+        u"[align=right]"_qs,
+        u"[/align]"_qs,
+        u":)"_qs,
+        u"8-)"_qs,
         u"[b"_qs,
         u"]"_qs,
         u"["_qs,
@@ -866,14 +1072,19 @@ void BoardTest::noCharacterDropped() {
         const int count = int(random.bounded(1, 60));
         for (int i = 0; i < count; ++i)
             post += pieces[random.bounded(int(std::size(pieces)))];
-        const board::Parsed parsed = board::parse(post);
-        const QString where = QStringLiteral("seed %1: %2").arg(seed).arg(board::describe(parsed));
-        QVERIFY2(droppedOrDoubled(parsed).isEmpty(),
-                 qPrintable(droppedOrDoubled(parsed) + " " + where));
-        QTextDocument document;
-        board::render(parsed, document);
-        QCOMPARE(postCharacters(document), shownCharacters(parsed));
-        QCOMPARE(parsed.issues.empty(), board::problemsLine(parsed).isEmpty());
+        for (const board::Profile& profile : board::profiles()) {
+            const board::Parsed parsed = board::parse(post, profile);
+            const QString where = QStringLiteral("seed %1, %2: %3")
+                                      .arg(seed)
+                                      .arg(profile.key)
+                                      .arg(board::describe(parsed));
+            QVERIFY2(droppedOrDoubled(parsed, profile).isEmpty(),
+                     qPrintable(droppedOrDoubled(parsed, profile) + " " + where));
+            QTextDocument document;
+            board::render(parsed, document);
+            QCOMPARE(postCharacters(document), shownCharacters(parsed));
+            QCOMPARE(parsed.issues.empty(), board::problemsLine(parsed).isEmpty());
+        }
     }
 }
 

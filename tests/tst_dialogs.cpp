@@ -8,9 +8,11 @@
 #include "shell/post_buffer.h"
 #include "support.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 using namespace qirtaz;
@@ -21,7 +23,8 @@ namespace {
 // A step of a row: "Screen.Control" clicks that control through its window;
 // "Screen.Box=text" replaces what the box holds by typing text into it;
 // "Screen.Box<=big" pastes a text of one mebibyte into it; "Form1.Image7!"
-// clicks the picture itself, which the label in front of it hides from the mouse.
+// clicks the picture itself, which the label in front of it hides from the mouse;
+// "Form1.board>phpbb" chooses that item of the window's menu of that name.
 const QString Big = [] {
     QString text;
     while (text.size() < (1 << 20))
@@ -51,7 +54,13 @@ void perform(Registry& registry, const QString& step) {
     const qsizetype dot = step.indexOf(u'.');
     const QString screen = step.left(dot);
     QString rest = step.mid(dot + 1);
-    if (const qsizetype paste = rest.indexOf(u"<="); paste >= 0) {
+    if (const qsizetype item = rest.indexOf(u'>'); item >= 0) {
+        auto* menu = registry.instance(screen).window()->findChild<QMenu*>(rest.left(item));
+        QVERIFY2(menu, qPrintable(step));
+        auto* action = menu->findChild<QAction*>(rest.mid(item + 1));
+        QVERIFY2(action && menu->actions().contains(action), qPrintable(step));
+        action->trigger();
+    } else if (const qsizetype paste = rest.indexOf(u"<="); paste >= 0) {
         pasteInto(box(registry, screen, rest.left(paste)), Big);
     } else if (const qsizetype typed = rest.indexOf(u'='); typed >= 0) {
         typeInto(box(registry, screen, rest.left(typed)), rest.mid(typed + 1));
@@ -109,6 +118,12 @@ void DialogsTest::insertions_data() {
     row("link phrase",          "", {"Form1.Image3", "Form3.Text1=abc", "Form3.Image1"}, "[url=http://]abc[url/]", true);
     row("link both empty",      "", {"Form1.Image3", "Form3.Text2=", "Form3.Image1"}, "[url=][url/]", true);
     row("link odd texts",       "", {"Form1.Image3", "Form3.Text1= [b]x[/b] ", "Form3.Text2=ftp://a b=]", "Form3.Image1"}, "[url=ftp://a b=]] [b]x[/b] [url/]", true);
+    // Under a board that does not read "[url/]", the link closes as that board
+    // reads it, until another board is chosen; the last row leaves the default.
+    for (const char* board : {"Form1.board>phpbb", "Form1.board>mybb", "Form1.board>smf", "Form1.board>vbulletin", "Form1.board>xenforo"})
+        QTest::addRow("link under %s", board) << "" << QStringList{board, "Form1.Image3", "Form3.Text1=abc", "Form3.Image1"} << "[url=http://]abc[/url]" << true;
+    row("link chosen board lasts", "", {"Form1.Image3", "Form3.Text1=abc", "Form3.Image1"}, "[url=http://]abc[/url]", true);
+    row("link back on default", "", {"Form1.board>phpbb", "Form1.board>default", "Form1.Image3", "Form3.Text1=abc", "Form3.Image1"}, "[url=http://]abc[url/]", true);
     row("flash sizes",          "", {"Form1.Image6", "Form8.Text3=500", "Form8.Text2=300", "Form8.Image1"}, "[FLASH=http://]WIDTH=500HEIGHT=300[/FLASH]");
     row("flash width not a number", "", {"Form1.Image6", "Form8.Text3=abc", "Form8.Image1"}, "[FLASH=http://]WIDTH=abcHEIGHT=350[/FLASH]");
     row("sound arabic address", "", {"Form1.Image4", "Form19.Text1=صوت.mp3", "Form19.Image1"}, "[SOUND]صوت.mp3[/SOUND]");

@@ -96,6 +96,7 @@ private slots:
     void laidOutBeforeShown();
     void tipsAndReader();
     void footNamesEveryProblem();
+    void followsTheChosenBoard();
     void selectsAndCopies();
     void outlivesItsWorkers();
     void closesWhileItRenders();
@@ -164,10 +165,11 @@ void PreviewTest::opensFromMenuAndKey() {
     screens::ScreenWindow* main = windowOf(registry, u"Form1");
 
     // The new menu stands beside the help menu, which keeps its one item; the
-    // insert and edit menus come after them.
+    // insert and edit menus come after them, and the board menu last.
     const auto menus = main->menuBar()->actions();
-    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus.size(), 5);
     QCOMPARE(menus[3]->menu()->objectName(), QStringLiteral("edit"));
+    QCOMPARE(menus[4]->menu()->objectName(), u"board"_qs);
     QCOMPARE(menus[0]->text(), QStringLiteral("تعليمات"));
     QCOMPARE(menus[0]->menu()->actions().size(), 1);
     QCOMPARE(menus[1]->text(), QStringLiteral("عرض"));
@@ -460,6 +462,45 @@ void PreviewTest::footNamesEveryProblem() {
     QCOMPARE(list->model()->rowCount(), 502);
     QCOMPARE(list->model()->index(501, 0).data(Qt::AccessibleTextRole).toString(),
              QStringLiteral("وسم غير معروف: [foo499]"));
+}
+
+// The menu's board is the one the preview reads the post as: its marks, its
+// foot and its name follow a choice at once, and the default comes back.
+void PreviewTest::followsTheChosenBoard() {
+    Program program;
+    Registry& registry = program.registry;
+    PostBuffer post(registry);
+    PostPreview* preview = previewOf(registry, post, u"[url=http://example.com]x[url/] :)");
+    QVERIFY(preview);
+    auto* menu = registry.instance(u"Form1").window()->findChild<QMenu*>(u"board"_qs);
+    QVERIFY(menu);
+    const auto ticked = [menu] {
+        QStringList names;
+        for (QAction* item : menu->actions())
+            if (item->isChecked())
+                names << item->objectName();
+        return names;
+    };
+    QCOMPARE(ticked(), QStringList{u"default"_qs});
+    QCOMPARE(menu->actions().size(), 6);
+    QCOMPARE(shown(*preview), QStringLiteral("x :)"));
+    QVERIFY(preview->foot()->isHidden());
+    QCOMPARE(preview->board()->accessibleName(), QStringLiteral("المنتدى: الافتراضي"));
+
+    menu->findChild<QAction*>(u"phpbb"_qs)->trigger();
+    QCOMPARE(ticked(), QStringList{u"phpbb"_qs});
+    QCOMPARE(shown(*preview), QStringLiteral("[url=http://example.com]x[url/] \uFFFC"));
+    QCOMPARE(preview->foot()->accessibleName(),
+             QStringLiteral("وسم غير مغلق: [url=http://example.com]؛ وسم غير معروف: [url/]"));
+    QCOMPARE(preview->board()->accessibleName(), QStringLiteral("المنتدى: phpBB 3.3"));
+    QVERIFY(preview->showProblem(0));
+    QCOMPARE(preview->view()->selectedText().remove(QChar(0x2066)).remove(QChar(0x2069)),
+             QStringLiteral("[url=http://example.com]"));
+
+    menu->findChild<QAction*>(u"default"_qs)->trigger();
+    QCOMPARE(shown(*preview), QStringLiteral("x :)"));
+    QVERIFY(preview->foot()->isHidden());
+    QCOMPARE(preview->board()->accessibleName(), QStringLiteral("المنتدى: الافتراضي"));
 }
 
 void PreviewTest::selectsAndCopies() {

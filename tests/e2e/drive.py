@@ -667,6 +667,79 @@ def preview_keys(d, app):
           "Esc in the preview goes back to the main window", flush=True)
 
 
+def boards(d, app):
+    """The board menu: under phpBB the preview shows a link closed with "[url/]"
+    as typed (phpBB reads only "[/url]") and the link dialog closes its link
+    with "[/url]"; back on the default board the dialog writes "[url/]" again."""
+    def choose(downs):
+        # F10 opens the insert menu; Right past the edit menu goes on to the board
+        # menu, open on its first item.
+        d.keys("F10")
+        wait(lambda: set(map(int, d.x("xdotool", "search", "--onlyvisible", "--pid", str(d.program.pid),
+                                      check=False).split())) - d.managed(), "F10 to open the menu")
+        d.keys("Right", "Right", *(["Down"] * downs), "Return")
+        time.sleep(0.3)
+
+    def previewed(preview):
+        marker = "qirtaz e2e board marker"
+        for attempt in range(6):
+            d.bring_forward(preview, PREVIEW)
+            owner = d.own_clipboard(marker)
+            d.keys("ctrl+a", "ctrl+c")
+            try:
+                wait(lambda: owner.poll() is not None, "the preview to take the clipboard", timeout=5)
+                break
+            except Failure:
+                owner.kill()
+                owner.wait()
+                if attempt == 5:
+                    raise
+        text = wait(lambda: d.clipboard(), "the previewed text")
+        return text.replace("\u2066", "").replace("\u2069", "")
+
+    typed = "[url=http://example.com]x[url/] "
+    app.type_in_post("key:ctrl+End", typed)
+    choose(3)  # the default, MyBB, SMF, phpBB
+    d.keys("F5")
+    preview = d.window(PREVIEW)
+    wait(lambda: typed.strip() in previewed(preview),
+         "the preview under phpBB to show the link as typed", timeout=15)
+    # Marked: with the selection gone (a click in the page), the tags' own
+    # tint shows, and the foot's warning line counts them.
+    width, height = d.size(preview)
+    d.x("xdotool", "mousemove", "--window", preview, str(width // 2), str(height // 3))
+    d.x("xdotool", "click", "1")
+
+    def tints():
+        seen = {colour for row in d.pixels(preview) for colour in row}
+        return {"mark": (0xfd, 0xe4, 0xe4) in seen, "foot": (0xff, 0xf1, 0xc8) in seen}
+    wait(lambda: all(tints().values()), "the link's tags marked and counted in the foot",
+         describe=tints)
+    if os.environ.get("QIRTAZ_E2E_SHOTS"):
+        time.sleep(0.5)
+        d.x("import", "-window", "root", os.path.join(os.environ["QIRTAZ_E2E_SHOTS"], "phpbb preview.png"))
+    link = app.open("Image3", LINK)
+    d.type("abc")
+    app.confirm(link, LINK, (3120, 1200, 600, 300), "link dialog OK")
+    post = app.post()
+    if post != typed + "[url=http://]abc[/url]":
+        raise Failure(f"under phpBB the link dialog left {post!r}")
+    choose(0)
+    wait(lambda: typed.strip() not in previewed(preview),
+         "the preview back on the default board to take the link closed with [url/]")
+    link = app.open("Image3", LINK)
+    d.type("abc")
+    app.confirm(link, LINK, (3120, 1200, 600, 300), "link dialog OK")
+    post = app.post()
+    if post != typed + "[url=http://]abc[/url][url=http://]abc[url/]":
+        raise Failure(f"back on the default board the link dialog left {post!r}")
+    d.bring_forward(preview, PREVIEW)
+    d.keys("Escape")
+    d.gone(preview, PREVIEW)
+    print("ok - under phpBB the preview shows [url/] unread and the link dialog writes [/url]; "
+          "back on the default board it writes [url/]", flush=True)
+
+
 def spelling(d, app):
     """A misspelt word underlined in red and nothing else; the right mouse
     button on it gives the dictionary's suggestions first, Down and Enter take
@@ -886,6 +959,9 @@ def scenario(d):
     preview_keys(d, app)
     app.on_main("Image19")
     check("typed into the post past F5, then cleared")
+    boards(d, app)
+    app.on_main("Image19")
+    check("the board menu: the preview and the link dialog follow the board, then cleared")
     spelling(d, app)
     app.on_main("Image19")
     check("a misspelt word marked, replaced from its menu and brought back, then cleared")

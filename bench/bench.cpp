@@ -7,7 +7,8 @@
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
 // where a part (startup, 64kib, spell, 1mib, find, line, resize, key, preview, hostile,
-// paste, memory) limits the run to it, for profiling.
+// paste, memory) limits the run to it, for profiling; QIRTAZ_FIGURE=undo_clear (say) runs one
+// change of the 64kib, 1mib and line parts, QIRTAZ_HOSTILE=5mib_line one hostile post.
 
 #include "app/find_window.h"
 #include "app/wiring.h"
@@ -50,6 +51,7 @@
 #include <thread>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -118,31 +120,58 @@ Start launch(const QString& program, const QStringList& arguments = {}) {
     return start;
 }
 
+// The quartiles and ends of values, as "least, first quartile, median, third
+// quartile, most".
+QString spread(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double share) {
+        return values[std::size_t(std::lround(share * double(values.size() - 1)))];
+    };
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(values.front(), 0, 'f', 1)
+        .arg(at(0.25), 0, 'f', 1)
+        .arg(median(values), 0, 'f', 1)
+        .arg(at(0.75), 0, 'f', 1)
+        .arg(values.back(), 0, 'f', 1);
+}
+
+// Each program is launched many times, the three turn about so that a busy
+// moment of the machine falls on all of them alike; the figures are medians,
+// and the spread of each is printed beside them.
 void startup() {
     const QString folder = QCoreApplication::applicationDirPath();
     const QString probe = folder + QStringLiteral("/qirtaz-startup-probe");
     const QString bare = folder + QStringLiteral("/qirtaz-bare-window");
     const QStringList text{QStringLiteral("--text")};
-    std::vector<double> probeMs, bareMs, textMs, probeKib, bareKib;
+    constexpr int Launches = 17;
+    std::vector<double> probeMs, bareMs, textMs, probeKib, bareKib, textRatios;
     for (int run = 0; run < 2; ++run) { // warm the disk cache and the font cache
         launch(probe);
         launch(bare);
         launch(bare, text);
     }
-    for (int run = 0; run < 11; ++run) {
+    for (int run = 0; run < Launches; ++run) {
         const Start q = launch(probe);
         const Start b = launch(bare);
+        const Start t = launch(bare, text);
         probeMs.push_back(q.ms);
         bareMs.push_back(b.ms);
+        textMs.push_back(t.ms);
         probeKib.push_back(q.peakKib);
         bareKib.push_back(b.peakKib);
-        textMs.push_back(launch(bare, text).ms);
+        textRatios.push_back(q.ms / t.ms);
     }
     print("startup_ms", median(probeMs));
     print("startup_bare_ms", median(bareMs));
     print("startup_ratio", median(probeMs) / median(bareMs));
     print("startup_text_ms", median(textMs));
     print("startup_text_ratio", median(probeMs) / median(textMs));
+    std::printf("startup_launches: %d of each\n", Launches);
+    std::printf("startup_spread_ms (least, quartiles, most): program %s; bare %s; with text %s\n",
+                qPrintable(spread(probeMs)), qPrintable(spread(bareMs)),
+                qPrintable(spread(textMs)));
+    std::printf("startup_text_ratio_spread (each launch over the one beside it): %s\n",
+                qPrintable(spread(textRatios)));
     print("rss_extra_mib", (median(probeKib) - median(bareKib)) / 1024);
 }
 
@@ -370,8 +399,11 @@ public:
              },
              [&] { post_.append(u":D"); }},
         };
+        const QByteArray only = qgetenv("QIRTAZ_FIGURE"); // one of them, for profiling
         double worst = 0;
         for (const Figure& figure : figures) {
+            if (!only.isEmpty() && only != figure.name)
+                continue;
             const double ms = time(figure.prepare, figure.change, runs);
             std::printf("%s_%s_ms: %.2f\n", prefix, figure.name, ms);
             worst = std::max(worst, ms);
@@ -740,13 +772,19 @@ public:
                     before.pop_back();
                 }
             }
+            // Caught up once what the preview's view shows is the post as it
+            // is; the rest of a long post is added below the view after that.
             clock.start();
+            runUntil([&] {
+                return !openPreview(registry)->isBehindInView() || clock.elapsed() > 300000;
+            });
+            const double inView = double(clock.elapsed()) / 1e3;
             runUntil(
                 [&] { return !openPreview(registry)->isBehind() || clock.elapsed() > 300000; });
             std::printf("hostile_%s_ms: %.2f (%s)%s\n", name, worstHere, qPrintable(line.trimmed()),
                         exact ? "" : " (an undo did not restore the post!)");
-            std::printf("hostile_%s_preview_catches_up_s: %.1f\n", name,
-                        double(clock.elapsed()) / 1e3);
+            std::printf("hostile_%s_preview_catches_up_s: %.1f\n", name, inView);
+            std::printf("hostile_%s_preview_whole_s: %.1f\n", name, double(clock.elapsed()) / 1e3);
             std::fflush(stdout);
             worst = std::max(worst, worstHere);
             registry.instance(names::Preview).unload();

@@ -70,6 +70,9 @@ struct PostPreview::Reading {
 struct PostPreview::Building {
     const board::Profile* profile = nullptr;
     std::unique_ptr<QTextDocument> document = std::make_unique<QTextDocument>();
+    // Once what is built reaches past the bottom of the view, the document is
+    // put on show, and the rest of the post is built into it there.
+    QTextDocument* onShow = nullptr;
     std::unique_ptr<board::Rendering> rendering;
     std::shared_ptr<const board::Parsed> parsed;
     QString foot;
@@ -270,6 +273,10 @@ bool PostPreview::isBehind() const {
     return dirty_ || soon_.isActive() || reading_ || building_;
 }
 
+bool PostPreview::isBehindInView() const {
+    return dirty_ || soon_.isActive() || reading_ || (building_ && !building_->onShow);
+}
+
 void PostPreview::changed() {
     dirty_ = true;
     if (!soon_.isActive())
@@ -277,8 +284,10 @@ void PostPreview::changed() {
 }
 
 void PostPreview::start() {
-    if (reading_ || building_)
-        return; // taken up again when the rendering under way is shown
+    // Taken up again when the rendering under way is shown; one on show
+    // already goes on growing until the next reading is ready to replace it.
+    if (reading_ || (building_ && !building_->onShow))
+        return;
     dirty_ = false;
     reading_ = true;
     // The window's thread only copies the post; the worker makes it the
@@ -320,23 +329,42 @@ void PostPreview::build() {
     QElapsedTimer clock;
     clock.start();
     Building& building = *building_;
+    QTextDocument& document = building.onShow ? *building.onShow : *building.document;
     const bool done = building.rendering->step(building.units);
-    building.document->documentLayout()->documentSize();
+    const qreal height = document.documentLayout()->documentSize().height();
     const double ms = double(clock.nsecsElapsed()) / 1e6;
     if (!done) {
         const double scale = std::clamp(StepMs / std::max(ms, 0.1), 0.5, 2.0);
         building.units = std::max<qsizetype>(256, qsizetype(double(building.units) * scale));
+        if (building.onShow)
+            view_->documentGrew();
+        else if (height >= view_->verticalScrollBar()->value() + view_->viewport()->height())
+            present(building);
         step_.start();
         return;
     }
+    // A step may still be due for a rendering this one replaced on show.
+    step_.stop();
     const std::unique_ptr<Building> finished = std::move(building_);
-    view_->setDocument(std::move(finished->document));
-    parsed_ = finished->parsed;
-    marks_ = finished->rendering->marks();
-    foot_->setText(finished->foot);
+    if (finished->onShow)
+        view_->documentGrew();
+    present(*finished);
+    emit shown();
+    if (dirty_ || view_->wantsLayout())
+        start();
+}
+
+void PostPreview::present(Building& building) {
+    if (!building.onShow) {
+        building.onShow = building.document.get();
+        view_->setDocument(std::move(building.document));
+    }
+    parsed_ = building.parsed;
+    marks_ = building.rendering->marks();
+    foot_->setText(building.foot);
     // A screen reader reads the foot without the marks that order it on screen.
-    foot_->setAccessibleName(board::withoutDirectionMarks(finished->foot));
-    foot_->setVisible(!finished->foot.isEmpty());
+    foot_->setAccessibleName(board::withoutDirectionMarks(building.foot));
+    foot_->setVisible(!building.foot.isEmpty());
     problemList_->showProblems(parsed_);
     const int rows = int(parsed_->issues.size());
     if (rows > 1) {
@@ -344,14 +372,11 @@ void PostPreview::build() {
         problems_->setFixedHeight(std::min(rows, 4) * row + 2 * problems_->frameWidth());
     }
     problems_->setVisible(rows > 1);
-    count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(finished->characters));
-    const QString boardName = finished->profile->name.toString();
+    count_->setText(QStringLiteral("عدد الأحرف: ") + QString::number(building.characters));
+    const QString boardName = building.profile->name.toString();
     board_->setText(QStringLiteral("المنتدى: ") + board::LeftToRightIsolate + boardName +
                     board::PopIsolate);
     board_->setAccessibleName(QStringLiteral("المنتدى: ") + boardName);
-    emit shown();
-    if (dirty_ || view_->wantsLayout())
-        start();
 }
 
 void addPreview(Registry& registry) {

@@ -55,6 +55,10 @@ public:
 
     // True while a change of the post is not yet shown.
     bool isBehind() const;
+    // True while what the view shows is not yet the post as it is: a long
+    // post is shown as soon as its rendering reaches past the bottom of the
+    // view, and the rest is added to it there.
+    bool isBehindInView() const;
 
     // Selects the tag of the post's problem number index (in the order of the
     // post) in the page and scrolls it into view; false if there is none.
@@ -80,6 +84,7 @@ private:
     void start();
     void read();
     void build();
+    void present(Building& building);
 
     PreviewView* view_;
     QLabel* foot_;

@@ -232,6 +232,19 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
     }
 }
 
+void PreviewView::documentGrew() {
+    plain_.reset();
+    spoken_.reset();
+    if (everything_)
+        selectAll();
+    adjustBars();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::VisibleDataChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
 const PreviewView::Spoken& PreviewView::spoken() const {
     if (spoken_)
         return *spoken_;

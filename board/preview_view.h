@@ -29,6 +29,8 @@ public:
     // where it was, as far as the new document reaches.
     void setDocument(std::unique_ptr<QTextDocument> document);
     QTextDocument* document() const { return document_.get(); }
+    // The document on show grew at its end, laid out as far.
+    void documentGrew();
 
     // The width a document should be laid out to for this view.
     int wantedWidth() const;

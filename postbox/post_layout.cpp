@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "postbox/post_layout.h"
 
+#include "post/idle_turn.h"
 #include "postbox/line.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -88,9 +88,6 @@ LineData* dataOf(const QTextBlock& block) {
     }
     return data;
 }
-
-// A step of idle shaping stays short enough to go unnoticed between keys.
-constexpr qint64 ShapingStepNs = 4'000'000;
 
 // The part of shown, from .. to of the post's positions in the piece, as
 // positions in its text: the characters themselves, not the controls around.
@@ -246,17 +243,20 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last, int 
     // text rather than from a copy of each.
     const QString whole =
         last.blockNumber() - first.blockNumber() > 256 ? document()->toRawText() : QString();
-    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+    // Where each line starts, counted on from the first rather than asked of
+    // the document line by line, which walks its tree each time.
+    qsizetype start = first.position();
+    for (QTextBlock block = first; block.isValid(); start += block.length(), block = block.next()) {
         LineData* data = dataOf(block);
         const bool fresh = inRange || !data->read;
         if (fresh) {
             QString copy = whole.isEmpty() ? block.text() : QString();
-            const QStringView text =
-                whole.isEmpty() ? QStringView(copy)
-                                : QStringView(whole).sliced(block.position(), block.length() - 1);
+            const QStringView text = whole.isEmpty()
+                                         ? QStringView(copy)
+                                         : QStringView(whole).sliced(start, block.length() - 1);
             // A change within the line, which took nothing from the lines
             // around it.
-            const qsizetype at = position - block.position();
+            const qsizetype at = position - start;
             const bool within = first == last && data->read &&
                                 data->length + added - removed == text.size() && at >= 0 &&
                                 at + added <= text.size();
@@ -512,18 +512,17 @@ void PostLayout::measure() {
 void PostLayout::shapeSome() {
     if (nextToShape_ < 0)
         return;
-    QElapsedTimer step;
-    step.start();
+    // A step of idle shaping stays short enough to go unnoticed between keys.
+    const idle::Step step;
     const postbox::Shaping shaping{font_, flags_, tabStop_, estimate_};
     // Lines wrapped now may have more rows or fewer than they were taken to.
     const QSizeF before = documentSize();
     QTextBlock block = document()->findBlockByNumber(nextToShape_);
-    while (block.isValid() && step.nsecsElapsed() < ShapingStepNs) {
+    while (block.isValid() && !step.over()) {
         prepare(block);
         postbox::Line& line = dataOf(block)->line;
         bool measured = false;
-        while (step.nsecsElapsed() < ShapingStepNs &&
-               line.measureOne(shaping, lineHeight_, paints_ - 1))
+        while (!step.over() && line.measureOne(shaping, lineHeight_, paints_ - 1))
             measured = true;
         if (measured)
             arrange(block);

@@ -2,10 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "spelling/post_checker.h"
 
+#include "post/idle_turn.h"
 #include "spelling/speller.h"
 #include "spelling/words.h"
 
-#include <QElapsedTimer>
 #include <QSet>
 #include <QTextDocument>
 
@@ -197,14 +197,13 @@ void PostChecker::schedule() {
 void PostChecker::step() {
     if (!isOn() || asking_)
         return;
-    QElapsedTimer clock;
-    clock.start();
+    const idle::Step step(StepNs);
     QTextDocument* doc = document();
     QStringList batch;
     std::vector<int> lines;
     QSet<QString> inBatch;
     qsizetype chars = 0;
-    const auto full = [&] { return chars >= BatchChars || clock.nsecsElapsed() >= StepNs; };
+    const auto full = [&] { return chars >= BatchChars || step.over(); };
     const auto consider = [&](const QTextBlock& block, int line) {
         if (block.length() <= 1 || block.length() - 1 > LongestLine)
             return;

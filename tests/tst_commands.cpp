@@ -364,11 +364,17 @@ void CommandsTest::pagesPasteWhileTheWindowAnswers_data() {
     const QString board = pages::boardPage(qsizetype(512) * 1024, &marks);
     QTest::newRow("a board's page") << board << marks;
     marks.clear();
+    const QString big = pages::boardPage(qsizetype(5) * 1024 * 1024, &marks);
+    QTest::newRow("a board's page of 5 MiB") << big << marks;
+    marks.clear();
     const QString lists = pages::nested(QLatin1StringView("ul><li"), 10000, &marks);
     QTest::newRow("10,000 nested lists") << lists << marks;
     marks.clear();
     const QString tables = pages::nested(QLatin1StringView("table><tr><td"), 3000, &marks);
     QTest::newRow("3,000 nested tables") << tables << marks;
+    marks.clear();
+    const QString deeper = pages::nested(QLatin1StringView("table><tr><td"), 6000, &marks);
+    QTest::newRow("6,000 nested tables") << deeper << marks;
 }
 
 // Qt's own reader held the window for seconds over such pages. Twice, the

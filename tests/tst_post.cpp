@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The three changes of the post, on texts that Qt's text handling likes to alter.
 
+#include "post/idle_turn.h"
 #include "post/post.h"
 #include "screens/controls.h"
 #include "shell/post_buffer.h"
@@ -12,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 
 using namespace qirtaz;
 using namespace qirtaz::testing;
@@ -47,6 +49,8 @@ private slots:
     void eachChangeIsOneUndoStep();
     void changesLeaveCaretSelectionAndScroll();
     void typingStaysBetweenFragments();
+    void idleStepsShareTheirTurn_data();
+    void idleStepsShareTheirTurn();
 };
 
 void PostTest::changesGiveExactText_data() {
@@ -175,6 +179,49 @@ void PostTest::typingStaysBetweenFragments() {
     QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed"));
     box.document()->undo();
     QVERIFY2(post.text().startsWith(QStringLiteral("[QUOTE]x[/QUOTE]")), qPrintable(post.text()));
+}
+
+void PostTest::idleStepsShareTheirTurn_data() {
+    QTest::addColumn<qint64>("limitNs"); // what each kind's step takes at most
+    // How long each kind's step runs in a turn: one kind after another, as the
+    // loop runs their timers, all starting at once.
+    QTest::addColumn<std::vector<qint64>>("runs");
+    constexpr qint64 Turn = idle::TurnNs, Sliver = idle::SliverNs, Tick = 100'000;
+    QTest::newRow("one kind, the whole allowance") << Turn << std::vector<qint64>{Turn};
+    QTest::newRow("two kinds: the second only its sliver")
+        << Turn << std::vector<qint64>{Turn, Sliver};
+    QTest::newRow("three kinds under the allowance: what is left, then a sliver")
+        << Turn - 10 * Tick << std::vector<qint64>{Turn - 10 * Tick, 10 * Tick, Sliver};
+    QTest::newRow("limits under a sliver: a sliver each")
+        << 2 * Tick << std::vector<qint64>{Sliver, Sliver, Sliver};
+}
+
+// The idle steps due in one turn of the event loop take one allowance between
+// them, counted from the turn's start; each has its sliver, and the next turn
+// starts a new allowance. Time passes only as the steps make it pass.
+void PostTest::idleStepsShareTheirTurn() {
+    QFETCH(qint64, limitNs);
+    QFETCH(std::vector<qint64>, runs);
+    static qint64 now = 0;
+    idle::setClock([] { return now; });
+    const auto restore = qScopeGuard([] { idle::setClock(nullptr); });
+    std::vector<std::pair<qint64, qint64>> ran; // each step's turn start, and how long it took
+    const auto step = [&ran, limitNs] {
+        const qint64 turn = idle::turnStartNs();
+        const idle::Step step(limitNs);
+        const qint64 start = now;
+        while (!step.over())
+            now += 1'000; // a microsecond of work
+        ran.emplace_back(turn, now - start);
+    };
+    for (int turn = 0; turn < 2; ++turn) {
+        ran.clear();
+        for (std::size_t kind = 0; kind < runs.size(); ++kind)
+            QTimer::singleShot(0, this, step);
+        QTRY_COMPARE(ran.size(), runs.size());
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            QCOMPARE(ran[i], std::pair(ran[0].first, runs[i]));
+    }
 }
 
 QTEST_MAIN(PostTest)

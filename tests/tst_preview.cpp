@@ -94,6 +94,7 @@ private slots:
     void keepsItsScrollPosition();
     void mainWindowClosedAndBack();
     void laidOutBeforeShown();
+    void showsWhatIsInViewFirst();
     void tipsAndReader();
     void footNamesEveryProblem();
     void followsTheChosenBoard();
@@ -346,6 +347,36 @@ void PreviewTest::laidOutBeforeShown() {
     QCOMPARE(view->verticalScrollBar()->maximum(),
              qCeil(view->document()->documentLayout()->documentSize().height()) -
                  view->viewport()->height());
+}
+
+// A long post is shown once its rendering reaches past the bottom of the view,
+// the rest added there; a change meanwhile is read at once, and shown whole.
+void PreviewTest::showsWhatIsInViewFirst() {
+    Program program;
+    PostBuffer post(program.registry);
+    PostPreview* preview = previewOf(program.registry, post,
+                                     numbered(12000, QStringLiteral("سطر %1 [b]من[/b] الموضوع\n")));
+    QVERIFY(preview);
+    const int whole = preview->view()->document()->characterCount();
+    post.append(u"النهاية");
+    QTRY_VERIFY(!preview->isBehindInView());
+    QVERIFY(preview->isBehind());
+    QVERIFY(preview->view()->document()->characterCount() < whole);
+    QVERIFY(preview->view()->toPlainText().startsWith(QStringLiteral("سطر 0 من الموضوع")));
+    post.append(u" تم");
+    const QString text = shown(*preview);
+    QVERIFY2(text.endsWith(QStringLiteral("سطر 11999 من الموضوع\nالنهاية تم")),
+             qPrintable(text.right(80)));
+    // The scroll bar reaches the whole of what was added on show.
+    const PreviewView& view = *preview->view();
+    QCOMPARE(view.verticalScrollBar()->maximum(),
+             qCeil(view.document()->documentLayout()->documentSize().height()) -
+                 view.viewport()->height());
+    // Replaced on show by a rendering made in one step.
+    post.append(u"!");
+    QTRY_VERIFY(!preview->isBehindInView() && preview->isBehind());
+    post.clear();
+    QCOMPARE(shown(*preview).trimmed(), QString());
 }
 
 void PreviewTest::tipsAndReader() {

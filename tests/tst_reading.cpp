@@ -262,6 +262,10 @@ void ReadingTest::boxDirections_data() {
     QTest::newRow("tag before arabic")        << "[color=red]مرحبا[/color] بكم\nHello [b]world[/b] :D" << "RL";
     QTest::newRow("empty lines follow")       << "Hello\n\n\nمرحبا\n" << "LLLRR";
     // clang-format on
+    // Hundreds of lines come in at once, read from one copy of the whole text.
+    QTest::newRow("hundreds of lines")
+        << QStringLiteral("Hello\nمرحبا\n123\n:D\n").repeated(100) + u'x'
+        << QStringLiteral("LRRR").repeated(100) + u'L';
 }
 
 void ReadingTest::boxDirections() {
@@ -278,6 +282,10 @@ void ReadingTest::boxDirections() {
     QFont larger = postBox(buffer).document()->defaultFont();
     larger.setPointSizeF(larger.pointSizeF() + 2);
     postBox(buffer).document()->setDefaultFont(larger);
+    QCOMPARE(::directions(postBox(buffer)), directions);
+    // Cleared, and back at once by the undo.
+    buffer.clear();
+    postBox(buffer).undo();
     QCOMPARE(::directions(postBox(buffer)), directions);
 
     // Typing a first strong letter into a neutral line turns it and the

@@ -15,11 +15,13 @@ preset=${2:-dev}
 # qt6-translations-l10n: Qt's own words in Arabic, built into the program.
 # fonts-urw-base35 holds Z003, the lettering of the program's name, which the
 # pictures' drawings need on a display of more pixels per inch.
+# fonts-noto-color-emoji draws the emoji of posts written on phones (🔹, 📍),
+# which no other face here has; fontconfig falls back to it by itself.
 # libhunspell-dev, hunspell-ar and hunspell-en-us: the spelling of Arabic and
 # English words, checked offline.
 # libxml2-dev: its HTML reader reads a pasted web page in time linear in its
 # size however deeply the page nests, on a thread of its own.
-packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-kacst fonts-dejavu-core fonts-urw-base35 libhunspell-dev hunspell-ar hunspell-en-us libxml2-dev"
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-kacst fonts-dejavu-core fonts-urw-base35 fonts-noto-color-emoji libhunspell-dev hunspell-ar hunspell-en-us libxml2-dev"
 if [ "$what" = test ] || [ "$what" = build ]; then
     # The end-to-end test drives the real program on a virtual X display.
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"

@@ -131,8 +131,13 @@ bool mediaTaken(QStringView address);
 QString addressShown(QStringView address);
 
 // What a screen reader should read of text shown in the preview: the text
-// without direction marks and isolates.
+// without direction marks, isolates and word joiners.
 QString withoutDirectionMarks(QStringView text);
+
+// Text that a line must not break inside unless it alone is wider than the
+// line: its blanks made no-break spaces, and a word joiner wherever else a
+// line could break (after a slash, before an opening bracket).
+QString unbroken(QStringView text);
 
 // The foot line of the preview: how many tags of each problem and the first of
 // them, e.g. "وسم غير مغلق: [QUOTE]"; empty when there is none. Each tag is

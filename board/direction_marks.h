@@ -13,5 +13,8 @@ inline constexpr QChar RightToLeftIsolate(0x2067);
 inline constexpr QChar FirstStrongIsolate(0x2068);
 inline constexpr QChar PopIsolate(0x2069);
 inline constexpr QChar LeftToRightMark(0x200E);
+// Not a direction, but as invisible: holds what stands on either side of it
+// on one line.
+inline constexpr QChar WordJoiner(0x2060);
 
 } // namespace qirtaz::board

@@ -6,6 +6,7 @@
 #include "board/direction_marks.h"
 
 #include <QString>
+#include <QTextBoundaryFinder>
 
 namespace qirtaz::board {
 
@@ -75,16 +76,29 @@ QString shownTag(QStringView tag, bool address) {
             --cut;
         shown = tag.first(cut).toString() + (address ? QStringLiteral("…") : QStringLiteral("…]"));
     }
-    return address ? addressShown(shown) : LeftToRightIsolate + shown + PopIsolate;
-}
-
-bool isDirectionMark(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F ||
-           (u >= 0x202A && u <= 0x202E) || u == 0x061C;
+    return unbroken(address ? addressShown(shown) : LeftToRightIsolate + shown + PopIsolate);
 }
 
 } // namespace
+
+QString unbroken(QStringView text) {
+    QString held = text.toString();
+    for (QChar& c : held)
+        if (c.isSpace())
+            c = QChar(QChar::Nbsp);
+    QString shown;
+    shown.reserve(held.size() + 8);
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, held);
+    qsizetype from = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < held.size();
+         at = breaks.toNextBoundary()) {
+        shown += QStringView(held).sliced(from, at - from);
+        shown += WordJoiner;
+        from = at;
+    }
+    shown += QStringView(held).sliced(from);
+    return shown;
+}
 
 QString addressShown(QStringView address) {
     // Isolated left to right; within it a run of Arabic letters would still
@@ -113,9 +127,12 @@ QString addressShown(QStringView address) {
 QString withoutDirectionMarks(QStringView text) {
     QString plain;
     plain.reserve(text.size());
-    for (QChar c : text)
-        if (!isDirectionMark(c))
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= 0x2066 && u <= 0x2069) || u == 0x200E || u == 0x200F ||
+              (u >= 0x202A && u <= 0x202E) || u == 0x061C || u == WordJoiner))
             plain += c;
+    }
     return plain;
 }
 

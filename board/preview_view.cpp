@@ -7,11 +7,14 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QClipboard>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -212,18 +215,14 @@ bool PreviewView::wantsLayout() const {
 }
 
 void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
-    // Everything selected stays everything, even chosen before the first
-    // rendering came; any other selection keeps its place, as far as the new
-    // rendering reaches.
+    // A selection ends with the rendering it was made in: the same positions
+    // in another rendering hold other words, and one highlighted through every
+    // later change says nothing about what a copy would take.
     document_ = std::move(document);
     plain_.reset();
     spoken_.reset();
-    if (everything_) {
-        selectAll();
-    } else {
-        anchor_ = std::min(anchor_, lastPosition());
-        position_ = std::min(position_, lastPosition());
-    }
+    anchor_ = position_ = 0;
+    selecting_ = dragging_ = false;
     adjustBars();
     viewport()->update();
     if (QAccessible::isActive()) {
@@ -235,8 +234,6 @@ void PreviewView::setDocument(std::unique_ptr<QTextDocument> document) {
 void PreviewView::documentGrew() {
     plain_.reset();
     spoken_.reset();
-    if (everything_)
-        selectAll();
     adjustBars();
     viewport()->update();
     if (QAccessible::isActive()) {
@@ -305,7 +302,6 @@ const PreviewView::Spoken& PreviewView::spoken() const {
 void PreviewView::showRange(int position, int length) {
     if (!document_)
         return;
-    everything_ = false;
     anchor_ = std::clamp(position, 0, lastPosition());
     position_ = std::clamp(position + length, 0, lastPosition());
     const QTextBlock block = document_->findBlock(anchor_);
@@ -346,18 +342,18 @@ int PreviewView::positionAt(QPoint onViewport) const {
 QString PreviewView::selectedText() const {
     if (!document_ || anchor_ == position_)
         return {};
-    QTextCursor cursor(document_.get());
-    cursor.setPosition(anchor_);
-    cursor.setPosition(position_, QTextCursor::KeepAnchor);
-    QString text = cursor.selectedText();
-    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-    // The joiners that hold a placeholder's address on one line are the preview's own.
-    text.remove(QChar(0x2060));
-    return text;
+    return board::readerText(*document_, selectionStart(), selectionEnd());
+}
+
+QMimeData* PreviewView::selectionData() const {
+    auto* data = new QMimeData;
+    data->setText(selectedText());
+    return data;
 }
 
 void PreviewView::selectAll() {
-    everything_ = true;
+    if (!document_)
+        return;
     anchor_ = 0;
     position_ = lastPosition();
     viewport()->update();
@@ -454,15 +450,33 @@ void PreviewView::keyPressEvent(QKeyEvent* event) {
 void PreviewView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QAbstractScrollArea::mousePressEvent(event);
-    position_ = positionAt(event->position().toPoint());
+    const int at = positionAt(event->position().toPoint());
+    // A press inside the selection may start dragging it out, as text is
+    // dragged from any text widget; a click there without a drag ends it.
+    if (!(event->modifiers() & Qt::ShiftModifier) && at >= selectionStart() &&
+        at < selectionEnd()) {
+        dragging_ = true;
+        pressedAt_ = event->position().toPoint();
+        return;
+    }
+    position_ = at;
     if (!(event->modifiers() & Qt::ShiftModifier))
         anchor_ = position_;
-    everything_ = false;
     selecting_ = true;
     viewport()->update();
 }
 
 void PreviewView::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        if ((event->position().toPoint() - pressedAt_).manhattanLength() <
+            QApplication::startDragDistance())
+            return;
+        dragging_ = false;
+        auto* drag = new QDrag(this);
+        drag->setMimeData(selectionData());
+        drag->exec(Qt::CopyAction);
+        return;
+    }
     if (!selecting_)
         return QAbstractScrollArea::mouseMoveEvent(event);
     position_ = positionAt(event->position().toPoint());
@@ -470,6 +484,12 @@ void PreviewView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PreviewView::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragging_) {
+        dragging_ = false;
+        anchor_ = position_ = positionAt(event->position().toPoint());
+        viewport()->update();
+        return;
+    }
     if (!selecting_)
         return QAbstractScrollArea::mouseReleaseEvent(event);
     selecting_ = false;
@@ -485,7 +505,6 @@ void PreviewView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTextCursor word(document_.get());
     word.setPosition(positionAt(event->position().toPoint()));
     word.select(QTextCursor::WordUnderCursor);
-    everything_ = false;
     anchor_ = word.anchor();
     position_ = word.position();
     viewport()->update();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class QMimeData;
 class QTextDocument;
 
 namespace qirtaz {
@@ -54,13 +55,18 @@ public:
     // foot's list does to show where a problem lies.
     void showRange(int position, int length);
 
-    // What the reader selected, with the mouse or Ctrl+A, as plain text.
+    // What the reader selected, with the mouse or Ctrl+A, as plain text the
+    // way the reader sees it (board::readerText).
     QString selectedText() const;
     int selectionStart() const { return std::min(anchor_, position_); }
     int selectionEnd() const { return std::max(anchor_, position_); }
+    // Selects all the rendering on show, until the next one.
     void selectAll();
     // Puts the selection on the clipboard, as Ctrl+C does.
     void copy() const;
+    // What dragging the selection out of the page carries: its text as the
+    // reader sees it, as a copy takes it.
+    QMimeData* selectionData() const;
 
     // The page drawn at scale times its size (1 at first), laid out anew to
     // the width it then has.
@@ -96,8 +102,9 @@ private:
     // The selection, as positions in the document: anchor where it began.
     int anchor_ = 0;
     int position_ = 0;
-    bool everything_ = false; // Ctrl+A: whatever the post becomes
     bool selecting_ = false;
+    bool dragging_ = false; // pressed inside the selection, which a move drags out
+    QPoint pressedAt_;
     qreal scale_ = 1;
     int wheeled_ = 0; // of a wheel's eighths of a degree, not yet a step
 

@@ -8,6 +8,8 @@
 
 #include <QColor>
 #include <QImage>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
@@ -28,7 +30,6 @@ using reading::Direction;
 
 namespace {
 
-constexpr QChar WordJoiner(0x2060);
 constexpr QChar NoBreakSpace(0x00A0);
 
 constexpr const char* pictureNames[] = {
@@ -365,21 +366,44 @@ private:
         return std::max<qsizetype>(done, 1);
     }
 
-    // A line may break after a slash, a hyphen or a question mark: a word
-    // joiner after each keeps an address on one line with its label.
+    // Holds text on one line unless it alone is wider than one. Qt breaks a
+    // line after any blank, so a blank goes in as a no-break space (the
+    // blank it stands for is kept with it); wherever else Qt's line breaker would
+    // break (after a slash, before an opening bracket, between two Chinese
+    // letters), a word joiner. So too where a stretch shown in several steps
+    // is cut, unless it ends there.
     void gluedText(const QString& text, const QTextCharFormat& format, bool last) {
+        QString shown = text;
+        for (QChar& c : shown)
+            if (c.isSpace())
+                c = NoBreakSpace;
+        const qsizetype n = shown.size();
         qsizetype from = 0;
-        const qsizetype n = text.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            const QChar c = text[i];
-            if (c.isLetterOrNumber() || c.isMark() || c.isSurrogate() || (last && i + 1 == n))
-                continue;
-            cursor_.insertText(text.sliced(from, i + 1 - from), format);
+        const auto showTo = [&](qsizetype to) {
+            while (from < to) {
+                qsizetype blank = from;
+                while (blank < to && !text[blank].isSpace())
+                    ++blank;
+                if (blank > from)
+                    cursor_.insertText(shown.sliced(from, blank - from), format);
+                if (blank < to) {
+                    QTextCharFormat held = format;
+                    held.setProperty(BlankProperty, QString(text[blank]));
+                    cursor_.insertText(QString(NoBreakSpace), held);
+                    ++blank;
+                }
+                from = blank;
+            }
+        };
+        QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, shown);
+        for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < n;
+             at = breaks.toNextBoundary()) {
+            showTo(at);
             added(QString(WordJoiner), format);
-            from = i + 1;
         }
-        if (from < n)
-            cursor_.insertText(from == 0 ? text : text.sliced(from), format);
+        showTo(n);
+        if (!last)
+            added(QString(WordJoiner), format);
     }
 
     void added(const QString& text, QTextCharFormat format) {
@@ -418,7 +442,9 @@ private:
         add(QString(LeftToRightIsolate), format);
         pieces_.back().mark = MarkStart;
         pieces_.back().markOf = item.text;
-        addPost(item.text, format, LeftToRightIsolate);
+        // Never broken across lines: "[/" at the end of one and "URL]" at the
+        // start of the next reads as two tags.
+        addPost(item.text, format, LeftToRightIsolate, true);
         // A screen reader reads the tag, then what is wrong with it.
         QTextCharFormat end = format;
         end.setProperty(SpokenProperty, QStringLiteral(" (") + problemName(item.problem) + u')');
@@ -439,6 +465,7 @@ private:
     // for the same picture does, and the code as this board's writer typed it.
     QTextCharFormat smileyFormat(const Item& item) {
         QTextCharFormat format = this->format(item.style);
+        format.setProperty(CopiedProperty, parsed_.text(item.code).toString());
         const QByteArrayView picture(pictureNames[pictureOf(item.smiley)]);
         for (const screens::SmileyButton& button : screens::smileyButtons)
             if (picture == QByteArrayView(button.picture)) {
@@ -496,23 +523,31 @@ private:
     void placeholder(const Item& item) {
         QTextCharFormat box = format(item.style);
         box.setBackground(placeholderBackground);
-        QTextCharFormat label = box;
+        // A copy takes the address alone, with a blank at either edge where
+        // words would otherwise touch it.
+        QTextCharFormat hidden = box;
+        hidden.setProperty(CopiedProperty, QString());
+        QTextCharFormat label = hidden;
         label.setForeground(placeholderLabel);
         label.setFontWeight(QFont::Bold);
+        QTextCharFormat opening = label;
+        opening.setProperty(EdgeProperty, true);
+        QTextCharFormat closing = box;
+        closing.setProperty(EdgeProperty, true);
         // One unit with an Arabic label, which the text around it cannot pull
         // apart: an Arabic word beside it would otherwise join the label. It
         // never breaks across lines: no blank inside it, a word joiner
         // wherever the address could break, and its icon last, as a line may
         // always break after a picture.
-        add(QString(RightToLeftIsolate) + spaced(mediaLabel(item.media)), label);
+        add(QString(RightToLeftIsolate) + spaced(mediaLabel(item.media)), opening);
         add(QString(LeftToRightIsolate), box);
         addPost(item.text, box, LeftToRightIsolate, true);
         add(QString(PopIsolate), box);
         const auto value = [&](QStringView name, Span span) {
             add(spaced(name), label);
-            add(QString(FirstStrongIsolate), box);
-            addPost(span, box, FirstStrongIsolate, true);
-            add(QString(PopIsolate), box);
+            add(QString(FirstStrongIsolate), hidden);
+            addPost(span, hidden, FirstStrongIsolate, true);
+            add(QString(PopIsolate), hidden);
         };
         if (!item.width.none()) {
             value(u"العرض", item.width);
@@ -520,11 +555,11 @@ private:
         } else if (!item.extra.none()) {
             value(u"", item.extra);
         }
-        add(QString(NoBreakSpace), box);
-        QTextCharFormat icon = box;
+        add(QString(NoBreakSpace), hidden);
+        QTextCharFormat icon = hidden;
         icon.setProperty(SpokenProperty, QString()); // the label says it
         addPicture(pictureOf(item.media), icon);
-        add(QString(PopIsolate), box);
+        add(QString(PopIsolate), closing);
         // The next placeholder right after it keeps a box of its own, and the
         // line may break between them.
         if (next_ < parsed_.items.size() && parsed_.items[next_].kind == Item::Kind::Placeholder)
@@ -585,6 +620,7 @@ private:
     void continueBlock() {
         QTextBlockFormat block = cursor_.blockFormat();
         block.setTopMargin(0);
+        block.setProperty(ContinuedProperty, true);
         if (first_) {
             first_ = false;
             blockDepth_ = 0;
@@ -685,6 +721,75 @@ bool Rendering::finished() const {
 
 const std::vector<Mark>& Rendering::marks() const {
     return renderer_->marks();
+}
+
+namespace {
+
+// What orders and holds the preview's text on screen, and what stands for a
+// picture: nothing a reader sees.
+bool unseen(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x2066 && u <= 0x2069) || (u >= 0x202A && u <= 0x202E) || u == 0x200E ||
+           u == 0x200F || u == 0x061C || u == 0x2060 || u == QChar::ObjectReplacementCharacter;
+}
+
+} // namespace
+
+QString readerText(const QTextDocument& document, int from, int to) {
+    from = std::max(from, 0);
+    to = std::min(to, document.characterCount() - 1);
+    QString text;
+    bool edge = false; // a placeholder's edge wants a blank before what comes next
+    const auto put = [&text, &edge](QChar c) {
+        if (unseen(c))
+            return;
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+        if (edge && !text.isEmpty() && !text.back().isSpace() && !c.isSpace())
+            text += u' ';
+        edge = false;
+        text += c;
+    };
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        if (block.position() > from && !block.blockFormat().boolProperty(ContinuedProperty))
+            put(u'\n');
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() >= to)
+                break;
+            const int start = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (start >= end)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            if (format.boolProperty(EdgeProperty))
+                edge = true;
+            const int instead = format.hasProperty(CopiedProperty)  ? CopiedProperty
+                                : format.hasProperty(BlankProperty) ? BlankProperty
+                                                                    : 0;
+            if (instead != 0) {
+                const QString copied = format.stringProperty(instead);
+                for (int i = start; i < end; ++i)
+                    for (QChar c : copied)
+                        put(c);
+            } else {
+                const QString characters = fragment.text();
+                for (int i = start; i < end; ++i)
+                    put(characters[i - fragment.position()]);
+            }
+        }
+    }
+    return text;
+}
+
+QString postCharactersOf(const QTextFragment& fragment) {
+    const QTextCharFormat format = fragment.charFormat();
+    if (format.boolProperty(AddedTextProperty))
+        return {};
+    if (!format.hasProperty(BlankProperty))
+        return fragment.text();
+    return format.stringProperty(BlankProperty).repeated(fragment.length());
 }
 
 const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 class QTextDocument;
+class QTextFragment;
 
 namespace qirtaz::board {
 
@@ -72,6 +73,30 @@ inline constexpr int AddedTextProperty = QTextFormat::UserProperty + 1;
 inline constexpr int SpokenProperty = QTextFormat::UserProperty + 2;
 // The address of the link the text lies in, as typed. A string.
 inline constexpr int LinkProperty = QTextFormat::UserProperty + 3;
+// What a copy takes for each character that carries it, where that is not the
+// character itself: a smiley's picture its code, a placeholder's label and
+// sizes nothing. A string.
+inline constexpr int CopiedProperty = QTextFormat::UserProperty + 4;
+// A no-break space that holds a tag or an address on one line: the blank of the
+// post it stands for. A string.
+inline constexpr int BlankProperty = QTextFormat::UserProperty + 6;
+// On a block's format: the block goes on with the paragraph before it, which
+// was too long to lay out whole. A bool.
+inline constexpr int ContinuedProperty = QTextFormat::UserProperty + 7;
+// Either edge of a placeholder: a copy puts a blank there, unless one is there
+// already, so that its address does not run into the words beside it. A bool.
+inline constexpr int EdgeProperty = QTextFormat::UserProperty + 5;
+
+// The text between two positions of a rendered document as its reader sees
+// it, for the clipboard: a line a paragraph, every smiley as its code, every
+// placeholder as its address, a link as its words; without the direction
+// marks, isolates and joiners that order and hold it on screen, and without
+// object replacement characters.
+QString readerText(const QTextDocument& document, int from, int to);
+
+// The characters of the post a fragment of a rendered document shows, as typed:
+// none where the rendering added it, a blank where it holds a tag on one line.
+QString postCharactersOf(const QTextFragment& fragment);
 
 // The marked tag of marks, sorted by the post, that shows issue; nullptr if none.
 const Mark* markOf(const std::vector<Mark>& marks, const Issue& issue);

@@ -79,7 +79,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/qirtaz/copyright |
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends" | grep -q 'libqt6widgets6' || fail "$deb does not depend on Qt 6: $depends"
 echo "$depends" | grep -q 'fonts-kacst' || fail "$deb does not depend on its fonts: $depends"
-for needed in libhunspell hunspell-ar hunspell-en-us; do
+for needed in libhunspell hunspell-ar hunspell-en-us fonts-noto-color-emoji; do
     echo "$depends" | grep -q "$needed" || fail "$deb does not depend on $needed: $depends"
 done
 echo "package: $(basename "$deb") depends on $depends"

@@ -489,20 +489,54 @@ bool setShortcut(QObject* control, const QKeySequence& keys) {
 namespace {
 
 // Qt lays a right-to-left menu's items out mirrored, but draws their words in
-// the application's direction: each item is drawn in the menu's own.
+// the application's direction: each item is drawn in the menu's own, and the
+// codes and tags in it as typed. The item's own text stays as it is, for the
+// screen reader that reads it.
 class RightToLeftMenuStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
-        if (element == CE_MenuItem)
+        if (element == CE_MenuItem) {
             painter->setLayoutDirection(option->direction);
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem typed = *item;
+                typed.text = typedOrder(item->text);
+                return QProxyStyle::drawControl(element, &typed, painter, widget);
+            }
+        }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 
 } // namespace
+
+QString typedOrder(QStringView caption) {
+    // A run is Latin letters, digits and punctuation, with single blanks
+    // inside it; "&" stays out, as it marks the item's letter.
+    const auto inRun = [](QChar c) {
+        return c.unicode() > 0x20 && c.unicode() < 0x7f && c != u'&';
+    };
+    QString typed;
+    typed.reserve(caption.size() + 8);
+    for (qsizetype i = 0; i < caption.size();) {
+        if (!inRun(caption[i])) {
+            typed += caption[i++];
+            continue;
+        }
+        qsizetype end = i;
+        while (end < caption.size() &&
+               (inRun(caption[end]) || (caption[end] == u' ' && end + 1 < caption.size() &&
+                                        inRun(caption[end + 1]) && end > i)))
+            ++end;
+        typed += QChar(0x2066);
+        typed += caption.sliced(i, end - i);
+        typed += QChar(0x2069);
+        i = end;
+    }
+    return typed;
+}
 
 void setRightToLeft(QMenu* menu) {
     menu->setLayoutDirection(Qt::RightToLeft);

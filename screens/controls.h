@@ -250,8 +250,14 @@ QKeySequence shortcut(const QObject* control);
 bool setShortcut(QObject* control, const QKeySequence& keys);
 
 // Lays the menu out right to left, its items' words read from the right and
-// their keys at the left edge, in a program whose own direction stays left to right.
+// their keys at the left edge, in a program whose own direction stays left to
+// right; the codes and tags in an item read as typed (typedOrder).
 void setRightToLeft(QMenu* menu);
+
+// A right-to-left caption with codes and tags in it, as drawn: each run of
+// Latin letters, digits and punctuation (":D", "[img]", "MyBB 1.8") isolated
+// left to right, so that ":D" does not read "D:" nor "[/b]" "[b/]".
+QString typedOrder(QStringView caption);
 
 // Shows the user, and tells a screen reader, that a command has done its work,
 // in a short note beside the control.

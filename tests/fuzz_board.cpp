@@ -161,8 +161,7 @@ void checkRendered(const board::Parsed& parsed, const QTextDocument& document) {
     QString own;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
         for (auto it = block.begin(); !it.atEnd(); ++it)
-            if (!it.fragment().charFormat().boolProperty(board::AddedTextProperty))
-                own += it.fragment().text();
+            own += board::postCharactersOf(it.fragment());
     if (own != expected)
         fail("the document's own text differs from the parsed text", 0, parsed.post);
 }

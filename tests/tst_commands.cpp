@@ -15,11 +15,16 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGlyphRun>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QRegularExpression>
+#include <QStyleOptionMenuItem>
 #include <QTest>
+#include <QTextLayout>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -64,6 +69,7 @@ private slots:
     void openersShowTheirScreen();
     void menuItemOpensOneAboutScreen();
     void insertMenuOpensWithItsLetter();
+    void menuCodesReadAsTyped();
     void aidsWorkAtTheSelection_data();
     void aidsWorkAtTheSelection();
     void pagesPasteWhileTheWindowAnswers_data();
@@ -276,6 +282,44 @@ void CommandsTest::insertMenuOpensWithItsLetter() {
                         &static_cast<postbox::PostBox&>(PostBuffer(program.registry).box()),
                         Qt::Key(u'د'), QStringLiteral("د"), Qt::AltModifier);
     QTRY_VERIFY(menu->isVisible());
+}
+
+// Each item of the insert menu reads its smiley code or tag as typed inside
+// its Arabic words (":D", not "D:"), as the menu draws it; its text, which a
+// screen reader reads, stays without marks.
+void CommandsTest::menuCodesReadAsTyped() {
+    Program program;
+    auto* menu = windowOf(program.registry, u"Form1")->findChild<QMenu*>(QStringLiteral("insert"));
+    QStyleOptionMenuItem item;
+    item.initFrom(menu);
+    item.rect = QRect(0, 0, 320, 24);
+    const auto draw = [&item, menu](const QStyle* style, const QString& text) {
+        QImage image(item.rect.size(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setLayoutDirection(Qt::RightToLeft);
+        item.text = text;
+        style->drawControl(QStyle::CE_MenuItem, &item, &painter, menu);
+        return image;
+    };
+    for (const QAction* action : menu->actions()) {
+        const QString drawn = screens::typedOrder(action->text());
+        QCOMPARE(draw(menu->style(), action->text()), draw(QApplication::style(), drawn));
+        QTextLayout layout(drawn, menu->font());
+        QTextOption rightToLeft;
+        rightToLeft.setTextDirection(Qt::RightToLeft);
+        layout.setTextOption(rightToLeft);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const auto at = [&layout](qsizetype i) {
+            return layout.glyphRuns(int(i), 1).value(0).boundingRect().center().x();
+        };
+        const auto typed = [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; };
+        for (qsizetype i = 0; i + 1 < drawn.size(); ++i)
+            if (typed(drawn[i]) && typed(drawn[i + 1]))
+                QVERIFY2(at(i) < at(i + 1), qPrintable(action->text()));
+    }
 }
 
 void CommandsTest::aidsWorkAtTheSelection_data() {

@@ -298,10 +298,10 @@ public:
         textOnly_->setChecked(choices.options.textOnly);
         counter_->setObjectName(QStringLiteral("counter"));
 
-        auto* findLabel = new QLabel(QStringLiteral("ا&بحث عن:"), this);
+        auto* findLabel = new QLabel(QStringLiteral("ابحث &عن:"), this);
         findLabel->setBuddy(needle_);
         needle_->setAccessibleName(QStringLiteral("ابحث عن"));
-        auto* replaceLabel = new QLabel(QStringLiteral("اس&تبدل بـ:"), this);
+        auto* replaceLabel = new QLabel(QStringLiteral("&استبدل بـ:"), this);
         replaceLabel->setBuddy(replacement_);
         replacement_->setAccessibleName(QStringLiteral("استبدل بـ"));
 
@@ -515,7 +515,7 @@ void addFindWindow(Registry& registry) {
 
 void addFindCommands(Registry& registry, ScreenInstance& mainWindow) {
     screens::ScreenWindow* window = mainWindow.window();
-    QMenu* menu = window->menu(QStringLiteral("ت&حرير"));
+    QMenu* menu = window->menu(QStringLiteral("&تحرير"));
     menu->setObjectName(QStringLiteral("edit"));
     screens::setRightToLeft(menu);
     struct Command {

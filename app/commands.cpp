@@ -5,6 +5,7 @@
 #include "app/board_menu.h"
 #include "app/find_window.h"
 #include "app/spelling_ui.h"
+#include "app/view_menu.h"
 #include "board/preview.h"
 #include "post/html_paste.h"
 #include "post/markup.h"
@@ -346,6 +347,9 @@ void bindMainWindow(Registry& registry) {
         if (QMenuBar* bar = mainWindow.window()->menuBar())
             if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
                 addSpellingSwitch(*view, spelling::Speller::instance());
+        if (QMenuBar* bar = mainWindow.window()->menuBar())
+            if (auto* view = bar->findChild<QMenu*>(QStringLiteral("view")))
+                addViewItems(*mainWindow.window(), *view, box);
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());

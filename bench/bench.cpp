@@ -6,8 +6,8 @@
 // warm-up. Figures, not verdicts: the goals live in docs/figures.md.
 //
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
-// where a part (startup, 64kib, spell, 1mib, find, line, key, preview, hostile, paste,
-// memory) limits the run to it, for profiling; QIRTAZ_FIGURE=undo_clear (say) runs one
+// where a part (startup, 64kib, spell, 1mib, find, line, resize, key, preview, hostile,
+// paste, memory) limits the run to it, for profiling; QIRTAZ_FIGURE=undo_clear (say) runs one
 // change of the 64kib, 1mib and line parts, QIRTAZ_HOSTILE=5mib_line one hostile post.
 
 #include "app/find_window.h"
@@ -313,6 +313,31 @@ public:
                 ms.push_back(stall);
         }
         return median(ms);
+    }
+
+    void setWrapping(bool on) { box_.setWrapping(on); }
+
+    // The main window made wider and back again, a post of text in it, the
+    // caret in its middle: the longest the event loop is held, the lines
+    // wrapped anew at each width.
+    double resized(const QString& text, int runs) {
+        QWidget* window = box_.window();
+        const QSize opened = window->size();
+        fresh(text);
+        QTextCursor middle = box_.textCursor();
+        middle.setPosition(int(text.size() / 2));
+        box_.setTextCursor(middle);
+        settle();
+        bool wide = false;
+        const double ms = time([] {},
+                               [&] {
+                                   wide = !wide;
+                                   window->resize(wide ? opened + QSize(500, 300) : opened);
+                               },
+                               runs);
+        window->resize(opened);
+        settle();
+        return ms;
     }
 
     void typeKey() {
@@ -891,8 +916,18 @@ int main(int argc, char* argv[]) {
               bench.replaceAll(big, QStringLiteral("المنتدى"), QStringLiteral("المنتديات"), 5));
     }
 
-    if (wanted("line"))
+    if (wanted("line")) {
         print("line_100kib_ms", bench.slowest("line", oneLine(100 * KiB), 3));
+        bench.setWrapping(true);
+        print("line_100kib_wrapped_ms", bench.slowest("line_wrapped", oneLine(100 * KiB), 3));
+        bench.setWrapping(false);
+    }
+
+    if (wanted("resize")) {
+        bench.setWrapping(true);
+        print("resize_wrapped_1mib_ms", bench.resized(big, 5));
+        bench.setWrapping(false);
+    }
 
     if (wanted("key")) {
         const auto [key, edit] = bench.lineEnds("5mib_line", oneLine(qsizetype(5) * 1024 * KiB), 3);

@@ -402,6 +402,11 @@ void addPreview(Registry& registry) {
         auto* layout = new QVBoxLayout(window->client());
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(preview);
+        // The same zoom keys as the post box's, for the page alone.
+        PreviewView* view = preview->view();
+        const auto zoom =
+            screens::addZoom(*window, nullptr, [view](qreal scale) { view->setScale(scale); });
+        QObject::connect(view, &PreviewView::zoomAsked, view, zoom);
 
         ScreenInstance& main = registry.instance(names::MainWindow);
         placeBeside(*window, main.window());

@@ -89,7 +89,9 @@ public:
         const qreal x = line.cursorToX(within);
         const qreal next = line.cursorToX(within + 1);
         QRectF rect(std::min(x, next), line.y(), std::max(1.0, std::abs(next - x)), line.height());
-        rect.translate(layout->position() - QPointF(viewOffset()));
+        rect.translate(layout->position());
+        const qreal scale = page()->scale();
+        rect = QRectF(rect.topLeft() * scale, rect.size() * scale).translated(-viewOffset());
         return {page()->viewport()->mapToGlobal(rect.topLeft().toPoint()), rect.size().toSize()};
     }
 
@@ -97,7 +99,8 @@ public:
         const QTextDocument* document = page()->document();
         if (!document)
             return -1;
-        const QPoint at = page()->viewport()->mapFromGlobal(point) + viewOffset();
+        const QPointF at =
+            QPointF(page()->viewport()->mapFromGlobal(point) + viewOffset()) / page()->scale();
         const int position = document->documentLayout()->hitTest(at, Qt::ExactHit);
         return position < 0 ? -1 : spokenAt(position);
     }
@@ -173,7 +176,38 @@ PreviewView::PreviewView(QWidget* parent)
 PreviewView::~PreviewView() = default;
 
 int PreviewView::wantedWidth() const {
-    return viewport()->width();
+    return int(viewport()->width() / scale_);
+}
+
+void PreviewView::setScale(qreal scale) {
+    if (scale <= 0 || scale == scale_)
+        return;
+    // The place at the top of the view stays there.
+    const qreal top = verticalScrollBar()->value() / scale_;
+    scale_ = scale;
+    adjustBars();
+    verticalScrollBar()->setValue(int(std::lround(top * scale_)));
+    viewport()->update();
+    if (wantsLayout())
+        emit resized();
+}
+
+QPointF PreviewView::toDocument(QPointF onViewport) const {
+    return (onViewport + QPointF(offset())) / scale_;
+}
+
+void PreviewView::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        wheeled_ = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    wheeled_ += event->angleDelta().y();
+    const int steps = wheeled_ / 120;
+    wheeled_ -= steps * 120;
+    if (steps != 0)
+        emit zoomAsked(steps);
+    event->accept();
 }
 
 bool PreviewView::wantsLayout() const {
@@ -273,7 +307,7 @@ void PreviewView::showRange(int position, int length) {
     const QTextBlock block = document_->findBlock(anchor_);
     if (const QTextLayout* layout = block.layout(); layout && block.isValid()) {
         const QTextLine line = layout->lineForTextPosition(anchor_ - block.position());
-        const qreal y = layout->position().y() + (line.isValid() ? line.y() : 0);
+        const qreal y = (layout->position().y() + (line.isValid() ? line.y() : 0)) * scale_;
         QScrollBar* down = verticalScrollBar();
         if (y < down->value() || y + 20 > down->value() + viewport()->height())
             down->setValue(int(y) - viewport()->height() / 3);
@@ -301,7 +335,7 @@ int PreviewView::lastPosition() const {
 int PreviewView::positionAt(QPoint onViewport) const {
     if (!document_)
         return 0;
-    const int at = document_->documentLayout()->hitTest(onViewport + offset(), Qt::FuzzyHit);
+    const int at = document_->documentLayout()->hitTest(toDocument(onViewport), Qt::FuzzyHit);
     return std::clamp(at, 0, lastPosition());
 }
 
@@ -339,7 +373,7 @@ QPoint PreviewView::offset() const {
 
 void PreviewView::adjustBars() {
     const QSize page = viewport()->size();
-    const QSizeF size = document_ ? document_->documentLayout()->documentSize() : QSizeF();
+    const QSizeF size = document_ ? document_->documentLayout()->documentSize() * scale_ : QSizeF();
     QScrollBar* down = verticalScrollBar();
     QScrollBar* across = horizontalScrollBar();
     down->setRange(0, std::max(0, int(std::ceil(size.height())) - page.height()));
@@ -354,9 +388,11 @@ void PreviewView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QPoint at = offset();
     painter.translate(-at);
+    painter.scale(scale_, scale_);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = palette();
-    context.clip = QRectF(event->rect().translated(at));
+    const QRectF shown(event->rect().translated(at));
+    context.clip = QRectF(shown.topLeft() / scale_, shown.size() / scale_);
     if (anchor_ != position_) {
         QAbstractTextDocumentLayout::Selection selection;
         selection.cursor = QTextCursor(document_.get());
@@ -382,7 +418,7 @@ bool PreviewView::viewportEvent(QEvent* event) {
         // Links show their address, tags the board will not take what is wrong.
         const auto* help = static_cast<QHelpEvent*>(event);
         const QString tip = document_ ? document_->documentLayout()
-                                            ->formatAt(help->pos() + offset())
+                                            ->formatAt(toDocument(help->pos()))
                                             .toCharFormat()
                                             .toolTip()
                                       : QString();

@@ -68,9 +68,16 @@ public:
     // reader sees it, as a copy takes it.
     QMimeData* selectionData() const;
 
+    // The page drawn at scale times its size (1 at first), laid out anew to
+    // the width it then has.
+    void setScale(qreal scale);
+    qreal scale() const { return scale_; }
+
 signals:
     // The view changed width: its document wants laying out again.
     void resized();
+    // Ctrl and the mouse wheel: the page larger (steps > 0) or smaller.
+    void zoomAsked(int steps);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -82,9 +89,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QPoint offset() const;
+    // A point of the viewport in the document.
+    QPointF toDocument(QPointF onViewport) const;
     void adjustBars();
     int positionAt(QPoint onViewport) const;
     int lastPosition() const;
@@ -95,6 +105,8 @@ private:
     bool selecting_ = false;
     bool dragging_ = false; // pressed inside the selection, which a move drags out
     QPoint pressedAt_;
+    qreal scale_ = 1;
+    int wheeled_ = 0; // of a wheel's eighths of a degree, not yet a step
 
     std::unique_ptr<QTextDocument> document_;
     mutable std::optional<QString> plain_; // the document's text, once a screen reader asks

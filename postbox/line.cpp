@@ -285,6 +285,88 @@ std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool r
     }
 }
 
+namespace {
+
+// Where the character at i ends with the marks, joiners and variation
+// selectors that go with it.
+qsizetype characterEnd(QStringView line, qsizetype i, qsizetype end) {
+    const auto joined = [&](qsizetype at) {
+        if (at >= end)
+            return false;
+        const char16_t c = line[at].unicode();
+        return line[at].isMark() || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F) ||
+               line[at].isLowSurrogate() || (at > 0 && line[at - 1].unicode() == 0x200D);
+    };
+    ++i;
+    while (joined(i))
+        ++i;
+    return i;
+}
+
+} // namespace
+
+std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
+                               const std::vector<reading::Span>& spans, qreal width,
+                               const Advance& advance,
+                               const std::function<bool(qsizetype)>& settled) {
+    std::vector<qsizetype> ends;
+    auto span = spanAfter(spans, from);
+    qsizetype rowStart = from;
+    qreal used = 0; // by the row so far, the blanks after its last word too
+    for (qsizetype i = from; i < to;) {
+        // A word: up to a blank outside markup, markup whole.
+        const qsizetype start = i;
+        while (i < to) {
+            while (span != spans.end() && span->start + span->length <= i)
+                ++span;
+            if (span != spans.end() && span->start <= i) {
+                i = std::min(span->start + span->length, to);
+                continue;
+            }
+            if (isBlank(line[i]))
+                break;
+            ++i;
+        }
+        const qsizetype wordEnd = i;
+        while (i < to && isBlank(line[i]))
+            ++i;
+        // Markup is measured as it is shown, between its isolates, which
+        // keep the Arabic letters on either side from joining it.
+        const auto first = spanAfter(spans, start);
+        const bool markup = first != spans.end() && first->start < wordEnd;
+        const qreal word = wordEnd == start ? 0
+                           : markup         ? advance(makePiece(line, start, wordEnd, spans).shown)
+                                            : advance(line.sliced(start, wordEnd - start));
+        const qreal blanks = i > wordEnd ? advance(line.sliced(wordEnd, i - wordEnd)) : 0;
+        if (start > rowStart && used + word > width) {
+            ends.push_back(start);
+            if (settled && settled(start))
+                return ends;
+            rowStart = start;
+            used = 0;
+        }
+        if (word <= width || wordEnd == start) {
+            used += word + blanks;
+            continue;
+        }
+        // Alone wider than the row: broken between characters.
+        for (qsizetype c = start; c < wordEnd;) {
+            const qsizetype next = characterEnd(line, c, wordEnd);
+            const qreal w = advance(line.sliced(c, next - c));
+            if (c > rowStart && used + w > width) {
+                ends.push_back(c);
+                rowStart = c;
+                used = 0;
+            }
+            used += w;
+            c = next;
+        }
+        used += blanks;
+    }
+    ends.push_back(to);
+    return ends;
+}
+
 void Line::forgetShapes() {
     rows_.clear();
     built_ = false;
@@ -309,19 +391,21 @@ void Line::edited(qsizetype at, qsizetype removed, qsizetype added) {
     delta_ += added - removed;
 }
 
-void Line::build(QStringView text, bool rightToLeft) {
-    const bool near = !whole_ && !rows_.empty() && rightToLeft == rightToLeft_ &&
-                      text.size() == length_ + delta_ && changedFrom_ >= 0 &&
-                      changedFrom_ <= changedTo_ && changedTo_ <= text.size();
-    if (!near || !buildNear(text))
-        buildWhole(text, rightToLeft);
+void Line::build(QStringView text, bool rightToLeft, qreal width, const Advance& advance) {
+    const bool wrapped = width > 0 && width == width_;
+    const bool near = (width <= 0 || wrapped) && width_ == width && !whole_ && !rows_.empty() &&
+                      rightToLeft == rightToLeft_ && text.size() == length_ + delta_ &&
+                      changedFrom_ >= 0 && changedFrom_ <= changedTo_ && changedTo_ <= text.size();
+    if (!near || !(wrapped ? wrapNear(text, width, advance) : buildNear(text)))
+        buildWhole(text, rightToLeft, width, advance);
+    width_ = width;
     length_ = text.size();
     delta_ = 0;
     whole_ = false;
     built_ = true;
 }
 
-void Line::buildWhole(QStringView text, bool rightToLeft) {
+void Line::buildWhole(QStringView text, bool rightToLeft, qreal width, const Advance& advance) {
     // What the pieces were shaped as, to be found again by their text.
     QHash<QString, ShapedPiece*> before;
     std::vector<Row> old = std::move(rows_);
@@ -342,22 +426,29 @@ void Line::buildWhole(QStringView text, bool rightToLeft) {
         const bool last = to < 0;
         if (last)
             to = text.size();
-        Row row;
-        row.from = from;
-        row.to = to;
-        for (Piece& cut : cutRow(text, from, to, rightToLeft, spans_)) {
-            ShapedPiece piece;
-            static_cast<Piece&>(piece) = std::move(cut);
-            if (const auto found = before.find(piece.shown); found != before.end()) {
-                piece.layout = std::move(found.value()->layout);
-                piece.width = found.value()->width;
-                before.erase(found);
-            } else {
-                ++unmeasured_;
+        const std::vector<qsizetype> ends = width > 0
+                                                ? wrapRow(text, from, to, spans_, width, advance)
+                                                : std::vector<qsizetype>{to};
+        for (qsizetype start = from; const qsizetype end : ends) {
+            Row row;
+            row.from = start;
+            row.to = end;
+            row.soft = end != to;
+            for (Piece& cut : cutRow(text, start, end, rightToLeft, spans_)) {
+                ShapedPiece piece;
+                static_cast<Piece&>(piece) = std::move(cut);
+                if (const auto found = before.find(piece.shown); found != before.end()) {
+                    piece.layout = std::move(found.value()->layout);
+                    piece.width = found.value()->width;
+                    before.erase(found);
+                } else {
+                    ++unmeasured_;
+                }
+                row.pieces.push_back(std::move(piece));
             }
-            row.pieces.push_back(std::move(piece));
+            rows_.push_back(std::move(row));
+            start = end;
         }
-        rows_.push_back(std::move(row));
         if (last)
             break;
         from = to + 1;
@@ -497,9 +588,118 @@ bool Line::buildNear(QStringView text) {
     return true;
 }
 
+bool Line::wrapNear(QStringView text, qreal width, const Advance& advance) {
+    const qsizetype changedFrom = changedFrom_;
+    const qsizetype changedTo = changedTo_;
+    const qsizetype delta = delta_;
+    // Neither a line separator added nor one taken away.
+    if (text.sliced(changedFrom, changedTo - changedFrom).contains(QChar::LineSeparator))
+        return false;
+    for (std::size_t i = 0; i + 1 < rows_.size(); ++i)
+        if (!rows_[i].soft && rows_[i].to >= changedFrom && rows_[i].to < changedTo - delta)
+            return false;
+    // From the start of a word in the row before the change's, where wrapping
+    // the line whole would start a row just the same.
+    std::size_t first = rowAt(changedFrom);
+    if (first > 0 && rows_[first - 1].soft)
+        --first;
+    while (first > 0 && rows_[first - 1].soft && !isBlank(text[rows_[first].from - 1]))
+        --first;
+    const qsizetype start = rows_[first].from;
+    qsizetype hardEnd = text.indexOf(QChar::LineSeparator, changedTo);
+    if (hardEnd < 0)
+        hardEnd = text.size();
+
+    std::vector<reading::Span> spans;
+    std::vector<reading::Span> markup;
+    reading::readOwnOrder(text, 0, text.size(), {}, spans, markup);
+    // The row as it was that ends where the new one would: one after the
+    // change, after a blank, or the row's own end.
+    const auto oldRowEndingAt = [&](qsizetype end) -> std::ptrdiff_t {
+        const qsizetype was = end - delta;
+        const auto found = std::partition_point(rows_.begin() + qsizetype(first), rows_.end(),
+                                                [was](const Row& r) { return r.to < was; });
+        return found != rows_.end() && found->to == was ? found - rows_.begin() : -1;
+    };
+    const std::vector<qsizetype> ends =
+        wrapRow(text, start, hardEnd, spans, width, advance, [&](qsizetype end) {
+            return end > changedTo && isBlank(text[end - 1]) && oldRowEndingAt(end) >= 0;
+        });
+    const std::ptrdiff_t last = oldRowEndingAt(ends.back());
+    if (last < 0 || (ends.back() == hardEnd) == rows_[std::size_t(last)].soft)
+        return false;
+    // The markup before and after what was wrapped again reads as it did.
+    const auto startingBefore = [](const std::vector<reading::Span>& all, qsizetype at) {
+        return std::partition_point(all.begin(), all.end(),
+                                    [at](const reading::Span& s) { return s.start < at; }) -
+               all.begin();
+    };
+    const qsizetype before = startingBefore(spans, start);
+    if (before != startingBefore(spans_, start) ||
+        !std::equal(spans.begin(), spans.begin() + before, spans_.begin()))
+        return false;
+    const auto afterNew = spans.begin() + startingBefore(spans, ends.back());
+    const auto afterOld = spans_.begin() + startingBefore(spans_, ends.back() - delta);
+    if (spans.end() - afterNew != spans_.end() - afterOld ||
+        !std::equal(afterNew, spans.end(), afterOld, [delta](const auto& a, const auto& b) {
+            return a.start == b.start + delta && a.length == b.length;
+        }))
+        return false;
+    spans_ = std::move(spans);
+    markup_ = std::move(markup);
+
+    // The rows wrapped again keep the shapes of the pieces they match.
+    QHash<QString, ShapedPiece*> shaped;
+    for (auto r = std::size_t(first); r <= std::size_t(last); ++r)
+        for (ShapedPiece& piece : rows_[r].pieces) {
+            if (piece.width >= 0)
+                shaped.insert(piece.shown, &piece);
+            else
+                --unmeasured_;
+        }
+    std::vector<Row> fresh;
+    for (qsizetype from = start; const qsizetype end : ends) {
+        Row row;
+        row.from = from;
+        row.to = end;
+        row.soft = end != hardEnd;
+        for (Piece& cut : cutRow(text, from, end, rightToLeft_, spans_)) {
+            ShapedPiece piece;
+            static_cast<Piece&>(piece) = std::move(cut);
+            if (const auto found = shaped.find(piece.shown); found != shaped.end()) {
+                piece.layout = std::move(found.value()->layout);
+                piece.width = found.value()->width;
+                piece.usedAt = found.value()->usedAt;
+                shaped.erase(found);
+            } else {
+                ++unmeasured_;
+            }
+            row.pieces.push_back(std::move(piece));
+        }
+        fresh.push_back(std::move(row));
+        from = end;
+    }
+    for (auto r = std::size_t(last) + 1; r < rows_.size(); ++r) {
+        rows_[r].from += delta;
+        rows_[r].to += delta;
+        for (ShapedPiece& piece : rows_[r].pieces) {
+            piece.from += delta;
+            piece.to += delta;
+            for (ShapedPiece::Stop& stop : piece.stops)
+                stop.position += delta;
+        }
+    }
+    rows_.erase(rows_.begin() + qsizetype(first), rows_.begin() + last + 1);
+    rows_.insert(rows_.begin() + qsizetype(first), std::make_move_iterator(fresh.begin()),
+                 std::make_move_iterator(fresh.end()));
+    return true;
+}
+
 std::size_t Line::rowAt(qsizetype position) const {
-    const auto after = std::partition_point(rows_.begin(), rows_.end(),
-                                            [position](const Row& r) { return r.to < position; });
+    // Where the line wraps, the position starts the next row.
+    const auto after = std::partition_point(rows_.begin(), rows_.end(), [position](const Row& r) {
+        return r.to < position || (r.to == position && r.soft);
+    });
     return std::min<std::size_t>(after - rows_.begin(), rows_.size() - 1);
 }
 

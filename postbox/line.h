@@ -24,6 +24,7 @@
 #include <QString>
 #include <QTextLayout>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +77,19 @@ inline constexpr qsizetype MaxPiece = 4096;
 std::vector<Piece> cutRow(QStringView line, qsizetype from, qsizetype to, bool rightToLeft,
                           const std::vector<reading::Span>& spans);
 
+// Wraps the row line[from, to) at width: where each of its rows ends, the
+// last at to. A row ends after the blanks that follow a word and holds as many
+// words as fit, blanks at its end not counted; a tag, smiley code or address
+// (spans) stays whole with the text joined to it, unless it alone is wider
+// than width, when it breaks between characters as a word that long does.
+// advance gives the width of a stretch of the line.
+using Advance = std::function<qreal(QStringView)>;
+// A row may also end early, at the first end settled says is one.
+std::vector<qsizetype> wrapRow(QStringView line, qsizetype from, qsizetype to,
+                               const std::vector<reading::Span>& spans, qreal width,
+                               const Advance& advance,
+                               const std::function<bool(qsizetype)>& settled = {});
+
 // What a line is laid out with.
 struct Shaping {
     QFont font;
@@ -103,8 +117,9 @@ struct ShapedPiece : Piece {
 };
 
 struct Row {
-    qsizetype from = 0; // in the line's text; to is at a line separator or the end
-    qsizetype to = 0;
+    qsizetype from = 0;              // in the line's text; to is at a line separator or the end
+    qsizetype to = 0;                // or, when the line wraps there, where the next row starts
+    bool soft = false;               // the line wraps at to
     std::vector<ShapedPiece> pieces; // in the line's order
     qreal width = 0;
 };
@@ -125,7 +140,8 @@ public:
     // The font or the options changed: nothing shaped is of use any longer.
     void forgetShapes();
 
-    void build(QStringView text, bool rightToLeft);
+    // Rows no wider than width, unless width is 0 (see wrapRow).
+    void build(QStringView text, bool rightToLeft, qreal width = 0, const Advance& advance = {});
     const std::vector<Row>& rows() const { return rows_; }
     // The tags and smiley codes of the line, as reading::markupSpans gives them.
     const std::vector<reading::Span>& markup() const { return markup_; }
@@ -153,11 +169,14 @@ public:
     bool measureOne(const Shaping& shaping, qreal& lineHeight, int keepFrom);
 
 private:
-    void buildWhole(QStringView text, bool rightToLeft);
+    void buildWhole(QStringView text, bool rightToLeft, qreal width, const Advance& advance);
     // Reads and cuts again the text around the change; false when the change
     // is one it cannot take apart from the rest (it added or took a line
     // separator), and nothing was done.
     bool buildNear(QStringView text);
+    // The same for a wrapped line: wraps again from the row before the
+    // change until a row ends where one ended before.
+    bool wrapNear(QStringView text, qreal width, const Advance& advance);
 
     std::vector<Row> rows_;
     std::vector<reading::Span> spans_; // reading::ownOrderSpans of the text
@@ -171,6 +190,7 @@ private:
     bool whole_ = true; // nothing of the line as built is of use
     bool built_ = false;
     bool rightToLeft_ = false;
+    qreal width_ = 0; // it was wrapped at, or 0
     qsizetype unmeasured_ = 0;
 };
 

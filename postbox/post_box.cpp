@@ -22,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextBoundaryFinder>
 #include <QTextDocument>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -184,7 +185,7 @@ PostBox::PostBox(QWidget* parent)
     viewport()->setAutoFillBackground(true);
 
     document_->setUndoRedoEnabled(true);
-    document_->setDefaultFont(font());
+    document_->setDefaultFont(scaled());
     layout_ = new PostLayout(document_);
     followPalette();
     document_->setDocumentLayout(layout_);
@@ -205,6 +206,13 @@ PostBox::PostBox(QWidget* parent)
         updateScrollBars();
         QScrollBar* bar = horizontalScrollBar();
         bar->setValue(bar->value() + int(std::lround(isRightToLeft() ? -dx : dx)));
+    });
+    // Lines above the view wrapped into more rows or fewer than they were
+    // taken to have: the view follows once the scroll range has grown or shrunk.
+    connect(layout_, &PostLayout::movedDown, this, [this](qreal y, qreal dy) {
+        // y is where the lines were before: moved by the changes not yet followed.
+        if (y <= scrolled().y() + moved_)
+            moved_ += dy;
     });
     connect(document_, &QTextDocument::contentsChange, this,
             [this](int from, int /*removed*/, int added) {
@@ -881,6 +889,10 @@ void PostBox::updateScrollBars() {
     h->setSingleStep(20);
     v->setRange(0, std::max(0, int(std::ceil(size.height())) - view.height()));
     v->setPageStep(view.height());
+    if (moved_ != 0) {
+        v->setValue(v->value() + int(std::lround(moved_)));
+        moved_ = 0;
+    }
     v->setSingleStep(std::max(1, int(layout_->lineHeight())));
 }
 
@@ -1136,8 +1148,13 @@ void PostBox::paintEvent(QPaintEvent* event) {
 
 void PostBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    // Wrapped anew, what was at the top of the view stays there.
+    const int top = wraps() && verticalScrollBar()->value() > 0 ? positionAt(QPointF(0, 0)) : -1;
+    moved_ = 0;
     document_->setTextWidth(viewport()->width());
     updateScrollBars();
+    if (top >= 0)
+        verticalScrollBar()->setValue(int(std::floor(caretInDocument(top).top())));
 }
 
 void PostBox::scrollContentsBy(int dx, int dy) {
@@ -1176,9 +1193,59 @@ void PostBox::timerEvent(QTimerEvent* event) {
 void PostBox::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange)
-        document_->setDefaultFont(font());
+        document_->setDefaultFont(scaled());
     else if (event->type() == QEvent::PaletteChange)
         followPalette();
+}
+
+QFont PostBox::scaled() const {
+    QFont lettering = font();
+    if (lettering.pointSizeF() > 0)
+        lettering.setPointSizeF(lettering.pointSizeF() * scale_);
+    else
+        lettering.setPixelSize(std::max(1, int(std::lround(lettering.pixelSize() * scale_))));
+    return lettering;
+}
+
+void PostBox::setScale(qreal scale) {
+    if (scale <= 0 || scale == scale_)
+        return;
+    scale_ = scale;
+    document_->setDefaultFont(scaled());
+    updateScrollBars();
+    caretMoved();
+    ensureCursorVisible();
+}
+
+void PostBox::setWrapping(bool on) {
+    if (on == layout_->wraps())
+        return;
+    setHorizontalScrollBarPolicy(on ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    document_->setTextWidth(viewport()->width());
+    layout_->setWrapping(on);
+    horizontalScrollBar()->setValue(isRightToLeft() ? horizontalScrollBar()->maximum() : 0);
+    updateScrollBars();
+    caretMoved();
+    ensureCursorVisible();
+}
+
+bool PostBox::wraps() const {
+    return layout_->wraps();
+}
+
+void PostBox::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        wheeled_ = 0;
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120 eighths of a degree; a touchpad's smaller ones add up.
+    wheeled_ += event->angleDelta().y();
+    const int steps = wheeled_ / 120;
+    wheeled_ -= steps * 120;
+    if (steps != 0)
+        emit zoomAsked(steps);
+    event->accept();
 }
 
 void PostBox::followPalette() {

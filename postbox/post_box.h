@@ -74,6 +74,14 @@ public:
     void setTextAlignment(Qt::Alignment horizontal);
     Qt::Alignment textAlignment() const;
 
+    // Lines wrap at the box's width, and the sideways scroll bar goes; off at
+    // first, each line running on past the box's far edge.
+    void setWrapping(bool on);
+    bool wraps() const;
+    // The lettering at scale times the box's own font (1 at first).
+    void setScale(qreal scale);
+    qreal scale() const { return scale_; }
+
     // How far the viewport is scrolled into the document.
     QPointF scrolled() const;
     // Where the caret at a position is drawn, in the viewport.
@@ -117,6 +125,8 @@ signals:
     void selectionChanged();
     // Once, when the box is first drawn.
     void firstShown();
+    // Ctrl and the mouse wheel: the lettering larger (steps > 0) or smaller.
+    void zoomAsked(int steps);
 
 protected:
     bool event(QEvent* event) override;
@@ -138,6 +148,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     enum class Unit { Character, Word, Line };
@@ -164,6 +175,7 @@ private:
     void updateScrollBars();
     // Tags and smiley codes in a colour between the text's and the paper's.
     void followPalette();
+    QFont scaled() const;
     void autoScroll();
     int positionAt(QPointF inView) const;
     QRectF caretInDocument(int position) const;
@@ -209,6 +221,9 @@ private:
     qreal verticalX_ = 0; // where Up and Down aim, kept from one to the next
     int verticalAt_ = -1; // the position the last of them left the caret at
     bool shownOnce_ = false;
+    qreal scale_ = 1;
+    int wheeled_ = 0; // of a wheel's eighths of a degree, not yet a step
+    qreal moved_ = 0; // how far the lines in view moved down since the scroll bars were set
 
     QList<QPointer<QAction>> menuActions_;
     WordMenu wordMenu_;

@@ -54,7 +54,8 @@ struct LineData : QTextBlockUserData {
     bool read = false; // own and extraRows hold for the line's present text
     Direction own = Direction::Neutral;
     Direction shown = Direction::Neutral;
-    int extraRows = 0;     // line separators inside the line
+    int separators = 0;    // line separators inside the line
+    int extraRows = 0;     // rows beyond its first: a separator or a wrap each
     qsizetype length = -1; // of the text as read
     // The text as read after a change, for the next build of the line to take
     // rather than copy a long line once more.
@@ -191,11 +192,15 @@ void PostLayout::settingsChanged() {
     flags_ = option.flags();
     lineHeight_ = std::ceil(QFontMetricsF(font_).height());
     estimate_ = QFontMetricsF(font_).averageCharWidth();
+    advances_.clear();
+    metrics_.reset();
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         dataOf(block)->forgetWidth();
         dataOf(block)->line.forgetShapes();
     }
     nextToShape_ = 0;
+    if (wrapping_)
+        rewrapAll();
 }
 
 void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded) {
@@ -209,6 +214,8 @@ void PostLayout::documentChanged(int position, int charsRemoved, int charsAdded)
                           charsAdded == doc->characterCount() && doc->revision() == revision_ &&
                           doc->characterCount() == characterCount_;
     characterCount_ = doc->characterCount();
+    if (wrapping_ && wrapWidth() != wrappedAt_)
+        rewrapAll();
     if (!sameText) {
         revision_ = doc->revision();
         QTextBlock first = doc->findBlock(position);
@@ -255,10 +262,12 @@ void PostLayout::readLines(const QTextBlock& first, const QTextBlock& last, int 
                                 at + added <= text.size();
             data->own = reading::ownDirection(text);
             // A line without a separator gets one only from what came in.
-            if (within && data->extraRows == 0)
-                data->extraRows = int(text.sliced(at, added).count(QChar::LineSeparator));
+            if (within && data->separators == 0)
+                data->separators = int(text.sliced(at, added).count(QChar::LineSeparator));
             else
-                data->extraRows = int(text.count(QChar::LineSeparator));
+                data->separators = int(text.count(QChar::LineSeparator));
+            data->extraRows =
+                wrapping_ ? estimatedExtra(text.size(), data->separators) : data->separators;
             data->read = true;
             data->length = text.size();
             // A change within one line is cut again near where it fell.
@@ -298,9 +307,14 @@ void PostLayout::prepare(const QTextBlock& block) const {
     if (line.isBuilt() && data->width >= 0)
         return;
     if (!line.isBuilt()) {
-        line.build(data->text.isNull() ? block.text() : data->text,
-                   data->shown == Direction::RightToLeft);
+        const QString text = data->text.isNull() ? block.text() : data->text;
+        if (wrapping_)
+            line.build(text, data->shown == Direction::RightToLeft, wrapWidth(),
+                       [this](QStringView stretch) { return advance(stretch); });
+        else
+            line.build(text, data->shown == Direction::RightToLeft);
         data->text = QString();
+        countRows(block);
     }
     // A line of a few pieces is shaped whole at once, as its width is then
     // exact; a longer one is taken to be as wide as its characters say until
@@ -314,6 +328,76 @@ void PostLayout::prepare(const QTextBlock& block) const {
         }
     }
     arrange(block);
+}
+
+void PostLayout::countRows(const QTextBlock& block) const {
+    LineData* data = dataOf(block);
+    const int extra = int(data->line.rows().size()) - 1;
+    const int moved = extra - data->extraRows;
+    if (moved == 0)
+        return;
+    const qreal below = top(block) + (1 + qreal(data->extraRows)) * lineHeight_;
+    data->extraRows = extra;
+    extraLines_ += moved;
+    // The lines after it move down or up as many rows.
+    if (!rowOfBlock_.empty())
+        for (auto i = std::size_t(block.blockNumber()) + 1; i < rowOfBlock_.size(); ++i)
+            rowOfBlock_[i] += moved;
+    widthsChanged_ = true;
+    emit const_cast<PostLayout*>(this)->movedDown(below, qreal(moved) * lineHeight_);
+}
+
+qreal PostLayout::advance(QStringView text) const {
+    const QString key = text.toString();
+    if (const auto found = advances_.constFind(key); found != advances_.constEnd())
+        return *found;
+    if (!metrics_)
+        metrics_.emplace(font_);
+    const qreal width = key.contains(u'\t') ? std::max(tabStop_, metrics_->horizontalAdvance(key))
+                                            : metrics_->horizontalAdvance(key);
+    // Words come again and again in a post; a line of random letters brings
+    // new ones without end, and they go once there are many.
+    if (advances_.size() > 100'000)
+        advances_.clear();
+    advances_.insert(key, width);
+    return width;
+}
+
+qreal PostLayout::wrapWidth() const {
+    const QTextDocument* doc = document();
+    // Room for the caret after the row's last letter.
+    return std::max<qreal>(1,
+                           doc->pageSize().width() - 2 * doc->documentMargin() - cursorWidth_ - 1);
+}
+
+int PostLayout::estimatedExtra(qsizetype length, int separators) const {
+    return std::max(separators, int(qreal(length) * estimate_ / wrapWidth()));
+}
+
+void PostLayout::setWrapping(bool on) {
+    if (on == wrapping_)
+        return;
+    wrapping_ = on;
+    rewrapAll();
+    measure();
+    emit documentSizeChanged(documentSize());
+    emit update();
+}
+
+void PostLayout::rewrapAll() {
+    wrappedAt_ = wrapWidth();
+    extraLines_ = 0;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        LineData* data = dataOf(block);
+        data->forgetWidth();
+        data->line.invalidate();
+        data->extraRows =
+            wrapping_ ? estimatedExtra(block.length() - 1, data->separators) : data->separators;
+        extraLines_ += data->extraRows;
+    }
+    rowOfBlock_.clear();
+    nextToShape_ = 0;
+    idle_.start();
 }
 
 void PostLayout::arrange(const QTextBlock& block) const {
@@ -413,8 +497,12 @@ void PostLayout::measure() {
         qreal& widest = anchoredRight(shown) ? widestRight : widestLeft;
         widest = std::max(widest, widths_->widest(shown));
     }
-    geometry.left = std::max<qreal>(0, widestRight - geometry.page);
-    geometry.right = std::max<qreal>(0, widestLeft - geometry.page);
+    // Wrapped, a row is wider than the box only by a character wider than it,
+    // which is cut at the edge rather than the view scrolling sideways.
+    if (!wrapping_) {
+        geometry.left = std::max<qreal>(0, widestRight - geometry.page);
+        geometry.right = std::max<qreal>(0, widestLeft - geometry.page);
+    }
     const qreal shift = geometry.left - geometry_.left;
     geometry_ = geometry;
     if (shift != 0)
@@ -427,6 +515,8 @@ void PostLayout::shapeSome() {
     // A step of idle shaping stays short enough to go unnoticed between keys.
     const idle::Step step;
     const postbox::Shaping shaping{font_, flags_, tabStop_, estimate_};
+    // Lines wrapped now may have more rows or fewer than they were taken to.
+    const QSizeF before = documentSize();
     QTextBlock block = document()->findBlockByNumber(nextToShape_);
     while (block.isValid() && !step.over()) {
         prepare(block);
@@ -442,7 +532,6 @@ void PostLayout::shapeSome() {
     }
     nextToShape_ = block.isValid() ? block.blockNumber() : -1;
     if (widthsChanged_) {
-        const QSizeF before = documentSize();
         const qreal left = geometry_.left;
         measure();
         if (documentSize() != before || geometry_.left != left)
@@ -506,6 +595,17 @@ int PostLayout::positionAt(const QTextBlock& block, std::size_t row, qreal x) co
         if (after == stops.end() ||
             (after != stops.begin() && inside - std::prev(after)->x < after->x - inside))
             --after;
+        // Where the line wraps, the row's end is the next row's start: the
+        // nearest place the caret stands on this row instead.
+        if (r.soft && after->position == r.to) {
+            const postbox::ShapedPiece::Stop* nearest = nullptr;
+            for (const postbox::ShapedPiece::Stop& stop : stops)
+                if (stop.position != r.to &&
+                    (!nearest || std::abs(stop.x - inside) < std::abs(nearest->x - inside)))
+                    nearest = &stop;
+            if (nearest)
+                return block.position() + int(nearest->position);
+        }
         return block.position() + int(after->position);
     }
     return block.position() + int(r.from);
@@ -615,7 +715,10 @@ int PostLayout::besideOnScreen(int position, bool leftwards) const {
     // The row's end: on to the start of the next row in reading order, or
     // back to the end of the one before.
     const bool onwards = leftwards == rightToLeft;
-    const auto [start, end] = rowOf(position);
+    const int start = spot.block.position() + int(row.from);
+    const int end = spot.block.position() + int(row.to);
+    if (onwards && row.soft)
+        return end;
     if (onwards)
         return end + 1 < document()->characterCount() ? end + 1 : position;
     return start > 0 ? start - 1 : position;
@@ -664,7 +767,14 @@ int PostLayout::wordBesideOnScreen(int position, bool leftwards) const {
 std::pair<int, int> PostLayout::rowOf(int position) const {
     const Spot spot = spotOf(position);
     const postbox::Row& row = dataOf(spot.block)->line.rows()[spot.row];
-    return {spot.block.position() + int(row.from), spot.block.position() + int(row.to)};
+    // Where the line wraps, the row ends before the place the next one starts.
+    qsizetype end = row.to;
+    if (row.soft && end > row.from) {
+        --end;
+        if (end > row.from && spot.block.text().at(end).isLowSurrogate())
+            --end;
+    }
+    return {spot.block.position() + int(row.from), spot.block.position() + int(end)};
 }
 
 int PostLayout::rowsAway(int position, int rows, qreal x) const {
@@ -676,6 +786,7 @@ int PostLayout::rowsAway(int position, int rows, qreal x) const {
         block = block.previous();
         if (!block.isValid())
             return 0;
+        prepare(block);
         row += 1 + dataOf(block)->extraRows;
     }
     while (row > dataOf(block)->extraRows) {
@@ -683,6 +794,7 @@ int PostLayout::rowsAway(int position, int rows, qreal x) const {
         block = block.next();
         if (!block.isValid())
             return document()->characterCount() - 1;
+        prepare(block);
     }
     prepare(block);
     return positionAt(block, std::size_t(row), x);

@@ -22,11 +22,14 @@
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QTextBlock>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace qirtaz {
@@ -66,6 +69,13 @@ public:
     void setHighlights(Highlights highlights);
     const Highlights& highlights() const { return highlights_; }
 
+    // Lines wrap at the box's width, or run on past its far edge (see line.h).
+    // A line is wrapped when first drawn or asked about, the rest in short
+    // steps while the program is idle, as they are shaped; until then a line
+    // is taken to be as many rows as its characters say.
+    void setWrapping(bool on);
+    bool wraps() const { return wrapping_; }
+
     // The direction a line is shown in.
     reading::Direction direction(const QTextBlock& block) const;
     // True once every line has been shaped.
@@ -97,6 +107,10 @@ signals:
     // Everything moved right by dx pixels: a line starting at the right edge grew
     // past the left one. A view keeps its picture still by scrolling as far.
     void shifted(qreal dx);
+    // The lines below y moved down by dy pixels (up when negative): a line
+    // above them was wrapped into more rows, or fewer, than it was taken to
+    // have. A view keeps its picture still by scrolling as far.
+    void movedDown(qreal y, qreal dy);
 
 protected:
     void documentChanged(int position, int charsRemoved, int charsAdded) override;
@@ -133,6 +147,15 @@ private:
     void measure();
     void shapeSome();
     void settingsChanged();
+    // The lines' rows are no longer of use: each is wrapped anew when next
+    // asked for.
+    void rewrapAll();
+    qreal wrapWidth() const;
+    // How many rows a line not wrapped yet is taken to have beyond its first.
+    int estimatedExtra(qsizetype length, int separators) const;
+    // The line's rows as built, counted.
+    void countRows(const QTextBlock& block) const;
+    qreal advance(QStringView text) const;
 
     int cursorWidth_ = 1;
     QColor markupColour_;
@@ -151,8 +174,13 @@ private:
     mutable int paints_ = 0; // how many times the box was drawn
     Geometry geometry_;
     std::shared_ptr<LineWidths> widths_;        // of the lines laid out
-    qsizetype extraLines_ = 0;                  // line separators inside lines, each one more row
+    mutable qsizetype extraLines_ = 0;          // rows of lines beyond their first
     mutable std::vector<qsizetype> rowOfBlock_; // only while there are extra lines
+
+    bool wrapping_ = false;
+    qreal wrappedAt_ = -1;                   // the width the lines were last wrapped at
+    mutable QHash<QString, qreal> advances_; // of the words wrapped, in font_
+    mutable std::optional<QFontMetricsF> metrics_;
 
     int nextToShape_ = -1; // block number the idle shaping goes on from
     QTimer idle_;

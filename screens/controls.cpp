@@ -59,6 +59,45 @@ void drawFocusFrame(QWidget* control) {
 
 } // namespace
 
+qreal zoomScale(int step) {
+    static constexpr qreal scales[] = {0.5, 0.67, 0.8, 0.9, 1, 1.1, 1.25, 1.5, 1.75, 2, 2.5, 3};
+    static_assert(std::size(scales) == LargestZoom - SmallestZoom + 1);
+    return scales[std::clamp(step, SmallestZoom, LargestZoom) - SmallestZoom];
+}
+
+QList<QKeySequence> zoomKeys(int by) {
+    if (by > 0)
+        return {QKeySequence(QStringLiteral("Ctrl+=")), QKeySequence(QStringLiteral("Ctrl++"))};
+    if (by < 0)
+        return {QKeySequence(QStringLiteral("Ctrl+-"))};
+    return {QKeySequence(QStringLiteral("Ctrl+0"))};
+}
+
+std::function<void(int)> addZoom(QWidget& window, QMenu* menu, std::function<void(qreal)> scaled) {
+    auto step = std::make_shared<int>(0);
+    const auto zoomTo = [step, scaled = std::move(scaled)](int to) {
+        *step = std::clamp(to, SmallestZoom, LargestZoom);
+        scaled(zoomScale(*step));
+    };
+    for (const int by : {1, -1, 0}) {
+        auto* action = new QAction(by > 0   ? QStringLiteral("تكبير الخط")
+                                   : by < 0 ? QStringLiteral("تصغير الخط")
+                                            : QStringLiteral("الحجم الأصلي للخط"),
+                                   &window);
+        action->setObjectName(by > 0   ? QStringLiteral("zoomIn")
+                              : by < 0 ? QStringLiteral("zoomOut")
+                                       : QStringLiteral("zoomReset"));
+        action->setShortcuts(zoomKeys(by));
+        if (menu)
+            menu->addAction(action);
+        else
+            window.addAction(action);
+        QObject::connect(action, &QAction::triggered, &window,
+                         [zoomTo, step, by] { zoomTo(by == 0 ? 0 : *step + by); });
+    }
+    return [zoomTo, step](int steps) { zoomTo(*step + steps); };
+}
+
 ClientArea::ClientArea(QWidget* parent)
     : QWidget(parent) {}
 
@@ -71,7 +110,50 @@ void ClientArea::paintEvent(QPaintEvent* /*event*/) {
     if (background_.isEmpty())
         return;
     QPainter painter(this);
-    painter.drawPixmap(QPoint(0, 0), screens::picture(background_, devicePixelRatioF()));
+    const QPixmap picture = screens::picture(background_, devicePixelRatioF());
+    // Grown, the area has the picture stretched over all of it.
+    if (grows_ && size() != laidOut_) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(
+            QRect(QPoint(0, 0), size()), picture,
+            QRect(QPoint(0, 0), laidOut_ * picture.devicePixelRatio()).intersected(picture.rect()));
+        return;
+    }
+    painter.drawPixmap(QPoint(0, 0), picture);
+}
+
+QSize ClientArea::sizeHint() const {
+    return grows_ ? laidOut_ : QWidget::sizeHint();
+}
+
+void ClientArea::growAround(QWidget* grows) {
+    grows_ = grows;
+    laidOut_ = size();
+    at_.clear();
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        at_.emplace_back(child, child->geometry());
+    setMinimumSize(laidOut_);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (QLayout* outer = parentWidget() ? parentWidget()->layout() : nullptr)
+        outer->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+void ClientArea::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!grows_)
+        return;
+    const int dx = std::max(0, width() - laidOut_.width());
+    const int dy = std::max(0, height() - laidOut_.height());
+    QRect growing;
+    for (const auto& [child, rect] : at_)
+        if (child == grows_)
+            growing = rect;
+    for (const auto& [child, rect] : at_) {
+        if (child == grows_)
+            child->setGeometry(rect.adjusted(0, 0, dx, dy));
+        else
+            child->setGeometry(rect.translated(dx, rect.top() >= growing.bottom() ? dy : 0));
+    }
 }
 
 ScreenWindow::ScreenWindow(QWidget* parent)
@@ -83,6 +165,13 @@ ScreenWindow::ScreenWindow(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(client_);
     client_->setObjectName(QStringLiteral("client"));
+}
+
+void ScreenWindow::letGrow(QWidget* grows) {
+    Qt::WindowFlags flags = windowFlags();
+    flags &= ~Qt::MSWindowsFixedSizeDialogHint;
+    setWindowFlags(flags | Qt::WindowMaximizeButtonHint);
+    client_->growAround(grows);
 }
 
 QMenuBar* ScreenWindow::addMenuBar() {

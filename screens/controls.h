@@ -13,6 +13,8 @@
 #include <QRadioButton>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -30,15 +32,36 @@ public:
     explicit ClientArea(QWidget* parent = nullptr);
 
     void setBackground(const QString& picture);
+    // From now on the area may grow past its present size, never below it:
+    // grows takes all the extra width and height, every other control keeps
+    // its distance to the right edge, and those below grows to the bottom one.
+    void growAround(QWidget* grows);
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QString background_;
+    QPointer<QWidget> grows_;
+    QSize laidOut_;                              // the size the controls were placed for
+    std::vector<std::pair<QWidget*, QRect>> at_; // each control where it was placed
 };
 
-// One screen's window: a client area of fixed size, under a menu bar where
+// The steps lettering zooms in, as scales of its own size: step 0 is 1, and
+// every step a little larger than the one before.
+inline constexpr int SmallestZoom = -4;
+inline constexpr int LargestZoom = 7;
+qreal zoomScale(int step);
+// The keys that zoom: larger (two keys), smaller, and back to step 0.
+QList<QKeySequence> zoomKeys(int by);
+// Actions under those keys that zoom by calling scaled with the scale of the
+// step reached: items of menu, or else the window's own; returns the function
+// that goes steps further (as Ctrl and the mouse wheel do).
+std::function<void(int)> addZoom(QWidget& window, QMenu* menu, std::function<void(qreal)> scaled);
+
+// One screen's window: a client area of fixed size (see letGrow), under a menu bar where
 // the screen has one. Closing it through its frame is reported, never refused.
 // Every screen but the main window is a dialog: Esc closes it as its frame's
 // close box does, unless a key of its own (its cancel command) takes Esc first.
@@ -56,6 +79,10 @@ public:
     QMenu* menu(const QString& title);
 
     void setDialog(bool dialog) { dialog_ = dialog; }
+    // Opens as built and may then be resized by its frame and maximized,
+    // never below its built size: grows, a control of the client area, takes
+    // all the extra room (see ClientArea::growAround). Before it is shown.
+    void letGrow(QWidget* grows);
     bool isDialog() const { return dialog_; }
 
     // Asked before the window closes through its frame; false keeps it open.

@@ -44,8 +44,12 @@ QPoint screenOrigin(const Screen& screen, const Screen& main, QPoint mainOrigin,
 
 void placeWindow(ScreenWindow& window, const Screen& screen, const ScreenWindow* mainWindow) {
     // The window's own size, menu bar included, before it is first shown.
-    if (QLayout* layout = window.layout())
+    if (QLayout* layout = window.layout()) {
         layout->activate();
+        // A window that may grow opens at its size as built all the same.
+        if (layout->sizeConstraint() != QLayout::SetFixedSize)
+            window.resize(window.sizeHint());
+    }
 
     // A window manager adds its frame only once a window is shown; where the
     // main window is shown, its frame says how large the frames are.

@@ -2,14 +2,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where windows open: the main window at its place or centred, every other
 // screen at its place relative to the main window wherever that stands, always
-// on the desktop; fixed-size frames with no maximize button, no owner, no modality.
+// on the desktop; dialogs in fixed-size frames with no maximize button, the main
+// window growing around its post box; no owner, no modality.
 
+#include "screens/names.h"
 #include "screens/placement.h"
 #include "support.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+
+#include <map>
 
 using namespace qirtaz;
 using namespace qirtaz::screens;
@@ -43,6 +47,8 @@ private slots:
     void aDialogNearTheEdgeStaysOnTheDesktop();
     void aShownDialogIsNotMovedWhenShownAgain();
     void framesOfferNoMaximizeAndOwnNothing();
+    void theMainWindowGrowsAroundThePostBox_data();
+    void theMainWindowGrowsAroundThePostBox();
 };
 
 void PlacementTest::keptOntoTheDesktop_data() {
@@ -167,14 +173,58 @@ void PlacementTest::framesOfferNoMaximizeAndOwnNothing() {
         const QString name = QString::fromLatin1(entry.name);
         program.registry.instance(name).show();
         auto* window = windowOf(program.registry, name);
-        QVERIFY2(!(window->windowFlags() & Qt::WindowMaximizeButtonHint), entry.name);
+        // The main window alone grows, from the size it opens at.
+        const bool grows = &entry == &main();
+        QCOMPARE(bool(window->windowFlags() & Qt::WindowMaximizeButtonHint), grows);
         QVERIFY2(window->windowFlags() & Qt::CustomizeWindowHint, entry.name);
-        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QCOMPARE(window->minimumSize() == window->maximumSize(), !grows);
+        QCOMPARE(window->minimumSize(), window->size());
         QCOMPARE(bool(window->windowFlags() & Qt::WindowMinimizeButtonHint), entry.minimizable);
         QVERIFY2(!window->parentWidget(), entry.name);
         QVERIFY2(!window->windowHandle()->transientParent(), entry.name);
         QCOMPARE(window->windowModality(), Qt::NonModal);
     }
+}
+
+void PlacementTest::theMainWindowGrowsAroundThePostBox_data() {
+    QTest::addColumn<QSize>("grown"); // by how much the client area grows
+    QTest::newRow("wider") << QSize(300, 0);
+    QTest::newRow("taller") << QSize(0, 200);
+    QTest::newRow("both") << QSize(517, 333);
+    QTest::newRow("below its size: kept at it") << QSize(-100, -80);
+}
+
+// The post box takes all the room the window gains; the controls beside it
+// keep their distance to the right edge, those below it to the bottom one;
+// and back at its size, every control is where the catalogue puts it.
+void PlacementTest::theMainWindowGrowsAroundThePostBox() {
+    QFETCH(QSize, grown);
+    Program program;
+    QVERIFY(exposed(program.registry, u"Form1"));
+    ScreenWindow* window = windowOf(program.registry, u"Form1");
+    const QSize opened = window->size();
+    const QRect box = findControl(main(), names::main::PostBox)->rect.toPixels();
+    std::map<QString, QRect> built;
+    for (QWidget* widget : window->client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        built[widget->objectName()] = widget->geometry();
+    window->resize(opened + grown);
+    const QSize gained = (window->size() - opened).expandedTo(QSize(0, 0));
+    QCOMPARE(window->size(), opened + grown.expandedTo(QSize(0, 0)));
+    QCOMPARE(window->client()->size(), main().client.toPixels().size() + gained);
+    for (const Control& row : main().controls) {
+        auto* widget = window->client()->findChild<QWidget*>(QString::fromLatin1(row.name));
+        QVERIFY2(widget, row.name);
+        const QRect at = built[widget->objectName()];
+        QCOMPARE(at, row.rect.toPixels());
+        const QRect expected =
+            QStringView(QString::fromLatin1(row.name)) == QStringView(names::main::PostBox)
+                ? at.adjusted(0, 0, gained.width(), gained.height())
+                : at.translated(gained.width(), at.top() >= box.bottom() ? gained.height() : 0);
+        QCOMPARE(widget->geometry(), expected);
+    }
+    window->resize(opened);
+    for (QWidget* widget : window->client()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QCOMPARE(widget->geometry(), built[widget->objectName()]);
 }
 
 QTEST_MAIN(PlacementTest)

@@ -93,6 +93,8 @@ class PreviewTest : public QObject {
 
 private slots:
     void opensFromMenuAndKey();
+    void eachWindowZoomsItsOwn_data();
+    void eachWindowZoomsItsOwn();
     void followsThePost();
     void keepsItsScrollPosition();
     void mainWindowClosedAndBack();
@@ -105,6 +107,62 @@ private slots:
     void outlivesItsWorkers();
     void closesWhileItRenders();
 };
+
+void PreviewTest::eachWindowZoomsItsOwn_data() {
+    QTest::addColumn<bool>("inPreview");
+    QTest::addColumn<QStringList>("inputs"); // keys, or "wheel" and the notches
+    QTest::addColumn<int>("step");
+    // clang-format off
+    for (const bool preview : {false, true}) {
+        const char* where = preview ? "preview" : "post box";
+        QTest::addRow("%s: Ctrl+= twice", where)   << preview << QStringList{"Ctrl+=", "Ctrl+="} << 2;
+        QTest::addRow("%s: Ctrl++", where)         << preview << QStringList{"Ctrl++"} << 1;
+        QTest::addRow("%s: Ctrl+-", where)         << preview << QStringList{"Ctrl+-"} << -1;
+        QTest::addRow("%s: back with Ctrl+0", where) << preview << QStringList{"Ctrl+=", "Ctrl+-", "Ctrl+-", "Ctrl+0"} << 0;
+        QTest::addRow("%s: no larger than the largest", where) << preview << QStringList(12, "Ctrl+=") << screens::LargestZoom;
+        QTest::addRow("%s: and back down from there", where) << preview << (QStringList(12, "Ctrl+=") << "Ctrl+-") << screens::LargestZoom - 1;
+        QTest::addRow("%s: no smaller than the smallest", where) << preview << QStringList(9, "Ctrl+-") << screens::SmallestZoom;
+        QTest::addRow("%s: wheel up a notch", where) << preview << QStringList{"wheel 120"} << 1;
+        QTest::addRow("%s: half notches add up", where) << preview << QStringList{"wheel 60", "wheel 60", "wheel -240"} << -1;
+    }
+    // clang-format on
+}
+
+// The zoom keys and Ctrl with the wheel, in the main window for the post box,
+// in the preview for the page: the lettering in steps, the other untouched.
+void PreviewTest::eachWindowZoomsItsOwn() {
+    QFETCH(bool, inPreview);
+    QFETCH(QStringList, inputs);
+    QFETCH(int, step);
+    Program program;
+    PostBuffer post(program.registry);
+    PostPreview* preview = previewOf(program.registry, post, u"[b]كلمة[/b] word");
+    QVERIFY(preview);
+    auto& box = postBox(post);
+    PreviewView* view = preview->view();
+    QWidget* target = inPreview ? static_cast<QWidget*>(view) : &box;
+    QWidget* window = target->window();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    target->setFocus();
+    const qreal pointSize = box.font().pointSizeF();
+    for (const QString& input : inputs) {
+        if (input.startsWith(u"wheel")) {
+            const QPoint middle = target->rect().center();
+            QWheelEvent wheel(middle, target->mapToGlobal(middle), {}, {0, input.sliced(6).toInt()},
+                              Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(inPreview ? view->viewport() : box.viewport(), &wheel);
+        } else {
+            QTest::keySequence(target, QKeySequence(input));
+        }
+    }
+    const qreal scale = screens::zoomScale(step);
+    QCOMPARE(box.document()->defaultFont().pointSizeF(), pointSize * (inPreview ? 1 : scale));
+    QCOMPARE(view->scale(), inPreview ? scale : 1.0);
+    // The page is laid out anew to the width it has at that scale.
+    QVERIFY(QTest::qWaitFor([view] { return !view->wantsLayout() && view->document(); }));
+    QCOMPARE(int(view->document()->textWidth()), int(view->viewport()->width() / view->scale()));
+}
 
 void PreviewTest::opensFromMenuAndKey() {
     Program program;

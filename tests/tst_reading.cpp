@@ -147,6 +147,11 @@ private slots:
     void boxDirections_data();
     void boxDirections();
     void everyLineStartsInView();
+    void readerLinesAreTheRows();
+    void wrappedViewStaysStill_data();
+    void wrappedViewStaysStill();
+    void homeShowsTheLineStart_data();
+    void homeShowsTheLineStart();
     void markupMutedInView_data();
     void markupMutedInView();
     void rightAlignPutsEveryLineRight();
@@ -156,9 +161,12 @@ private slots:
     void markupReadsAsTyped_data();
     void markupReadsAsTyped();
     void displayMapRoundTrips();
+    void wrapRowsOverRandomLines();
+    void wordsAndClicksOverRandomLines_data();
     void wordsAndClicksOverRandomLines();
     void arrowsFollowTheScreen();
     void keysAWriterExpects();
+    void changeCutsAgainAsWhole_data();
     void changeCutsAgainAsWhole();
     void rowsFollowSeparators_data();
     void rowsFollowSeparators();
@@ -364,6 +372,113 @@ void ReadingTest::markupMutedInView() {
              qPrintable(QStringLiteral("word %1 %2").arg(wordRed).arg(wordDark)));
     QVERIFY2(tagRed > 0 && tagDark == 0,
              qPrintable(QStringLiteral("tag %1 %2").arg(tagRed).arg(tagDark)));
+}
+
+// Wrapped, a screen reader's lines are the rows: one after the other they
+// give the post back whole, each the row the caret stands on there.
+void ReadingTest::readerLinesAreTheRows() {
+    postbox::PostBox box;
+    box.resize(300, 200);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const QString post = QStringLiteral("[color=red]مرحبا[/color] بكم في منتدانا :D ").repeated(6) +
+                         u'\n' +
+                         QStringLiteral("Hello [b]world[/b] http://example.org ").repeated(5);
+    box.setPlainText(post);
+    box.setWrapping(true);
+    QAccessibleTextInterface* read = QAccessible::queryAccessibleInterface(&box)->textInterface();
+    QVERIFY(read);
+    QString again;
+    int rows = 0;
+    for (int at = 0; at < read->characterCount(); ++rows) {
+        int from = 0, to = 0;
+        const QString line = read->textAtOffset(at, QAccessible::LineBoundary, &from, &to);
+        QCOMPARE(from, at);
+        QVERIFY(to > from);
+        const int top = int(box.postLayout().caretRect(from).top());
+        QCOMPARE(int(box.postLayout().caretRect(to - 1).top()), top);
+        again += line;
+        at = to;
+    }
+    QCOMPARE(again, post);
+    QVERIFY(rows > 4); // the lines wrapped
+}
+
+void ReadingTest::wrappedViewStaysStill_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("wider") << 700;
+    QTest::newRow("narrower") << 250;
+}
+
+// Lines wrapped anew at another width are wrapped as they come into view and
+// the rest while idle: what was at the top of the view stays there, however
+// many rows the lines above it turn out to have.
+void ReadingTest::wrappedViewStaysStill() {
+    QFETCH(int, width);
+    QRandomGenerator random(7);
+    QString post;
+    for (int line = 0; line < 3000; ++line)
+        post += randomText(random, random.bounded(400)).remove(QChar::LineSeparator) + u'\n';
+    postbox::PostBox box;
+    box.resize(450, 300);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.setPlainText(post);
+    box.setWrapping(true);
+    layoutOf(box).complete();
+    QTextCursor middle = box.textCursor();
+    middle.setPosition(box.document()->findBlockByNumber(2000).position());
+    box.setTextCursor(middle);
+    QCoreApplication::processEvents();
+    const int top = box.cursorForPosition(QPoint(1, 1)).position();
+    const auto row = layoutOf(box).rowOf(top);
+    box.resize(width, 300);
+    QCoreApplication::processEvents();
+    layoutOf(box).complete(); // the idle steps, one after the other
+    QCoreApplication::processEvents();
+    const int now = box.cursorForPosition(QPoint(1, 1)).position();
+    // The same place, or the row that holds it now.
+    const auto rowNow = layoutOf(box).rowOf(row.first);
+    QVERIFY2(now >= std::min(row.first, rowNow.first) && now <= std::max(row.second, rowNow.second),
+             qPrintable(QStringLiteral("%1 in %2..%3, now %4")
+                            .arg(top)
+                            .arg(row.first)
+                            .arg(row.second)
+                            .arg(now)));
+}
+
+void ReadingTest::homeShowsTheLineStart_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("presses"); // of Ctrl+Home, End first
+    QTest::newRow("long English line under a long Arabic one") << 1 << 0;
+    QTest::newRow("long Arabic line over a long English one") << 0 << 0;
+    QTest::newRow("English, after Ctrl+Home") << 1 << 1;
+}
+
+// Lines longer than the box run over both its edges; Home shows the start of
+// the caret's line wherever the view was.
+void ReadingTest::homeShowsTheLineStart() {
+    QFETCH(int, line);
+    QFETCH(int, presses);
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = postBox(post);
+    QVERIFY(exposed(program.registry, u"Form1"));
+    box.setFocus();
+    box.insertPlainText(longArabic + u'\n' +
+                        QStringLiteral("Buy me a [b]coffee[/b] ").repeated(20));
+    layoutOf(box).complete();
+    for (int i = 0; i < presses; ++i)
+        QTest::keyClick(&box, Qt::Key_Home, Qt::ControlModifier);
+    const QTextBlock block = box.document()->findBlockByNumber(line);
+    QTextCursor middle = box.textCursor();
+    middle.setPosition(block.position() + block.length() / 2);
+    box.setTextCursor(middle);
+    QTest::keyClick(&box, Qt::Key_End);
+    QVERIFY(!box.viewport()->rect().contains(firstLetter(box, line).toRect()));
+    QTest::keyClick(&box, Qt::Key_Home);
+    QCOMPARE(box.textCursor().position(), block.position());
+    QVERIFY(box.viewport()->rect().contains(firstLetter(box, line).toRect()));
 }
 
 void ReadingTest::everyLineStartsInView() {
@@ -759,11 +874,98 @@ void ReadingTest::displayMapRoundTrips() {
     }
 }
 
+// Over random lines, random widths and a made-up width of each character, so
+// that a row's width is the sum of its characters': the rows cover the line in
+// order; each ends after the blanks that follow a word and outside markup,
+// unless a word or piece of markup alone is wider than the row; each is no
+// wider than the width (blanks at its end not counted) unless it is one
+// character; and none could have taken what starts the next.
+void ReadingTest::wrapRowsOverRandomLines() {
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    // Markup is measured with the isolates around it, which take no room.
+    const auto charWidth = [](QChar c) {
+        if (c == postbox::Isolate || c == postbox::RightToLeftIsolate || c == postbox::PopIsolate)
+            return 0.0;
+        return c == u' ' || c == u'\t' ? 3.0 : 2.0 + c.unicode() % 7;
+    };
+    const auto advance = [&charWidth](QStringView text) {
+        qreal sum = 0;
+        for (const QChar c : text)
+            sum += charWidth(c);
+        return sum;
+    };
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    for (int round = 0; round < 400; ++round) {
+        const QString line = randomText(random, random.bounded(1, round % 10 == 0 ? 3000 : 200))
+                                 .remove(QChar::LineSeparator);
+        const auto spans = reading::ownOrderSpans(line);
+        const qreal width = random.bounded(1, 200);
+        const std::vector<qsizetype> ends =
+            postbox::wrapRow(line, 0, line.size(), spans, width, advance);
+        const QByteArray what = roundOf(seed, round);
+        QVERIFY2(!ends.empty() && ends.back() == line.size(), what);
+        const auto inSpan = [&spans](qsizetype at) {
+            for (const reading::Span& span : spans)
+                if (span.start < at && at < span.start + span.length)
+                    return true;
+            return false;
+        };
+        // The word (a run of no blanks outside markup) holding a position.
+        const auto wordAround = [&](qsizetype at) {
+            qsizetype from = at, to = at;
+            while (from > 0 && (!blank(line[from - 1]) || inSpan(from - 1) || inSpan(from)))
+                --from;
+            while (to < line.size() && (!blank(line[to]) || inSpan(to)))
+                ++to;
+            return advance(QStringView(line).sliced(from, to - from));
+        };
+        // A character with its marks, or an emoji with both its halves.
+        const auto characterEnd = [&line](qsizetype at) {
+            ++at;
+            while (at < line.size() && (line[at].isLowSurrogate() || line[at].isMark()))
+                ++at;
+            return at;
+        };
+        qsizetype start = 0;
+        for (std::size_t r = 0; r < ends.size(); ++r) {
+            const qsizetype end = ends[r];
+            QVERIFY2(end > start || line.isEmpty(), what);
+            qsizetype shown = end;
+            while (shown > start && blank(line[shown - 1]))
+                --shown;
+            const qreal used = advance(QStringView(line).sliced(start, shown - start));
+            QVERIFY2(used <= width || characterEnd(start) == shown,
+                     what + ", row " + QByteArray::number(int(r)));
+            if (end == line.size())
+                break;
+            const bool atBlanks = blank(line[end - 1]) && !blank(line[end]) && !inSpan(end);
+            QVERIFY2(atBlanks || wordAround(end) > width,
+                     what + ", row " + QByteArray::number(int(r)));
+            // The next row's first word, or its first character inside a long
+            // one, would not have fitted.
+            const qreal next =
+                atBlanks ? wordAround(end)
+                         : advance(QStringView(line).sliced(end, characterEnd(end) - end));
+            QVERIFY2(advance(QStringView(line).sliced(start, end - start)) + next > width,
+                     what + ", row " + QByteArray::number(int(r)));
+            start = end;
+        }
+    }
+}
+
+void ReadingTest::wordsAndClicksOverRandomLines_data() {
+    QTest::addColumn<bool>("wrapped");
+    QTest::newRow("running on") << false;
+    QTest::newRow("wrapped") << true;
+}
+
 // Over random lines laid out as the box lays them out: a click where the
 // caret at a position is drawn puts it back there (or where it is drawn the
 // same), and Ctrl with an arrow crosses each row the way it points, never
 // back, in no more presses than the row has words.
 void ReadingTest::wordsAndClicksOverRandomLines() {
+    QFETCH(bool, wrapped);
     // clang-format off
     const QStringList parts = {
         u"مرحبا"_s, u"بِسْمِ"_s, u"hello"_s, u"123"_s, u" "_s, u"  "_s, u"[b]"_s, u"[/b]"_s,
@@ -780,9 +982,43 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
         auto* layout = new PostLayout(&document);
         document.setDocumentLayout(layout);
         document.setTextWidth(400);
+        layout->setWrapping(wrapped);
         QTextCursor(&document).insertText(line);
         layout->complete();
         const QByteArray what = roundOf(seed, round);
+        if (wrapped) {
+            // Every place the caret stands is inside the box, on its row: Up
+            // and Down go from row to row, and Home and End stay on the row.
+            const qreal right = 400 - document.documentMargin();
+            const qreal rowOne = layout->caretRect(0).top();
+            for (int at = 0; at <= int(line.size()); at += stride) {
+                if (at < line.size() && (line[at].isLowSurrogate() || line[at].isMark()))
+                    continue;
+                const QRectF caret = layout->caretRect(at);
+                const QByteArray where = what + ", at " + QByteArray::number(at);
+                const auto [from, to] = layout->rowOf(at);
+                // Blanks at a row's end may run over the box's edge.
+                const bool hanging =
+                    at > from && std::all_of(line.begin() + at - 1,
+                                             line.begin() + std::min<int>(to + 1, line.size()),
+                                             [](QChar c) { return c == u' ' || c == u'\t'; });
+                QVERIFY2(hanging || (caret.left() >= document.documentMargin() - 0.5 &&
+                                     caret.left() <= right + 0.5),
+                         where);
+                QVERIFY2(from <= at && at <= to + 1, where);
+                QCOMPARE(layout->caretRect(from).top(), caret.top());
+                QCOMPARE(layout->caretRect(to).top(), caret.top());
+                const int down = layout->rowsAway(at, 1, caret.left());
+                if (down < int(line.size()) || layout->caretRect(down).top() != caret.top())
+                    QVERIFY2(layout->caretRect(down).top() == caret.top() + layout->lineHeight(),
+                             where);
+                if (caret.top() > rowOne)
+                    QVERIFY2(layout->caretRect(layout->rowsAway(at, -1, caret.left())).top() ==
+                                 caret.top() - layout->lineHeight(),
+                             where);
+            }
+            QCOMPARE(layout->documentSize().width(), 400.0);
+        }
         const auto x = [layout](int at) { return layout->caretRect(at).left(); };
         for (int at = 0; at <= int(line.size()); at += stride) {
             // Not between a letter and its mark, nor inside an emoji.
@@ -821,6 +1057,8 @@ void ReadingTest::wordsAndClicksOverRandomLines() {
                          what);
             }
         }
+        if (wrapped)
+            continue; // Ctrl and an arrow go on to the next row at a row's end
         const bool rightToLeft = layout->direction(document.begin()) == Direction::RightToLeft;
         const qsizetype words =
             qsizetype(postbox::wordStarts(line, reading::ownOrderSpans(line)).size());
@@ -996,9 +1234,22 @@ void ReadingTest::keysAWriterExpects() {
     }
 }
 
+void ReadingTest::changeCutsAgainAsWhole_data() {
+    QTest::addColumn<qreal>("width");
+    QTest::newRow("running on") << 0.0;
+    QTest::newRow("wrapped") << 300.0;
+}
+
 void ReadingTest::changeCutsAgainAsWhole() {
-    // A line cut again near its changes is cut as it would be whole, and keeps
-    // the shapes of its pieces away from them.
+    // A line cut (or wrapped) again near its changes is cut as it would be
+    // whole, and keeps the shapes of its pieces away from them.
+    QFETCH(qreal, width);
+    const postbox::Advance advance = [](QStringView text) {
+        qreal sum = 0;
+        for (const QChar c : text)
+            sum += c.unicode() >= 0x2066 && c.unicode() <= 0x2069 ? 0 : 2 + c.unicode() % 7;
+        return sum;
+    };
     const postbox::Shaping shaping{QFont(), {}, 80, 8};
     qreal lineHeight = 0;
     for (quint32 seed = 1; seed <= 24; ++seed) {
@@ -1006,7 +1257,7 @@ void ReadingTest::changeCutsAgainAsWhole() {
         QString text = randomText(random, 2000 + random.bounded(20000));
         const bool rightToLeft = random.bounded(2) == 0;
         postbox::Line line;
-        line.build(text, rightToLeft);
+        line.build(text, rightToLeft, width, advance);
         for (int edit = 0; edit < 30; ++edit) {
             // A few changes at once, the way several come before a paint.
             for (int change = 1 + int(random.bounded(3)); change > 0; --change) {
@@ -1020,9 +1271,9 @@ void ReadingTest::changeCutsAgainAsWhole() {
                 text.replace(at, removed, added);
                 line.edited(at, removed, added.size());
             }
-            line.build(text, rightToLeft);
+            line.build(text, rightToLeft, width, advance);
             postbox::Line whole;
-            whole.build(text, rightToLeft);
+            whole.build(text, rightToLeft, width, advance);
             const QStringList cut = cutsOf(line).split(u'\n');
             const QStringList cutWhole = cutsOf(whole).split(u'\n');
             const auto differs =
@@ -1059,7 +1310,8 @@ void ReadingTest::changeCutsAgainAsWhole() {
         }
         // A letter typed at the end of a long line leaves its first piece's shape.
         const postbox::ShapedPiece& first = line.rows().front().pieces.front();
-        if (line.rows().size() == 1 && line.rows().front().pieces.size() > 3 && first.layout) {
+        if (width == 0 && line.rows().size() == 1 && line.rows().front().pieces.size() > 3 &&
+            first.layout) {
             const QTextLayout* before = first.layout.get();
             text += u'x';
             line.edited(text.size() - 1, 0, 1);

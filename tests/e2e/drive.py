@@ -72,6 +72,29 @@ ON_MAIN = {
     "Text1": (360, 1320, 6255, 2655),  # the post box
 }
 
+# A paragraph as boards have them (told after a travel forum's post): Arabic
+# words with tags, an address and smiley codes, one line of the post.
+PARAGRAPH = (
+    "بسم الله، أكتب لكم اليوم عن [b]تجربتي مع السفر[/b] بعد أن تعرفت على هذا المنتدى العامر. "
+    "في أول سفرتين لم أبذل أي جهد في معرفة البلد، فقد كان صديقي يعرف كل شيء من الألف إلى الياء، "
+    "وكان علي فقط أن أسترخي وأستمتع بما حولي :D ثم عزمت على السفرة الثالثة فوجدت هنا "
+    "[color=green]معلومات كثيرة جدا[/color] عن الفنادق والرحلات، فرتبت كل شيء بنفسي خلال شهور "
+    "من البحث والتنسيق، وحجزت التذاكر والفنادق عبر https://example.com/travel/booking?id=42 "
+    "ثم وصلنا وأنهينا الإجراءات وخرجنا، ولكن لحظة... لماذا لم أشعر بتلك الإثارة التي شعرت بها "
+    "في المرتين الأوليين؟ أظن أن كثرة التقارير جعلتني أرى كل شيء قبل أن أراه، فذهبت الدهشة ;) "
+    "[url=https://example.org/report]اقرأ التقرير كاملا[/url] وأخبروني عن تجاربكم أنتم: هل "
+    "تفضلون التخطيط الدقيق أم المغامرة؟ [quote]السفر قطعة من العذاب، لكنه يفتح الآفاق[/quote]")
+
+
+def paragraph(size):
+    """Whole words of PARAGRAPH over and over, about size characters."""
+    words = PARAGRAPH.split(" ")
+    out = []
+    while len(" ".join(out)) < size:
+        out.append(words[len(out) % len(words)])
+    return " ".join(out)
+
+
 SMILEYS = [  # clicked in this order, each appending its code
     ("Image10", ":mad:"),
     ("Image13", ":("),
@@ -855,6 +878,129 @@ def spelling(d, app):
           "one step of Ctrl+Z; F7 turns the marks off and on", flush=True)
 
 
+def room(d, app):
+    """Maximized with wrapping on, a long Arabic paragraph fits the post box
+    with no sideways scroll bar; its rows break between words and tags; a click
+    on the third row puts the caret there, and Down goes from the first row to
+    the second under the same place; back at its size, the window is as before."""
+    text = paragraph(2000)
+    left, top, width, height = (v // 15 for v in ON_MAIN["Text1"])
+    catalogued = d.size(app.main)
+    outside = [(x, y) for y in range(0, catalogued[1], 3) for x in range(0, catalogued[0], 3)
+               if not (left <= x < left + width and
+                       app.menu_bar + top <= y < app.menu_bar + top + height)]
+    app.on_main("Text1")
+    before = d.pixels(app.main)
+    d.own_clipboard(text)
+    d.keys("ctrl+v")
+    wait(lambda: app.post() == text, "the pasted paragraph to be the post")
+    app.on_main("Text1")
+    d.keys("F6")
+    # A double click on the title bar maximizes, as openbox has it.
+    d.x("xdotool", "mousemove", "--window", app.main, "100", "-10", "click", "--repeat", "2",
+        "--delay", "80", "1")
+    wait(lambda: d.size(app.main)[0] > catalogued[0] + 300, "the window to be maximized")
+    time.sleep(0.5)
+    grown = d.size(app.main)
+    box = (left, app.menu_bar + top, width + grown[0] - catalogued[0],
+           height + grown[1] - catalogued[1])
+    # Inside the box's frame, left of its vertical scroll bar.
+    inside = (box[0] + 3, box[1] + 3, box[2] - 6 - 18, box[3] - 6)
+    pixels = d.pixels(app.main)
+    strip = [pixels[y][x] for y in range(inside[1] + inside[3] - 20, inside[1] + inside[3])
+             for x in range(inside[0], inside[0] + inside[2])]
+    if any(sum(p) < 700 for p in strip):
+        raise Failure("something is drawn along the box's bottom edge: a sideways scroll bar?")
+
+    def selected():
+        """Where the selection is drawn in the box: top, bottom, left, right."""
+        shown = d.pixels(app.main)
+        found = [(x, y) for y in range(inside[1], inside[1] + inside[3])
+                 for x in range(inside[0], inside[0] + inside[2], 2)
+                 if shown[y][x][2] > shown[y][x][0] + 60]
+        if not found:
+            raise Failure("no selection drawn in the post box")
+        return (min(y for _, y in found), max(y for _, y in found),
+                min(x for x, _ in found), max(x for x, _ in found))
+
+    # Each row as Home and Shift+End select it, copied; the first three as drawn.
+    rows = []
+    bands = []
+    d.keys("ctrl+Home")
+    for _ in range(60):
+        marker = d.own_clipboard(f"row marker {len(rows)}")
+        d.keys("Home", "shift+End", "ctrl+c")
+        wait(lambda: marker.poll() is not None, "the row to be copied")
+        row = d.clipboard()
+        if rows and row == rows[-1]:
+            break
+        rows.append(row)
+        if len(bands) < 3:
+            bands.append(selected())
+        d.keys("Down")
+    if " ".join(r.strip(" ") for r in rows) != text:
+        raise Failure("the rows as selected are not the paragraph:\n" +
+                      "\n".join(repr(r) for r in rows))
+    pitch = bands[1][0] - bands[0][0]
+    if len(rows) < 4 or bands[2][0] - bands[1][0] != pitch or len(rows) * pitch > inside[3]:
+        raise Failure(f"{len(rows)} rows {pitch} pixels apart in a box {inside[3]} high")
+    for row in rows:
+        if re.search(r"[\[\]]", re.sub(r"\[[^\[\]]*\]", "", row)):
+            raise Failure(f"a tag broken at the edge of the row {row!r}")
+    starts = []
+    for row in rows:
+        starts.append(text.index(row, starts[-1] if starts else 0))
+
+    def whole():
+        """The post as Ctrl+A and Ctrl+C in the box copy it: the buttons moved."""
+        marker = d.own_clipboard("whole marker")
+        d.keys("ctrl+a", "ctrl+c")
+        wait(lambda: marker.poll() is not None, "the post to be copied")
+        return d.clipboard()
+
+    def marked(x, band, *keys):
+        """Where "#" goes in after a click at x on a row, then keys; taken back
+        with one Ctrl+Z."""
+        y = (bands[band][0] + bands[band][1]) // 2
+        d.x("xdotool", "mousemove", "--window", app.main, str(x), str(y), "click", "1")
+        if keys:
+            d.keys(*keys)
+        d.type("#")
+        where = whole().find("#")
+        d.keys("ctrl+z")
+        return where
+
+    x = (bands[1][2] + bands[1][3]) // 2
+    third = marked(x, 2)
+    if not starts[2] < third < starts[2] + len(rows[2]):
+        raise Failure(f"a click on the third row put the caret at {third}, not in "
+                      f"{starts[2]}..{starts[2] + len(rows[2])}")
+    second = marked(x, 1)
+    down = marked(x, 0, "Down")
+    # Down aims at where the caret stood, the click at the pointer: half a
+    # letter apart at most.
+    if abs(down - second) > 1 or not starts[1] <= down <= starts[1] + len(rows[1]):
+        raise Failure(f"Down from the first row put the caret at {down}; a click on the "
+                      f"second row right under it at {second}")
+    if whole() != text:
+        raise Failure("the paragraph changed while it was clicked")
+
+    d.x("xdotool", "mousemove", "--window", app.main, "100", "-10", "click", "--repeat", "2",
+        "--delay", "80", "1")
+    wait(lambda: d.size(app.main) == catalogued, "the window back at its size")
+    app.on_main("Image19")
+    app.on_main("Text1")
+    d.keys("F6")
+    time.sleep(0.5)
+    after = d.pixels(app.main)
+    moved = [(x, y) for x, y in outside if after[y][x] != before[y][x]]
+    if len(moved) > 10:
+        raise Failure(f"back at its size, the window differs outside the post box at {moved[:10]}")
+    print(f"ok - maximized and wrapped, a paragraph of {len(text)} characters in {len(rows)} "
+          "rows fits with no tag broken; clicks and Down follow the rows; back at its size, "
+          "the window is as it was", flush=True)
+
+
 def scenario(d):
     app = Qirtaz(d)
     steps = 0
@@ -888,6 +1034,8 @@ def scenario(d):
     spelling(d, app)
     app.on_main("Image19")
     check("a misspelt word marked, replaced from its menu and brought back, then cleared")
+    room(d, app)
+    check("a long paragraph wrapped in the maximized window, then cleared")
 
     for control, code in SMILEYS:
         app.on_main(control)

@@ -3,13 +3,18 @@
 #include "screens/pictures.h"
 
 #include <QFile>
+#include <QFuture>
+#include <QGuiApplication>
+#include <QHash>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QSvgRenderer>
+#include <QThreadPool>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <QtConcurrent>
 
 #include <array>
 #include <cmath>
@@ -76,8 +81,37 @@ QList<QImage> decodeAll(const Picture& picture) {
     return images;
 }
 
+// One worker at most decodes ahead: the window's thread keeps the other core.
+QThreadPool& decoders() {
+    static QThreadPool* pool = [] {
+        auto* made = new QThreadPool(QCoreApplication::instance());
+        made->setMaxThreadCount(1);
+        made->setExpiryTimeout(500); // wanted at start-up, and seldom after
+        return made;
+    }();
+    return *pool;
+}
+
+// The decodings started ahead and not yet taken, by picture. The window's
+// thread alone reads and changes it; the workers only fill their futures.
+QHash<const Picture*, QFuture<QList<QImage>>>& aheadOf() {
+    static QHash<const Picture*, QFuture<QList<QImage>>> ahead;
+    return ahead;
+}
+
+QString cacheKey(const Picture& picture) {
+    return QStringLiteral("qirtaz:") + QLatin1StringView(picture.name);
+}
+
 QImage decode(const Picture& picture) {
-    const QList<QImage> images = decodeAll(picture);
+    const auto ahead = aheadOf().constFind(&picture);
+    QList<QImage> images;
+    if (ahead != aheadOf().cend()) {
+        images = ahead->result(); // waits where the worker has not finished it
+        aheadOf().erase(ahead);
+    } else {
+        images = decodeAll(picture);
+    }
     for (const QImage& image : images)
         if (image.size() == picture.size)
             return image;
@@ -361,9 +395,19 @@ QString resourcePath(const Picture& picture) {
            QLatin1StringView(extension);
 }
 
+void decodeAhead(QStringView name) {
+    const Picture& entry = named(name);
+    // QImage and its reader are made for any thread; the pixmap is made later,
+    // on the window's thread, when the picture is first shown.
+    if (qGuiApp->devicePixelRatio() > 1 || aheadOf().contains(&entry) ||
+        QPixmapCache::find(cacheKey(entry), nullptr))
+        return;
+    aheadOf().insert(&entry, QtConcurrent::run(&decoders(), [&entry] { return decodeAll(entry); }));
+}
+
 QPixmap picture(QStringView name) {
     const Picture& entry = named(name);
-    const QString key = QStringLiteral("qirtaz:") + QLatin1StringView(entry.name);
+    const QString key = cacheKey(entry);
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
         pixmap = QPixmap::fromImage(decode(entry));

@@ -38,6 +38,13 @@ QString resourcePath(const Picture& picture);
 // Throws std::invalid_argument for a name that is no picture.
 QPixmap picture(QStringView name);
 
+// Starts decoding the picture's file in a worker, so that the paint that first
+// shows it finds its pixels ready while the window's thread does other work in
+// the meantime. Does nothing where the picture is decoded already or on its way,
+// or where a display of more pixels per inch draws it from its drawing instead.
+// Throws std::invalid_argument for a name that is no picture.
+void decodeAhead(QStringView name);
+
 // The picture as a device of that pixel ratio shows it. At 1, the file itself,
 // pixel for pixel. Above 1 a file's pixels would have to be blown up, so the
 // picture's drawing is rendered at the device's own pixel size instead: the

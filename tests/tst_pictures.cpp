@@ -5,12 +5,14 @@
 
 #include "screens/builder.h"
 #include "screens/catalogue.h"
+#include "screens/controls.h"
 #include "screens/pictures.h"
 #include "support.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPixmapCache>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
@@ -173,6 +175,8 @@ QImage decoded(QStringView name) {
 class PicturesTest : public QObject {
     Q_OBJECT
 private slots:
+    void aBackgroundIsCopiedWithoutHelperThreads();
+    void aPictureDecodedAheadIsThePictureItself();
     void everyFileIsItsFormat_data();
     void everyFileIsItsFormat();
     void theFolderHoldsExactlyThePictures();
@@ -184,6 +188,41 @@ private slots:
     void everyScreenCarriesTheWindowIcon();
     void anUnknownPictureIsRefused();
 };
+
+// Cut into many rectangles by the controls over it, a client area draws its
+// background one rectangle at a time, its lines copied: under a clip of many,
+// Qt blends a tall picture in helper threads it starts for the purpose. First
+// of the tests, before any paint has started those helpers.
+void PicturesTest::aBackgroundIsCopiedWithoutHelperThreads() {
+    for (const Picture& picture : allPictures()) // none left for a worker to decode
+        decoded(QString::fromLatin1(picture.name));
+    const auto window = buildWindow(allScreens().front());
+    QImage shown(window->client()->size(), QImage::Format_RGB32);
+    QRegion cut;
+    for (int x = 0; x < shown.width(); x += 40)
+        cut += QRect(x, 0, 20, shown.height());
+    const auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).count(); };
+    const auto before = threads();
+    window->client()->render(&shown, {}, cut, QWidget::DrawWindowBackground);
+    QCOMPARE(threads(), before);
+}
+
+// Decoded in a worker or on the spot, a picture has the same pixels; the worker
+// ends when idle, and the next picture decoded ahead starts another.
+void PicturesTest::aPictureDecodedAheadIsThePictureItself() {
+    QPixmapCache::clear();
+    std::vector<QImage> atOnce;
+    for (const Picture& entry : allPictures())
+        atOnce.push_back(decoded(QString::fromLatin1(entry.name)));
+    for (int round = 0; round < 2; ++round) {
+        QPixmapCache::clear();
+        for (const Picture& entry : allPictures())
+            decodeAhead(QString::fromLatin1(entry.name));
+        for (std::size_t i = 0; i < atOnce.size(); ++i)
+            QCOMPARE(decoded(QString::fromLatin1(allPictures()[i].name)), atOnce[i]);
+        QTest::qWait(600); // past the worker's expiry
+    }
+}
 
 void PicturesTest::everyFileIsItsFormat_data() {
     QTest::addColumn<QString>("name");

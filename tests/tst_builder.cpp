@@ -4,8 +4,10 @@
 // front of what, which control a click reaches, and where Tab goes.
 
 #include "screens/builder.h"
+#include "screens/font_configuration.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -60,10 +62,24 @@ class BuilderTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void theFontConfigurationReadAheadIsWaitedFor();
     void firstListedLiesInFront_data();
     void firstListedLiesInFront();
     void tabFollowsTabNumbers();
 };
+
+// As the program starts: the configuration read in a thread of its own, which
+// is waited for, not left running. First of the tests, while nothing has read
+// the configuration yet and the reading takes its while.
+void BuilderTest::theFontConfigurationReadAheadIsWaitedFor() {
+    const auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).count(); };
+    const auto before = threads();
+    readFontConfigurationAhead();
+    QCOMPARE(threads(), before + 1);
+    awaitFontConfiguration();
+    QCOMPARE(threads(), before);
+    awaitFontConfiguration(); // once waited for, at once
+}
 
 void BuilderTest::firstListedLiesInFront_data() {
     QTest::addColumn<QPoint>("spot");

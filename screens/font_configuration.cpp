@@ -3,6 +3,7 @@
 #include "screens/font_configuration.h"
 
 #include <fontconfig/fontconfig.h>
+#include <pthread.h>
 
 #include <thread>
 
@@ -26,8 +27,10 @@ Reading& reading() {
 } // namespace
 
 void readFontConfigurationAhead() {
-    if (!reading().thread.joinable())
+    if (!reading().thread.joinable()) {
         reading().thread = std::thread([] { FcInit(); });
+        pthread_setname_np(reading().thread.native_handle(), "fonts ahead");
+    }
 }
 
 void awaitFontConfiguration() {

@@ -256,6 +256,8 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         client->setAutoFillBackground(true);
         setColour(client, QPalette::Window, screen.backColour);
     }
+    if (*screen.background)
+        client->setBackground(QString::fromLatin1(screen.background));
 
     for (const Menu& entry : screen.menus) {
         QMenu* menu = window->menu(utf8(entry.caption));
@@ -264,12 +266,8 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         item->setObjectName(QLatin1StringView(entry.itemName));
     }
 
-    // The controls measure their text from here on. The pictures are decoded
-    // ahead from here on too, so that their worker does not take the processor
-    // from the font configuration's reader.
+    // The controls measure their text from here on.
     awaitFontConfiguration();
-    if (*screen.background)
-        client->setBackground(QString::fromLatin1(screen.background));
 
     // Rows run front to back and a widget made later lies above those made
     // before it, so build back to front: windowless controls first, then the

@@ -103,8 +103,6 @@ ClientArea::ClientArea(QWidget* parent)
 
 void ClientArea::setBackground(const QString& picture) {
     background_ = picture;
-    if (!picture.isEmpty())
-        screens::decodeAhead(picture);
     update();
 }
 
@@ -411,8 +409,6 @@ PictureControl::PictureControl(QWidget* parent)
 
 void PictureControl::setPicture(const QString& picture) {
     picture_ = picture;
-    if (!picture.isEmpty())
-        screens::decodeAhead(picture);
     update();
 }
 

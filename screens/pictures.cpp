@@ -3,21 +3,18 @@
 #include "screens/pictures.h"
 
 #include <QFile>
-#include <QFuture>
-#include <QGuiApplication>
-#include <QHash>
 #include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QResource>
 #include <QSvgRenderer>
-#include <QThreadPool>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
-#include <QtConcurrent>
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -81,37 +78,43 @@ QList<QImage> decodeAll(const Picture& picture) {
     return images;
 }
 
-// One worker at most decodes ahead: the window's thread keeps the other core.
-QThreadPool& decoders() {
-    static QThreadPool* pool = [] {
-        auto* made = new QThreadPool(QCoreApplication::instance());
-        made->setMaxThreadCount(1);
-        made->setExpiryTimeout(500); // wanted at start-up, and seldom after
-        return made;
-    }();
-    return *pool;
-}
-
-// The decodings started ahead and not yet taken, by picture. The window's
-// thread alone reads and changes it; the workers only fill their futures.
-QHash<const Picture*, QFuture<QList<QImage>>>& aheadOf() {
-    static QHash<const Picture*, QFuture<QList<QImage>>> ahead;
-    return ahead;
-}
-
 QString cacheKey(const Picture& picture) {
     return QStringLiteral("qirtaz:") + QLatin1StringView(picture.name);
 }
 
+// The picture's pixels as the build decoded them (tools/decode_pictures.cpp):
+// "QZPX", its width, height, format, bytes per line and palette size, its
+// palette, its lines. A null image where the program holds none that fits.
+QImage builtIn(const Picture& picture) {
+    const QResource pixels(QStringLiteral(":/pixels/") + QLatin1StringView(picture.name) +
+                           QStringLiteral(".pixels"));
+    qint32 head[5] = {};
+    const qint64 headSize = 4 + qint64(sizeof head);
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() < headSize || std::memcmp(pixels.data(), "QZPX", 4) != 0)
+        return {};
+    std::memcpy(head, pixels.data() + 4, sizeof head);
+    const auto [width, height, format, bytesPerLine, colours] = head;
+    if (QSize(width, height) != picture.size || format <= QImage::Format_Invalid ||
+        format >= QImage::NImageFormats || colours < 0 || colours > 256)
+        return {};
+    QImage image(width, height, QImage::Format(format));
+    const qint64 paletteSize = colours * qint64(sizeof(QRgb));
+    if (image.isNull() || image.bytesPerLine() != bytesPerLine ||
+        pixels.size() != headSize + paletteSize + image.sizeInBytes())
+        return {};
+    QList<QRgb> palette(colours);
+    std::memcpy(palette.data(), pixels.data() + headSize, std::size_t(paletteSize));
+    image.setColorTable(palette);
+    std::memcpy(image.bits(), pixels.data() + headSize + paletteSize,
+                std::size_t(image.sizeInBytes()));
+    return image;
+}
+
 QImage decode(const Picture& picture) {
-    const auto ahead = aheadOf().constFind(&picture);
-    QList<QImage> images;
-    if (ahead != aheadOf().cend()) {
-        images = ahead->result(); // waits where the worker has not finished it
-        aheadOf().erase(ahead);
-    } else {
-        images = decodeAll(picture);
-    }
+    if (QImage image = builtIn(picture); !image.isNull())
+        return image;
+    const QList<QImage> images = decodeAll(picture);
     for (const QImage& image : images)
         if (image.size() == picture.size)
             return image;
@@ -393,16 +396,6 @@ QString resourcePath(const Picture& picture) {
                                                      : ".ico";
     return QStringLiteral(":/pictures/") + QLatin1StringView(picture.name) +
            QLatin1StringView(extension);
-}
-
-void decodeAhead(QStringView name) {
-    const Picture& entry = named(name);
-    // QImage and its reader are made for any thread; the pixmap is made later,
-    // on the window's thread, when the picture is first shown.
-    if (qGuiApp->devicePixelRatio() > 1 || aheadOf().contains(&entry) ||
-        QPixmapCache::find(cacheKey(entry), nullptr))
-        return;
-    aheadOf().insert(&entry, QtConcurrent::run(&decoders(), [&entry] { return decodeAll(entry); }));
 }
 
 QPixmap picture(QStringView name) {

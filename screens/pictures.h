@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Every picture the screens show, embedded in the program and decoded on first
-// use. A picture shown by several screens is one picture: they share its pixels.
+// Every picture the screens show, embedded in the program both as its file and
+// as the pixels the build decoded from it, which its first use copies. A picture
+// shown by several screens is one picture: they share its pixels.
 
 #include <QIcon>
 #include <QLoggingCategory>
@@ -37,13 +38,6 @@ QString resourcePath(const Picture& picture);
 // The picture decoded, at its own size (an icon gives its 32 x 32 image).
 // Throws std::invalid_argument for a name that is no picture.
 QPixmap picture(QStringView name);
-
-// Starts decoding the picture's file in a worker, so that the paint that first
-// shows it finds its pixels ready while the window's thread does other work in
-// the meantime. Does nothing where the picture is decoded already or on its way,
-// or where a display of more pixels per inch draws it from its drawing instead.
-// Throws std::invalid_argument for a name that is no picture.
-void decodeAhead(QStringView name);
 
 // The picture as a device of that pixel ratio shows it. At 1, the file itself,
 // pixel for pixel. Above 1 a file's pixels would have to be blown up, so the

@@ -892,7 +892,7 @@ def room(d, app):
     app.on_main("Text1")
     before = d.pixels(app.main)
     d.own_clipboard(text)
-    d.keys("ctrl+v")
+    app.paste("ctrl+v")
     wait(lambda: app.post() == text, "the pasted paragraph to be the post")
     app.on_main("Text1")
     d.keys("F6")

@@ -55,8 +55,12 @@ def check(d):
         d.gone(wid, FIND)
         d.in_front(app.main, drive.MAIN)
 
+    # Until the box shows the paste, the program may not have read the
+    # clipboard yet: the marker of post() must not be put there before.
     d.own_clipboard(POST)
-    app.type_in_post("key:ctrl+v")
+    app.on_main("Text1")
+    d.in_front(app.main, drive.MAIN)
+    app.paste("ctrl+v")
     expect(app.post(), POST, "the pasted post")
 
     app.on_main("Text1")

@@ -669,9 +669,37 @@ private:
     }
 
     void startBlock(bool rtl, Align align, int listDepth = 0) {
+        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        const BlockKey key{rtl, align, std::min(listDepth, DeepestListShown), depth,
+                           depth > 0 && depthChanged_};
+        const QTextBlockFormat& block = blockFormats_.get(key, [&] { return blockFormat(key); });
+        depthChanged_ = false;
+        blockDepth_ = depth;
+        if (first_) {
+            cursor_.setBlockFormat(block);
+            first_ = false;
+        } else {
+            cursor_.insertBlock(block, QTextCharFormat());
+        }
+        blockUnits_ = 0;
+        run_ = 0;
+    }
+
+    // What a paragraph's block looks like; a post's many paragraphs share a
+    // few of them.
+    struct BlockKey {
+        bool rtl = false;
+        Align align = Align::Natural;
+        int listDepth = 0;
+        int quoteDepth = 0;
+        bool gap = false;
+        friend bool operator==(const BlockKey&, const BlockKey&) = default;
+    };
+    static QTextBlockFormat blockFormat(const BlockKey& key) {
+        const bool rtl = key.rtl;
         QTextBlockFormat block;
         block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-        switch (align) {
+        switch (key.align) {
         case Align::Natural:
             block.setAlignment((rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
             break;
@@ -688,9 +716,9 @@ private:
             block.setAlignment(Qt::AlignJustify);
             break;
         }
-        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        const int depth = key.quoteDepth;
         // A list's items stand in from the side its paragraph starts on.
-        const int listIndent = std::min(listDepth, DeepestListShown) * ListIndent;
+        const int listIndent = key.listDepth * ListIndent;
         if (rtl)
             block.setRightMargin(listIndent);
         else
@@ -699,19 +727,10 @@ private:
             block.setLeftMargin(depth * QuoteIndent + (rtl ? 0 : listIndent));
             block.setRightMargin(depth * QuoteIndent + (rtl ? listIndent : 0));
             block.setBackground(quoteBackgrounds[(depth - 1) % std::size(quoteBackgrounds)]);
-            if (depthChanged_)
+            if (key.gap)
                 block.setTopMargin(QuoteGap);
         }
-        depthChanged_ = false;
-        blockDepth_ = depth;
-        if (first_) {
-            cursor_.setBlockFormat(block);
-            first_ = false;
-        } else {
-            cursor_.insertBlock(block, QTextCharFormat());
-        }
-        blockUnits_ = 0;
-        run_ = 0;
+        return block;
     }
 
     // The paragraph goes on in a new block of the same look.
@@ -778,6 +797,7 @@ private:
     qsizetype blockUnits_ = 0; // in the block being filled
     qsizetype run_ = 0;        // since its last blank
     Recent<Style, QTextCharFormat> formats_;
+    Recent<BlockKey, QTextBlockFormat> blockFormats_;
     Recent<std::pair<Style, Problem>, MarkFormats> markFormats_;
     struct SmileyKey {
         Style style;

@@ -219,6 +219,7 @@ private slots:
     void rendersFormats();
     void placeholdersStayWhole();
     void marksStayWhole();
+    void quotationBlocks();
     void smileyPictures_data();
     void smileyPictures();
     void picturesAtThePixelRatio_data();
@@ -761,6 +762,32 @@ void BoardTest::marksStayWhole() {
                     qPrintable(where + ": " + foot));
         }
     }
+}
+
+// Each paragraph's block: its text, then its margins top, bottom, left and
+// right, a quotation's nested deeper and set apart where it starts and ends, a
+// list's items indented.
+void BoardTest::quotationBlocks() {
+    const board::Profile& phpbb = board::profiles()[3];
+    QCOMPARE(phpbb.key, QLatin1StringView("phpbb"));
+    QTextDocument document;
+    board::render(board::parse(u"a\n[QUOTE]b\nc\n[QUOTE]d[/QUOTE]\ne[/QUOTE]\n[list][*]f\n"
+                               u"[*]g[/list]\n[QUOTE]h[/QUOTE]\ni"_qs,
+                               phpbb),
+                  document);
+    QStringList blocks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        blocks << QStringLiteral("%1:%2/%3/%4/%5")
+                      .arg(block.text().remove(QRegularExpression(u"[^a-z]"_qs)))
+                      .arg(format.topMargin())
+                      .arg(format.bottomMargin())
+                      .arg(format.leftMargin())
+                      .arg(format.rightMargin());
+    }
+    QCOMPARE(blocks.join(u' '),
+             QStringLiteral("a:0/0/0/0 b:4/0/14/14 c:0/0/14/14 d:4/4/28/28 e:4/4/14/14 "
+                            "f:0/0/18/0 g:0/0/18/0 h:4/4/14/14 i:0/0/0/0"));
 }
 
 void BoardTest::smileyPictures_data() {

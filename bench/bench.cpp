@@ -8,7 +8,9 @@
 //   QT_QPA_PLATFORM=offscreen build-release/bench/qirtaz-bench [part ...]
 // where a part (startup, 64kib, spell, 1mib, find, line, resize, key, preview, hostile,
 // paste, memory) limits the run to it, for profiling; QIRTAZ_FIGURE=undo_clear (say) runs one
-// change of the 64kib, 1mib and line parts, QIRTAZ_HOSTILE=5mib_line one hostile post.
+// change of the 64kib, 1mib and line parts, QIRTAZ_HOSTILE=5mib_line one hostile post;
+// QIRTAZ_DETAIL=1 prints each run of a change in its parts, and QIRTAZ_PERF_CTL (below)
+// lets perf record the changes alone.
 
 #include "app/find_window.h"
 #include "app/wiring.h"
@@ -51,6 +53,7 @@
 #include <thread>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -287,6 +290,22 @@ public:
         return turns;
     }
 
+    // With QIRTAZ_PERF_CTL naming the control fifo of `perf record -D -1 --control
+    // fifo:...`, perf records the changes alone, not the turns after them.
+    static void profiling(bool on) {
+        static QFile* fifo = [] {
+            const QString path = qEnvironmentVariable("QIRTAZ_PERF_CTL");
+            auto* file = new QFile(path);
+            if (path.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+                delete file;
+                return static_cast<QFile*>(nullptr);
+            }
+            return file;
+        }();
+        if (fifo)
+            fifo->write(on ? "enable\n" : "disable\n");
+    }
+
     // A post with nothing to undo, left-aligned, the caret at its end.
     void fresh(const QString& text) {
         box_.setTextAlignment(Qt::AlignLeft);
@@ -304,11 +323,16 @@ public:
             prepare();
             settle();
             QElapsedTimer timer;
+            profiling(true);
             timer.start();
             change();
             const double changed = double(timer.nsecsElapsed()) / 1e6;
+            profiling(false);
             const Turns turns = settle();
             const double stall = std::max(changed + turns.first, turns.later);
+            if (qEnvironmentVariableIsSet("QIRTAZ_DETAIL"))
+                std::printf("  change %.2f, its turn %.2f, the longest turn after %.2f\n", changed,
+                            turns.first, turns.later);
             if (run >= 0)
                 ms.push_back(stall);
         }
@@ -552,6 +576,28 @@ public:
         if (post_.text() != text)
             std::printf("replace_all: one undo did not give the post back!\n");
         return ms;
+    }
+
+    // The same clear and its undo, and the same assignment, on a bare document:
+    // what the document itself costs, whoever shows it.
+    static std::array<double, 2> bareDocument(const QString& text, int runs) {
+        std::vector<double> undo;
+        std::vector<double> assign;
+        QTextDocument document;
+        for (int run = -1; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            document.setPlainText(text);
+            const double assigned = double(timer.nsecsElapsed()) / 1e6;
+            post::clear(document);
+            timer.restart();
+            document.undo();
+            if (run >= 0) {
+                undo.push_back(double(timer.nsecsElapsed()) / 1e6);
+                assign.push_back(assigned);
+            }
+        }
+        return {median(undo), median(assign)};
     }
 
     double assign(const QString& text, int runs) {
@@ -908,6 +954,9 @@ int main(int argc, char* argv[]) {
         print("slowest_1mib_ms", slowestBig);
         print("assign_1mib_ms", assignBig);
         print("slowest_vs_assign_1mib", slowestBig / assignBig);
+        const auto [bareUndo, bareAssign] = PostBench::bareDocument(big, 5);
+        print("bare_document_undo_clear_1mib_ms", bareUndo);
+        print("bare_document_assign_1mib_ms", bareAssign);
     }
 
     if (wanted("find")) {

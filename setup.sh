@@ -21,7 +21,8 @@ preset=${2:-dev}
 # English words, checked offline.
 # libxml2-dev: its HTML reader reads a pasted web page in time linear in its
 # size however deeply the page nests, on a thread of its own.
-packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-kacst fonts-dejavu-core fonts-urw-base35 fonts-noto-color-emoji libhunspell-dev hunspell-ar hunspell-en-us libxml2-dev"
+# libfontconfig-dev: the font configuration, read ahead while the program starts.
+packages="cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins qt6-translations-l10n fonts-kacst fonts-dejavu-core fonts-urw-base35 fonts-noto-color-emoji libhunspell-dev hunspell-ar hunspell-en-us libxml2-dev libfontconfig-dev"
 if [ "$what" = test ] || [ "$what" = build ]; then
     # The end-to-end test drives the real program on a virtual X display.
     packages="$packages xvfb xauth x11-xkb-utils openbox xdotool xclip x11-utils python3 imagemagick"

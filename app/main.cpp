@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 The Qirtaz developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/wiring.h"
+#include "screens/font_configuration.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    qirtaz::screens::readFontConfigurationAhead();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Qirtaz"));
     qirtaz::speakArabic();

@@ -5,12 +5,14 @@
 
 #include "app/wiring.h"
 #include "bench/shown.h"
+#include "screens/font_configuration.h"
 #include "screens/pictures.h"
 #include "shell/registry.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    qirtaz::screens::readFontConfigurationAhead();
     QApplication app(argc, argv);
     qirtaz::bench::ReportWhenShown report;
     app.installEventFilter(&report);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/builder.h"
 
+#include "screens/font_configuration.h"
 #include "screens/pictures.h"
 
 #include <QFontDatabase>
@@ -264,6 +265,9 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         QAction* item = menu->addAction(utf8(entry.itemCaption));
         item->setObjectName(QLatin1StringView(entry.itemName));
     }
+
+    // The controls measure their text from here on.
+    awaitFontConfiguration();
 
     // Rows run front to back and a widget made later lies above those made
     // before it, so build back to front: windowless controls first, then the

@@ -106,7 +106,7 @@ void ClientArea::setBackground(const QString& picture) {
     update();
 }
 
-void ClientArea::paintEvent(QPaintEvent* /*event*/) {
+void ClientArea::paintEvent(QPaintEvent* event) {
     if (background_.isEmpty())
         return;
     QPainter painter(this);
@@ -119,7 +119,14 @@ void ClientArea::paintEvent(QPaintEvent* /*event*/) {
             QRect(QPoint(0, 0), laidOut_ * picture.devicePixelRatio()).intersected(picture.rect()));
         return;
     }
-    painter.drawPixmap(QPoint(0, 0), picture);
+    // One rectangle of what is to be painted at a time. The controls over the
+    // area cut it into many, and under a clip of many rectangles the picture
+    // is blended line by line, a large one in helper threads started for it;
+    // under a clip of one rectangle its lines are copied as they are.
+    for (const QRect& part : event->region()) {
+        painter.setClipRect(part);
+        painter.drawPixmap(QPoint(0, 0), picture);
+    }
 }
 
 QSize ClientArea::sizeHint() const {

@@ -7,12 +7,14 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmapCache>
+#include <QResource>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -76,7 +78,42 @@ QList<QImage> decodeAll(const Picture& picture) {
     return images;
 }
 
+QString cacheKey(const Picture& picture) {
+    return QStringLiteral("qirtaz:") + QLatin1StringView(picture.name);
+}
+
+// The picture's pixels as the build decoded them (tools/decode_pictures.cpp):
+// "QZPX", its width, height, format, bytes per line and palette size, its
+// palette, its lines. A null image where the program holds none that fits.
+QImage builtIn(const Picture& picture) {
+    const QResource pixels(QStringLiteral(":/pixels/") + QLatin1StringView(picture.name) +
+                           QStringLiteral(".pixels"));
+    qint32 head[5] = {};
+    const qint64 headSize = 4 + qint64(sizeof head);
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() < headSize || std::memcmp(pixels.data(), "QZPX", 4) != 0)
+        return {};
+    std::memcpy(head, pixels.data() + 4, sizeof head);
+    const auto [width, height, format, bytesPerLine, colours] = head;
+    if (QSize(width, height) != picture.size || format <= QImage::Format_Invalid ||
+        format >= QImage::NImageFormats || colours < 0 || colours > 256)
+        return {};
+    QImage image(width, height, QImage::Format(format));
+    const qint64 paletteSize = colours * qint64(sizeof(QRgb));
+    if (image.isNull() || image.bytesPerLine() != bytesPerLine ||
+        pixels.size() != headSize + paletteSize + image.sizeInBytes())
+        return {};
+    QList<QRgb> palette(colours);
+    std::memcpy(palette.data(), pixels.data() + headSize, std::size_t(paletteSize));
+    image.setColorTable(palette);
+    std::memcpy(image.bits(), pixels.data() + headSize + paletteSize,
+                std::size_t(image.sizeInBytes()));
+    return image;
+}
+
 QImage decode(const Picture& picture) {
+    if (QImage image = builtIn(picture); !image.isNull())
+        return image;
     const QList<QImage> images = decodeAll(picture);
     for (const QImage& image : images)
         if (image.size() == picture.size)
@@ -363,7 +400,7 @@ QString resourcePath(const Picture& picture) {
 
 QPixmap picture(QStringView name) {
     const Picture& entry = named(name);
-    const QString key = QStringLiteral("qirtaz:") + QLatin1StringView(entry.name);
+    const QString key = cacheKey(entry);
     QPixmap pixmap;
     if (!QPixmapCache::find(key, &pixmap)) {
         pixmap = QPixmap::fromImage(decode(entry));

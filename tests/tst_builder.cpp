@@ -4,8 +4,11 @@
 // front of what, which control a click reaches, and where Tab goes.
 
 #include "screens/builder.h"
+#include "screens/font_configuration.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QTest>
 
@@ -60,10 +63,29 @@ class BuilderTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void theFontConfigurationReadAheadIsWaitedFor();
     void firstListedLiesInFront_data();
     void firstListedLiesInFront();
     void tabFollowsTabNumbers();
 };
+
+// As the program starts: the configuration read in a thread of its own, which
+// is waited for, not left running. First of the tests, while nothing has read
+// the configuration yet and the reading takes its while.
+void BuilderTest::theFontConfigurationReadAheadIsWaitedFor() {
+    const auto reading = [] {
+        QStringList names;
+        for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs))
+            if (QFile comm(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+                comm.open(QIODevice::ReadOnly))
+                names << QString::fromLatin1(comm.readAll().trimmed());
+        return names.contains(u"fonts ahead");
+    };
+    readFontConfigurationAhead();
+    awaitFontConfiguration();
+    QVERIFY(!reading());
+    awaitFontConfiguration(); // once waited for, at once
+}
 
 void BuilderTest::firstListedLiesInFront_data() {
     QTest::addColumn<QPoint>("spot");

@@ -5,12 +5,14 @@
 
 #include "screens/builder.h"
 #include "screens/catalogue.h"
+#include "screens/controls.h"
 #include "screens/pictures.h"
 #include "support.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
@@ -173,6 +175,8 @@ QImage decoded(QStringView name) {
 class PicturesTest : public QObject {
     Q_OBJECT
 private slots:
+    void aBackgroundIsCopiedWithoutHelperThreads();
+    void everyPictureIsItsFileDecoded();
     void everyFileIsItsFormat_data();
     void everyFileIsItsFormat();
     void theFolderHoldsExactlyThePictures();
@@ -184,6 +188,35 @@ private slots:
     void everyScreenCarriesTheWindowIcon();
     void anUnknownPictureIsRefused();
 };
+
+// Cut into many rectangles by the controls over it, a client area draws its
+// background one rectangle at a time, its lines copied: under a clip of many,
+// Qt blends a tall picture in helper threads it starts for the purpose. First
+// of the tests, before any paint has started those helpers.
+void PicturesTest::aBackgroundIsCopiedWithoutHelperThreads() {
+    const auto window = buildWindow(allScreens().front());
+    QImage shown(window->client()->size(), QImage::Format_RGB32);
+    QRegion cut;
+    for (int x = 0; x < shown.width(); x += 40)
+        cut += QRect(x, 0, 20, shown.height());
+    const auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).count(); };
+    const auto before = threads();
+    window->client()->render(&shown, {}, cut, QWidget::DrawWindowBackground);
+    QCOMPARE(threads(), before);
+}
+
+// What the program holds of each picture is its file's pixels, as Qt's reader
+// decodes them.
+void PicturesTest::everyPictureIsItsFileDecoded() {
+    for (const Picture& entry : allPictures()) {
+        QImageReader reader(resourcePath(entry));
+        QImage own = reader.read();
+        while (own.size() != entry.size && reader.jumpToNextImage())
+            own = reader.read();
+        QCOMPARE(decoded(QString::fromLatin1(entry.name)),
+                 own.convertToFormat(QImage::Format_ARGB32));
+    }
+}
 
 void PicturesTest::everyFileIsItsFormat_data() {
     QTest::addColumn<QString>("name");

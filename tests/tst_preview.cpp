@@ -41,11 +41,16 @@ using namespace qirtaz::testing;
 
 namespace {
 
+// How long a wait for the preview's answer lasts before it counts as none: a
+// rendering of thousands of lines takes seconds in a debug build on a busy
+// machine, and a wait that ends early fails for the load, not for a fault.
+constexpr int Answer = 60000;
+
 PostPreview* waitForPreview(Registry& registry) {
     PostPreview* preview = nullptr;
-    if (!QTest::qWaitFor([&] { return (preview = openPreview(registry)) != nullptr; }))
+    if (!QTest::qWaitFor([&] { return (preview = openPreview(registry)) != nullptr; }, Answer))
         return nullptr;
-    if (!QTest::qWaitFor([preview] { return !preview->isBehind(); }))
+    if (!QTest::qWaitFor([preview] { return !preview->isBehind(); }, Answer))
         return nullptr;
     return preview;
 }
@@ -69,9 +74,9 @@ PostPreview* previewOf(Registry& registry, PostBuffer& post, QStringView text) {
     post.append(text);
     registry.instance(u"Preview").show();
     PostPreview* preview = waitForPreview(registry);
-    if (!preview || !QTest::qWaitFor([view = preview->view()] {
-            return view->document() && !view->wantsLayout();
-        }))
+    if (!preview ||
+        !QTest::qWaitFor(
+            [view = preview->view()] { return view->document() && !view->wantsLayout(); }, Answer))
         return nullptr;
     return preview;
 }
@@ -79,7 +84,7 @@ PostPreview* previewOf(Registry& registry, PostBuffer& post, QStringView text) {
 // What the preview shows once it has caught up with the post, without the
 // marks that keep a tag shown as typed in one piece inside Arabic.
 QString shown(PostPreview& preview) {
-    if (!QTest::qWaitFor([&preview] { return !preview.isBehind(); }))
+    if (!QTest::qWaitFor([&preview] { return !preview.isBehind(); }, Answer))
         return QStringLiteral("(still behind)");
     QString text = preview.view()->toPlainText();
     text.remove(QChar(0x2066)).remove(QChar(0x2069)).remove(QChar(0x2060));
@@ -340,14 +345,14 @@ void PreviewTest::laidOutBeforeShown() {
                 return false;
         return true;
     };
-    QTRY_VERIFY(laidOutWhole());
+    QTRY_VERIFY_WITH_TIMEOUT(laidOutWhole(), Answer);
     QCOMPARE(qRound(view->document()->textWidth()), view->viewport()->width());
     const qreal tall = view->document()->documentLayout()->documentSize().height();
 
     // Narrower, the lines wrap more: laid out anew to the new width.
     preview->window()->resize(preview->window()->width() - 150, preview->window()->height());
     QTRY_COMPARE(qRound(view->document()->textWidth()), view->viewport()->width());
-    QTRY_VERIFY(laidOutWhole());
+    QTRY_VERIFY_WITH_TIMEOUT(laidOutWhole(), Answer);
     QVERIFY(view->document()->documentLayout()->documentSize().height() > tall);
     QCOMPARE(view->verticalScrollBar()->maximum(),
              qCeil(view->document()->documentLayout()->documentSize().height()) -
@@ -364,7 +369,7 @@ void PreviewTest::showsWhatIsInViewFirst() {
     QVERIFY(preview);
     const int whole = preview->view()->document()->characterCount();
     post.append(u"النهاية");
-    QTRY_VERIFY(!preview->isBehindInView());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->isBehindInView(), Answer);
     QVERIFY(preview->isBehind());
     QVERIFY(preview->view()->document()->characterCount() < whole);
     QVERIFY(preview->view()->toPlainText().startsWith(QStringLiteral("سطر 0 من الموضوع")));
@@ -379,7 +384,7 @@ void PreviewTest::showsWhatIsInViewFirst() {
                  view.viewport()->height());
     // Replaced on show by a rendering made in one step.
     post.append(u"!");
-    QTRY_VERIFY(!preview->isBehindInView() && preview->isBehind());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->isBehindInView() && preview->isBehind(), Answer);
     post.clear();
     QCOMPARE(shown(*preview).trimmed(), QString());
 }
@@ -637,7 +642,7 @@ void PreviewTest::outlivesItsWorkers() {
     QCoreApplication::sendEvent(view->viewport(), &wheel);
     preview->window()->resize(preview->window()->size() - QSize(80, 40));
     QVERIFY(!view->grab().isNull());
-    QTRY_VERIFY(!preview->isBehind() && !view->wantsLayout());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->isBehind() && !view->wantsLayout(), Answer);
     QVERIFY(!view->grab().isNull());
     QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(view->selectedText(), QStringLiteral("مرحبا بكم :D\nHello world"));

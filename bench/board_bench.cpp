@@ -8,6 +8,10 @@
 //   cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
 //   cmake --build build-release --target board_bench
 //   QT_QPA_PLATFORM=offscreen build-release/bench/board_bench
+// QIRTAZ_BOARD_POST=lines times the post qirtaz-bench's preview types instead
+// (its links closed as only the default board closes them, so that every
+// other board marks tags), QIRTAZ_BOARD one board and QIRTAZ_KIB one size,
+// e.g. under valgrind's callgrind, whose counts a busy machine does not move.
 
 #include "board/profile.h"
 #include "board/render.h"
@@ -37,15 +41,41 @@ double bestOf(int runs, const std::function<void()>& work) {
     return best;
 }
 
+// Lines as the post bench types them: links closed with "[url/]", which only
+// the default board reads, so that the others mark two tags in every fifth line.
+QString boardLines(qsizetype size) {
+    static const QString sample[] = {
+        QStringLiteral("[QUOTE]سطر من موضوع طويل في المنتدى[/QUOTE]\n"),
+        QStringLiteral("Hello everyone, [b]welcome[/b] to the board :D\n"),
+        QStringLiteral("مرحبا بكم في المنتدى [color=red]نص ملون[/color] ;)\n"),
+        QStringLiteral("[url=http://example.com/page]رابط الصفحة[url/]\n"),
+        QStringLiteral("\n"),
+    };
+    QString text;
+    for (int i = 0; text.size() < size; ++i)
+        text += sample[i % std::size(sample)];
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     std::printf("%-10s %-10s %10s %10s %10s %12s\n", "board", "post", "parse", "render", "together",
                 "layout (GUI)");
+    // QIRTAZ_BOARD names one board (a profile's key) to time alone.
+    const QByteArray only = qgetenv("QIRTAZ_BOARD");
+    // QIRTAZ_KIB one size of post: 64, 256 or 1024.
+    const int kib = qEnvironmentVariableIntValue("QIRTAZ_KIB");
     for (const board::Profile& profile : board::profiles())
         for (qsizetype size : {qsizetype(64) << 10, qsizetype(256) << 10, qsizetype(1) << 20}) {
-            const QString post = testing::mixedPost(size).first(size);
+            if (!only.isEmpty() && QLatin1StringView(only) != profile.key)
+                continue;
+            if (kib > 0 && kib != (size >> 10))
+                continue;
+            const QString post = qgetenv("QIRTAZ_BOARD_POST") == "lines"
+                                     ? boardLines(size)
+                                     : testing::mixedPost(size).first(size);
             board::Parsed parsed;
             const double parse = bestOf(5, [&] { parsed = board::parse(post, profile); });
             const double render = bestOf(5, [&] {

@@ -78,6 +78,10 @@ struct PostPreview::Building {
     QString foot;
     qsizetype characters = 0;
     qsizetype units = FirstStepUnits;
+    // Put on show in the next turn, not after the step that got it there:
+    // giving the view a new document frees the old one, which takes as long
+    // as a step on a long post, and the two together would hold a key.
+    bool showDue = false;
 };
 
 // The problems of the post on show, one a row, made only for the rows in view:
@@ -329,6 +333,14 @@ void PostPreview::build() {
     QElapsedTimer clock;
     clock.start();
     Building& building = *building_;
+    if (building.showDue) {
+        building.showDue = false;
+        if (building.rendering->finished())
+            return finish();
+        present(building);
+        step_.start();
+        return;
+    }
     QTextDocument& document = building.onShow ? *building.onShow : *building.document;
     const bool done = building.rendering->step(building.units);
     const qreal height = document.documentLayout()->documentSize().height();
@@ -339,10 +351,19 @@ void PostPreview::build() {
         if (building.onShow)
             view_->documentGrew();
         else if (height >= view_->verticalScrollBar()->value() + view_->viewport()->height())
-            present(building);
+            building.showDue = true;
         step_.start();
         return;
     }
+    if (!building.onShow && ms > StepMs / 2) {
+        building.showDue = true;
+        step_.start();
+        return;
+    }
+    finish();
+}
+
+void PostPreview::finish() {
     // A step may still be due for a rendering this one replaced on show.
     step_.stop();
     const std::unique_ptr<Building> finished = std::move(building_);
@@ -359,8 +380,13 @@ void PostPreview::present(Building& building) {
         building.onShow = building.document.get();
         view_->setDocument(std::move(building.document));
     }
+    // The rendering's problems are shown once, when it is first put on show;
+    // its marks grow as it does.
+    const bool same = parsed_ == building.parsed;
     parsed_ = building.parsed;
     marks_ = building.rendering->marks();
+    if (same)
+        return;
     foot_->setText(building.foot);
     // A screen reader reads the foot without the marks that order it on screen.
     foot_->setAccessibleName(board::withoutDirectionMarks(building.foot));

@@ -84,6 +84,7 @@ private:
     void start();
     void read();
     void build();
+    void finish();
     void present(Building& building);
 
     PreviewView* view_;

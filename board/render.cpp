@@ -135,6 +135,33 @@ constexpr qsizetype CutReach = 256;
 constexpr qsizetype LongestTip = 2000;
 constexpr qsizetype LongestOneLineTip = 120;
 
+// The last few values made for a key, so that a post's many runs of one look
+// share one format: building a format anew costs a copy and a hash, which
+// the document then spends again finding the one it already holds; the same
+// format object is found at once. A handful suffices, as a post's runs of one
+// look come together.
+template <typename Key, typename Value> class Recent {
+public:
+    template <typename Make> const Value& get(const Key& key, Make make) {
+        for (Entry& entry : entries_)
+            if (entry.filled && entry.key == key)
+                return entry.value;
+        Entry& entry = entries_[next_];
+        next_ = (next_ + 1) % entries_.size();
+        entry = {key, make(), true};
+        return entry.value;
+    }
+
+private:
+    struct Entry {
+        Key key{};
+        Value value{};
+        bool filled = false;
+    };
+    std::array<Entry, 8> entries_{};
+    std::size_t next_ = 0;
+};
+
 } // namespace
 
 class Renderer {
@@ -219,7 +246,9 @@ private:
             if (item.smiley == Smiley::Other)
                 otherSmiley(item);
             else
-                addPicture(pictureOf(item.smiley), smileyFormat(item));
+                addPicture(pictureOf(item.smiley),
+                           smileyFormats_.get({item.style, item.smiley, parsed_.text(item.code)},
+                                              [&] { return smileyFormat(item); }));
             break;
         case Item::Kind::ListItem:
             add(listMark(item) + QChar(NoBreakSpace), format(item.style));
@@ -230,10 +259,20 @@ private:
         }
     }
 
-    void add(const QString& text, QTextCharFormat format) {
-        format.setProperty(AddedTextProperty, true);
+    // The format with AddedTextProperty set, made once for each format.
+    const QTextCharFormat& addedFormat(const QTextCharFormat& format) {
+        if (format.boolProperty(AddedTextProperty))
+            return format;
+        return addedFormats_.get(format, [&] {
+            QTextCharFormat added = format;
+            added.setProperty(AddedTextProperty, true);
+            return added;
+        });
+    }
+
+    void add(const QString& text, const QTextCharFormat& format) {
         Piece piece;
-        piece.format = std::move(format);
+        piece.format = addedFormat(format);
         piece.added = text;
         pieces_.push_back(std::move(piece));
     }
@@ -252,7 +291,11 @@ private:
         pieces_.push_back(std::move(piece));
     }
 
-    QTextCharFormat format(const Style& style) {
+    const QTextCharFormat& format(const Style& style) {
+        return formats_.get(style, [&] { return makeFormat(style); });
+    }
+
+    QTextCharFormat makeFormat(const Style& style) {
         QTextCharFormat format;
         if (style.bold)
             format.setFontWeight(QFont::Bold);
@@ -371,44 +414,66 @@ private:
     // blank it stands for is kept with it); wherever else Qt's line breaker would
     // break (after a slash, before an opening bracket, between two Chinese
     // letters), a word joiner. So too where a stretch shown in several steps
-    // is cut, unless it ends there.
+    // is cut, unless it ends there. The joiners go in with the text between
+    // blanks, at once and in a format of their own (GluedProperty); a word
+    // joiner of the post's own goes in alone, in the stretch's format.
     void gluedText(const QString& text, const QTextCharFormat& format, bool last) {
         QString shown = text;
         for (QChar& c : shown)
             if (c.isSpace())
                 c = NoBreakSpace;
+        const QTextCharFormat& glued = gluedFormat(format);
         const qsizetype n = shown.size();
-        qsizetype from = 0;
-        const auto showTo = [&](qsizetype to) {
-            while (from < to) {
-                qsizetype blank = from;
-                while (blank < to && !text[blank].isSpace())
-                    ++blank;
-                if (blank > from)
-                    cursor_.insertText(shown.sliced(from, blank - from), format);
-                if (blank < to) {
-                    QTextCharFormat held = format;
-                    held.setProperty(BlankProperty, QString(text[blank]));
-                    cursor_.insertText(QString(NoBreakSpace), held);
-                    ++blank;
-                }
-                from = blank;
-            }
+        QString run;
+        run.reserve(n + 8);
+        const auto flush = [&] {
+            if (!run.isEmpty())
+                cursor_.insertText(run, glued);
+            run.clear();
         };
         QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, shown);
-        for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < n;
-             at = breaks.toNextBoundary()) {
-            showTo(at);
-            added(QString(WordJoiner), format);
+        qsizetype at = breaks.toNextBoundary();
+        for (qsizetype i = 0; i < n; ++i) {
+            if (i == at) {
+                run += WordJoiner;
+                at = breaks.toNextBoundary();
+            }
+            const QChar c = text[i];
+            if (c.isSpace()) {
+                flush();
+                cursor_.insertText(noBreakSpace(), heldFormat(format, c));
+            } else if (c == WordJoiner) {
+                flush();
+                cursor_.insertText(QString(c), format);
+            } else {
+                run += c;
+            }
         }
-        showTo(n);
         if (!last)
-            added(QString(WordJoiner), format);
+            run += WordJoiner;
+        flush();
     }
 
-    void added(const QString& text, QTextCharFormat format) {
-        format.setProperty(AddedTextProperty, true);
-        cursor_.insertText(text, format);
+    // The format with GluedProperty set, made once for each format.
+    const QTextCharFormat& gluedFormat(const QTextCharFormat& format) {
+        return gluedFormats_.get(format, [&] {
+            QTextCharFormat glued = format;
+            glued.setProperty(GluedProperty, true);
+            return glued;
+        });
+    }
+
+    // The format of a no-break space that stands for blank.
+    const QTextCharFormat& heldFormat(const QTextCharFormat& format, QChar blank) {
+        return heldFormats_.get({format, blank}, [&] {
+            QTextCharFormat held = format;
+            held.setProperty(BlankProperty, QString(blank));
+            return held;
+        });
+    }
+
+    void added(const QString& text, const QTextCharFormat& format) {
+        cursor_.insertText(text, addedFormat(format));
         blockUnits_ += text.size();
     }
 
@@ -418,38 +483,71 @@ private:
                                   pictureImage(picture, pixelRatio_));
             resourceAdded_[picture] = true;
         }
-        QTextImageFormat image;
-        image.merge(around);
-        image.setObjectType(QTextFormat::ImageObject);
-        image.setName(pictureUrl(picture).toString());
-        // Its size in points, whatever the pixels it is drawn from.
-        const QSize size = pictureImage(picture, 1).size();
-        image.setWidth(size.width());
-        image.setHeight(size.height());
-        image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
-        image.setProperty(AddedTextProperty, true);
-        cursor_.insertImage(image);
+        cursor_.insertImage(imageFormats_.get({around, picture}, [&] {
+            QTextImageFormat image;
+            image.merge(around);
+            image.setObjectType(QTextFormat::ImageObject);
+            image.setName(pictureUrl(picture).toString());
+            // Its size in points, whatever the pixels it is drawn from.
+            const QSize size = pictureImage(picture, 1).size();
+            image.setWidth(size.width());
+            image.setHeight(size.height());
+            image.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+            image.setProperty(AddedTextProperty, true);
+            return image;
+        }));
         ++blockUnits_;
     }
 
-    void marked(const Item& item) {
-        QTextCharFormat format = this->format(item.style);
+    // How a marked tag looks: its text, and the isolate that ends it.
+    struct MarkFormats {
+        QTextCharFormat text;
+        QTextCharFormat end;
+    };
+    MarkFormats markFormats(const Style& style, Problem problem) {
+        MarkFormats formats;
+        QTextCharFormat& format = formats.text;
+        format = this->format(style);
         format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
         format.setUnderlineColor(markUnderline);
         format.setBackground(markBackground);
-        format.setToolTip(problemName(item.problem));
+        format.setToolTip(problemName(problem));
+        // A screen reader reads the tag, then what is wrong with it.
+        formats.end = addedFormat(format);
+        formats.end.setProperty(SpokenProperty, QStringLiteral(" (") + problemName(problem) + u')');
+        return formats;
+    }
+
+    void marked(const Item& item) {
+        const MarkFormats& formats = markFormats_.get(
+            {item.style, item.problem}, [&] { return markFormats(item.style, item.problem); });
         // Read left to right, as typed, even in an Arabic paragraph.
-        add(QString(LeftToRightIsolate), format);
+        add(leftToRight(), formats.text);
         pieces_.back().mark = MarkStart;
         pieces_.back().markOf = item.text;
         // Never broken across lines: "[/" at the end of one and "URL]" at the
         // start of the next reads as two tags.
-        addPost(item.text, format, LeftToRightIsolate, true);
-        // A screen reader reads the tag, then what is wrong with it.
-        QTextCharFormat end = format;
-        end.setProperty(SpokenProperty, QStringLiteral(" (") + problemName(item.problem) + u')');
-        add(QString(PopIsolate), end);
+        addPost(item.text, formats.text, LeftToRightIsolate, true);
+        add(pop(), formats.end);
         pieces_.back().mark = MarkEnd;
+    }
+
+    // The characters the rendering adds most, made once.
+    static const QString& leftToRight() {
+        static const QString text(LeftToRightIsolate);
+        return text;
+    }
+    static const QString& pop() {
+        static const QString text(PopIsolate);
+        return text;
+    }
+    static const QString& joiner() {
+        static const QString text(WordJoiner);
+        return text;
+    }
+    static const QString& noBreakSpace() {
+        static const QString text(NoBreakSpace);
+        return text;
     }
 
     // Blanks inside a placeholder hold its parts together on one line.
@@ -481,9 +579,9 @@ private:
     void otherSmiley(const Item& item) {
         QTextCharFormat box = format(item.style);
         box.setBackground(placeholderBackground);
-        add(QString(LeftToRightIsolate), box);
+        add(leftToRight(), box);
         addPost(item.text, box, LeftToRightIsolate, true);
-        add(QString(PopIsolate), box);
+        add(pop(), box);
     }
 
     // "•", or the item's number in its list's style: "3.", "c.", "C.", "iii.", "III.".
@@ -540,9 +638,9 @@ private:
         // wherever the address could break, and its icon last, as a line may
         // always break after a picture.
         add(QString(RightToLeftIsolate) + spaced(mediaLabel(item.media)), opening);
-        add(QString(LeftToRightIsolate), box);
+        add(leftToRight(), box);
         addPost(item.text, box, LeftToRightIsolate, true);
-        add(QString(PopIsolate), box);
+        add(pop(), box);
         const auto value = [&](QStringView name, Span span) {
             add(spaced(name), label);
             add(QString(FirstStrongIsolate), hidden);
@@ -571,9 +669,37 @@ private:
     }
 
     void startBlock(bool rtl, Align align, int listDepth = 0) {
+        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        const BlockKey key{rtl, align, std::min(listDepth, DeepestListShown), depth,
+                           depth > 0 && depthChanged_};
+        const QTextBlockFormat& block = blockFormats_.get(key, [&] { return blockFormat(key); });
+        depthChanged_ = false;
+        blockDepth_ = depth;
+        if (first_) {
+            cursor_.setBlockFormat(block);
+            first_ = false;
+        } else {
+            cursor_.insertBlock(block, QTextCharFormat());
+        }
+        blockUnits_ = 0;
+        run_ = 0;
+    }
+
+    // What a paragraph's block looks like; a post's many paragraphs share a
+    // few of them.
+    struct BlockKey {
+        bool rtl = false;
+        Align align = Align::Natural;
+        int listDepth = 0;
+        int quoteDepth = 0;
+        bool gap = false;
+        friend bool operator==(const BlockKey&, const BlockKey&) = default;
+    };
+    static QTextBlockFormat blockFormat(const BlockKey& key) {
+        const bool rtl = key.rtl;
         QTextBlockFormat block;
         block.setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-        switch (align) {
+        switch (key.align) {
         case Align::Natural:
             block.setAlignment((rtl ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute);
             break;
@@ -590,9 +716,9 @@ private:
             block.setAlignment(Qt::AlignJustify);
             break;
         }
-        const int depth = std::min(quoteDepth_, DeepestQuoteShown);
+        const int depth = key.quoteDepth;
         // A list's items stand in from the side its paragraph starts on.
-        const int listIndent = std::min(listDepth, DeepestListShown) * ListIndent;
+        const int listIndent = key.listDepth * ListIndent;
         if (rtl)
             block.setRightMargin(listIndent);
         else
@@ -601,19 +727,10 @@ private:
             block.setLeftMargin(depth * QuoteIndent + (rtl ? 0 : listIndent));
             block.setRightMargin(depth * QuoteIndent + (rtl ? listIndent : 0));
             block.setBackground(quoteBackgrounds[(depth - 1) % std::size(quoteBackgrounds)]);
-            if (depthChanged_)
+            if (key.gap)
                 block.setTopMargin(QuoteGap);
         }
-        depthChanged_ = false;
-        blockDepth_ = depth;
-        if (first_) {
-            cursor_.setBlockFormat(block);
-            first_ = false;
-        } else {
-            cursor_.insertBlock(block, QTextCharFormat());
-        }
-        blockUnits_ = 0;
-        run_ = 0;
+        return block;
     }
 
     // The paragraph goes on in a new block of the same look.
@@ -679,6 +796,20 @@ private:
     bool depthChanged_ = false;
     qsizetype blockUnits_ = 0; // in the block being filled
     qsizetype run_ = 0;        // since its last blank
+    Recent<Style, QTextCharFormat> formats_;
+    Recent<BlockKey, QTextBlockFormat> blockFormats_;
+    Recent<std::pair<Style, Problem>, MarkFormats> markFormats_;
+    struct SmileyKey {
+        Style style;
+        Smiley smiley = Smiley::Other;
+        QStringView code;
+        friend bool operator==(const SmileyKey&, const SmileyKey&) = default;
+    };
+    Recent<SmileyKey, QTextCharFormat> smileyFormats_;
+    Recent<std::pair<QTextCharFormat, int>, QTextImageFormat> imageFormats_;
+    Recent<QTextCharFormat, QTextCharFormat> addedFormats_;
+    Recent<QTextCharFormat, QTextCharFormat> gluedFormats_;
+    Recent<std::pair<QTextCharFormat, QChar>, QTextCharFormat> heldFormats_;
     Span tipLink_;
     QString tip_;
     QString tipAddress_;
@@ -787,6 +918,8 @@ QString postCharactersOf(const QTextFragment& fragment) {
     const QTextCharFormat format = fragment.charFormat();
     if (format.boolProperty(AddedTextProperty))
         return {};
+    if (format.boolProperty(GluedProperty))
+        return fragment.text().remove(WordJoiner);
     if (!format.hasProperty(BlankProperty))
         return fragment.text();
     return format.stringProperty(BlankProperty).repeated(fragment.length());

@@ -80,6 +80,9 @@ inline constexpr int CopiedProperty = QTextFormat::UserProperty + 4;
 // A no-break space that holds a tag or an address on one line: the blank of the
 // post it stands for. A string.
 inline constexpr int BlankProperty = QTextFormat::UserProperty + 6;
+// Text held on one line: its word joiners are the rendering's, not the post's.
+// A bool.
+inline constexpr int GluedProperty = QTextFormat::UserProperty + 8;
 // On a block's format: the block goes on with the paragraph before it, which
 // was too long to lay out whole. A bool.
 inline constexpr int ContinuedProperty = QTextFormat::UserProperty + 7;

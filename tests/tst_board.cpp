@@ -219,6 +219,7 @@ private slots:
     void rendersFormats();
     void placeholdersStayWhole();
     void marksStayWhole();
+    void quotationBlocks();
     void smileyPictures_data();
     void smileyPictures();
     void picturesAtThePixelRatio_data();
@@ -738,8 +739,16 @@ void BoardTest::marksStayWhole() {
             for (const board::Mark& mark : rendering.marks()) {
                 const QTextBlock block = document.findBlock(mark.position);
                 const int start = mark.position - block.position();
+                const QString tag = parsed->text(mark.post).toString();
                 QVERIFY2(!brokenInside(*block.layout(), block.text(), start, start + mark.length),
-                         qPrintable(where + ": " + parsed->text(mark.post).toString()));
+                         qPrintable(where + ": " + tag));
+                // Its joiners go in with its text: its isolates, and a
+                // no-break space for each blank with the text after it.
+                int fragments = 0;
+                for (auto it = block.begin(); !it.atEnd(); ++it)
+                    fragments += it.fragment().position() >= mark.position &&
+                                 it.fragment().position() < mark.position + mark.length;
+                QVERIFY2(fragments <= 3 + 2 * int(tag.count(u' ')), qPrintable(where + ": " + tag));
             }
             footLayout.beginLayout();
             for (QTextLine line = footLayout.createLine(); line.isValid();
@@ -753,6 +762,32 @@ void BoardTest::marksStayWhole() {
                     qPrintable(where + ": " + foot));
         }
     }
+}
+
+// Each paragraph's block: its text, then its margins top, bottom, left and
+// right, a quotation's nested deeper and set apart where it starts and ends, a
+// list's items indented.
+void BoardTest::quotationBlocks() {
+    const board::Profile& phpbb = board::profiles()[3];
+    QCOMPARE(phpbb.key, QLatin1StringView("phpbb"));
+    QTextDocument document;
+    board::render(board::parse(u"a\n[QUOTE]b\nc\n[QUOTE]d[/QUOTE]\ne[/QUOTE]\n[list][*]f\n"
+                               u"[*]g[/list]\n[QUOTE]h[/QUOTE]\ni"_qs,
+                               phpbb),
+                  document);
+    QStringList blocks;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat format = block.blockFormat();
+        blocks << QStringLiteral("%1:%2/%3/%4/%5")
+                      .arg(block.text().remove(QRegularExpression(u"[^a-z]"_qs)))
+                      .arg(format.topMargin())
+                      .arg(format.bottomMargin())
+                      .arg(format.leftMargin())
+                      .arg(format.rightMargin());
+    }
+    QCOMPARE(blocks.join(u' '),
+             QStringLiteral("a:0/0/0/0 b:4/0/14/14 c:0/0/14/14 d:4/4/28/28 e:4/4/14/14 "
+                            "f:0/0/18/0 g:0/0/18/0 h:4/4/14/14 i:0/0/0/0"));
 }
 
 void BoardTest::smileyPictures_data() {
@@ -1201,6 +1236,8 @@ void BoardTest::noCharacterDropped() {
         QString(QChar::ParagraphSeparator),
         QString(QChar(0xFDD0)),
         QString(QChar(0xFFFC)),
+        QString(QChar(0x2060)),
+        u"[foo\u2060bar]"_qs,
     };
     for (const quint32 seed : seeds()) {
         QRandomGenerator random(seed);

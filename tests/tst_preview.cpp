@@ -503,6 +503,16 @@ void PreviewTest::footNamesEveryProblem() {
     QCOMPARE(list->model()->rowCount(), 502);
     QCOMPARE(list->model()->index(501, 0).data(Qt::AccessibleTextRole).toString(),
              QStringLiteral("وسم غير معروف: [foo499]"));
+
+    // A row chosen while a long post is still being added on show stays
+    // chosen once the rest is in.
+    post.append(numbered(12000, QStringLiteral("\n[bar%1] سطر")));
+    QTRY_VERIFY(!preview->isBehindInView());
+    QVERIFY(preview->isBehind());
+    list->setCurrentIndex(list->model()->index(7, 0));
+    QTRY_VERIFY(!preview->isBehind());
+    QCOMPARE(list->model()->rowCount(), 12502);
+    QCOMPARE(list->currentIndex().row(), 7);
 }
 
 // The menu's board is the one the preview reads the post as: its marks, its

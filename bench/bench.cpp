@@ -14,6 +14,7 @@
 
 #include "app/find_window.h"
 #include "app/wiring.h"
+#include "bench/lines.h"
 #include "board/preview.h"
 #include "board/preview_view.h"
 #include "board/profile.h"
@@ -60,6 +61,7 @@
 #include <vector>
 
 using namespace qirtaz;
+using bench::lines;
 
 constexpr qsizetype KiB = 1024;
 
@@ -204,22 +206,6 @@ struct Beats {
     double longest = 0;
     QTimer beat;
 };
-
-// A post of about size code units, of Arabic and Latin lines as boards have them.
-QString lines(qsizetype size) {
-    static const QString sample[] = {
-        QStringLiteral("[QUOTE]سطر من موضوع طويل في المنتدى[/QUOTE]\n"),
-        QStringLiteral("Hello everyone, [b]welcome[/b] to the board :D\n"),
-        QStringLiteral("مرحبا بكم في المنتدى [color=red]نص ملون[/color] ;)\n"),
-        QStringLiteral("[url=http://example.com/page]رابط الصفحة[url/]\n"),
-        QStringLiteral("\n"),
-    };
-    QString text;
-    text.reserve(size + 64);
-    for (int i = 0; text.size() < size; ++i)
-        text += sample[i % std::size(sample)];
-    return text;
-}
 
 // One line of about size code units, Arabic and Latin words in turn.
 QString oneLine(qsizetype size) {

@@ -13,6 +13,7 @@
 // other board marks tags), QIRTAZ_BOARD one board and QIRTAZ_KIB one size,
 // e.g. under valgrind's callgrind, whose counts a busy machine does not move.
 
+#include "bench/lines.h"
 #include "board/profile.h"
 #include "board/render.h"
 #include "tests/mixed_post.h"
@@ -41,22 +42,6 @@ double bestOf(int runs, const std::function<void()>& work) {
     return best;
 }
 
-// Lines as the post bench types them: links closed with "[url/]", which only
-// the default board reads, so that the others mark two tags in every fifth line.
-QString boardLines(qsizetype size) {
-    static const QString sample[] = {
-        QStringLiteral("[QUOTE]سطر من موضوع طويل في المنتدى[/QUOTE]\n"),
-        QStringLiteral("Hello everyone, [b]welcome[/b] to the board :D\n"),
-        QStringLiteral("مرحبا بكم في المنتدى [color=red]نص ملون[/color] ;)\n"),
-        QStringLiteral("[url=http://example.com/page]رابط الصفحة[url/]\n"),
-        QStringLiteral("\n"),
-    };
-    QString text;
-    for (int i = 0; text.size() < size; ++i)
-        text += sample[i % std::size(sample)];
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -74,7 +59,7 @@ int main(int argc, char* argv[]) {
             if (kib > 0 && kib != (size >> 10))
                 continue;
             const QString post = qgetenv("QIRTAZ_BOARD_POST") == "lines"
-                                     ? boardLines(size)
+                                     ? bench::lines(size)
                                      : testing::mixedPost(size).first(size);
             board::Parsed parsed;
             const double parse = bestOf(5, [&] { parsed = board::parse(post, profile); });

@@ -135,6 +135,9 @@ constexpr qsizetype CutReach = 256;
 constexpr qsizetype LongestTip = 2000;
 constexpr qsizetype LongestOneLineTip = 120;
 
+} // namespace
+
+// Outside the anonymous namespace, as the renderer's members are made of it.
 // The last few values made for a key, so that a post's many runs of one look
 // share one format: building a format anew costs a copy and a hash, which
 // the document then spends again finding the one it already holds; the same
@@ -161,8 +164,6 @@ private:
     std::array<Entry, 8> entries_{};
     std::size_t next_ = 0;
 };
-
-} // namespace
 
 class Renderer {
 public:

@@ -103,9 +103,11 @@ QImage builtIn(const Picture& picture) {
     if (image.isNull() || image.bytesPerLine() != bytesPerLine ||
         pixels.size() != headSize + paletteSize + image.sizeInBytes())
         return {};
-    QList<QRgb> palette(colours);
-    std::memcpy(palette.data(), pixels.data() + headSize, std::size_t(paletteSize));
-    image.setColorTable(palette);
+    if (colours > 0) { // an empty list has no storage to copy into
+        QList<QRgb> palette(colours);
+        std::memcpy(palette.data(), pixels.data() + headSize, std::size_t(paletteSize));
+        image.setColorTable(palette);
+    }
     std::memcpy(image.bits(), pixels.data() + headSize + paletteSize,
                 std::size_t(image.sizeInBytes()));
     return image;

@@ -533,23 +533,14 @@ private:
         pieces_.back().mark = MarkEnd;
     }
 
-    // The characters the rendering adds most, made once.
-    static const QString& leftToRight() {
-        static const QString text(LeftToRightIsolate);
+    // A character the rendering adds often, as a string made once.
+    template <char16_t Character> static const QString& once() {
+        static const QString text(QChar{Character});
         return text;
     }
-    static const QString& pop() {
-        static const QString text(PopIsolate);
-        return text;
-    }
-    static const QString& joiner() {
-        static const QString text(WordJoiner);
-        return text;
-    }
-    static const QString& noBreakSpace() {
-        static const QString text(NoBreakSpace);
-        return text;
-    }
+    static const QString& leftToRight() { return once<LeftToRightIsolate.unicode()>(); }
+    static const QString& pop() { return once<PopIsolate.unicode()>(); }
+    static const QString& noBreakSpace() { return once<NoBreakSpace.unicode()>(); }
 
     // Blanks inside a placeholder hold its parts together on one line.
     static QString spaced(QStringView word) {

@@ -84,7 +84,9 @@ QString cacheKey(const Picture& picture) {
 
 // The picture's pixels as the build decoded them (tools/decode_pictures.cpp):
 // "QZPX", its width, height, format, bytes per line and palette size, its
-// palette, its lines. A null image where the program holds none that fits.
+// palette, its lines. The image reads them where the program holds them, in
+// the format a pixmap keeps on an ordinary display, so that making the pixmap
+// copies nothing. A null image where the program holds none that fits.
 QImage builtIn(const Picture& picture) {
     const QResource pixels(QStringLiteral(":/pixels/") + QLatin1StringView(picture.name) +
                            QStringLiteral(".pixels"));
@@ -98,18 +100,19 @@ QImage builtIn(const Picture& picture) {
     if (QSize(width, height) != picture.size || format <= QImage::Format_Invalid ||
         format >= QImage::NImageFormats || colours < 0 || colours > 256)
         return {};
-    QImage image(width, height, QImage::Format(format));
     const qint64 paletteSize = colours * qint64(sizeof(QRgb));
-    if (image.isNull() || image.bytesPerLine() != bytesPerLine ||
-        pixels.size() != headSize + paletteSize + image.sizeInBytes())
+    const uchar* lines = pixels.data() + headSize + paletteSize;
+    QImage image(lines, width, height, bytesPerLine, QImage::Format(format));
+    if (image.isNull() || pixels.size() != headSize + paletteSize + image.sizeInBytes())
         return {};
     if (colours > 0) { // an empty list has no storage to copy into
         QList<QRgb> palette(colours);
         std::memcpy(palette.data(), pixels.data() + headSize, std::size_t(paletteSize));
         image.setColorTable(palette);
     }
-    std::memcpy(image.bits(), pixels.data() + headSize + paletteSize,
-                std::size_t(image.sizeInBytes()));
+    // Qt reads the lines of an image a whole pixel at a time.
+    if (reinterpret_cast<quintptr>(lines) % sizeof(QRgb) != 0)
+        return image.copy();
     return image;
 }
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QResource>
 #include <QSet>
 #include <QTest>
 #include <QtEndian>
@@ -215,6 +216,11 @@ void PicturesTest::everyPictureIsItsFileDecoded() {
             own = reader.read();
         QCOMPARE(decoded(QString::fromLatin1(entry.name)),
                  own.convertToFormat(QImage::Format_ARGB32));
+        // ... which the pixmap reads where the program holds them, copying none.
+        const QResource held(QStringLiteral(":/pixels/") + QLatin1StringView(entry.name) +
+                             QStringLiteral(".pixels"));
+        const uchar* bits = picture(QString::fromLatin1(entry.name)).toImage().constBits();
+        QVERIFY2(bits > held.data() && bits < held.data() + held.size(), entry.name);
     }
 }
 

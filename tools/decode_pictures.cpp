@@ -3,9 +3,10 @@
 // Decodes the screens' pictures at build time, so that the program starts with
 // their pixels and decodes no JPEG or GIF while its first window is painted:
 //   decode_pictures folder picture.jpg ...   -> folder/picture.pixels ...
-// Each holds the file's largest image (an icon's larger one) exactly as Qt's
-// reader gives it: its format, its palette and its lines (screens/pictures.cpp
-// reads them back; the tests compare every one with its file).
+// Each holds the file's largest image (an icon's larger one) as Qt's reader
+// gives it, in the format Qt keeps a pixmap of it in on an ordinary display:
+// its format, its palette and its lines (screens/pictures.cpp reads them back
+// where they lie, with no copy; the tests compare every one with its file).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,7 +14,30 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+
+// What Qt's raster pixmap makes of an image on a display of 24 or 32 bits:
+// opaque pixels as RGB32, any that show through premultiplied.
+QImage asPixmapKeepsIt(const QImage& image) {
+    if (image.depth() == 1)
+        return image;
+    bool opaque = true;
+    if (image.hasAlphaChannel()) {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; opaque && y < argb.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            opaque = std::all_of(line, line + argb.width(),
+                                 [](QRgb pixel) { return qAlpha(pixel) == 255; });
+        }
+    }
+    return image.convertToFormat(opaque ? QImage::Format_RGB32
+                                        : QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -42,6 +66,7 @@ int main(int argc, char* argv[]) {
                          qPrintable(reader.errorString()));
             return 1;
         }
+        largest = asPixmapKeepsIt(largest);
         QFile out(folder.filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".pixels")));
         const QList<QRgb> palette = largest.colorTable();
         const qint32 head[] = {largest.width(), largest.height(), qint32(largest.format()),

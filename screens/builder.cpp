@@ -178,8 +178,6 @@ QWidget* makeControl(const Control& row, QWidget* parent, bool takesClicks) {
         widget->setFont(fontFor(row.face));
     if (!takesFocus(row.kind))
         widget->setFocusPolicy(Qt::NoFocus);
-    if (row.kind != Kind::TextBox)
-        fitCaption(widget, utf8(row.text));
     return widget;
 }
 
@@ -266,14 +264,17 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
         item->setObjectName(QLatin1StringView(entry.itemName));
     }
 
-    // The controls measure their text from here on.
-    awaitFontConfiguration();
-
     // Rows run front to back and a widget made later lies above those made
     // before it, so build back to front: windowless controls first, then the
-    // windowed ones, which always lie above them.
+    // windowed ones, which always lie above them. The windowless ones are made
+    // while the font configuration may still be being read: a label or a
+    // picture measures no text until it is asked its size, or its caption is
+    // fitted below. A text box lays its text out as it is given it.
+    std::vector<std::pair<const Control*, QWidget*>> made;
     std::vector<std::pair<int, QWidget*>> focusable;
     for (bool windowed : {false, true}) {
+        if (windowed)
+            awaitFontConfiguration();
         for (std::size_t i = screen.controls.size(); i-- > 0;) {
             const Control& row = screen.controls[i];
             if (takesFocus(row.kind) != windowed)
@@ -281,10 +282,14 @@ std::unique_ptr<ScreenWindow> buildWindow(const Screen& screen,
             QWidget* widget =
                 makeControl(row, client, takesClicks && takesClicks(QString::fromLatin1(row.name)));
             nameForAssistiveTechnology(screen, row, widget);
+            made.emplace_back(&row, widget);
             if (windowed)
                 focusable.emplace_back(row.tab, widget);
         }
     }
+    for (const auto& [row, widget] : made)
+        if (row->kind != Kind::TextBox)
+            fitCaption(widget, utf8(row->text));
 
     groupOptionButtons(client);
 

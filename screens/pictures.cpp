@@ -356,21 +356,33 @@ public:
         return scaledPixmap(size, mode, state, 1);
     }
 
-    // QIcon asks with the size already in device pixels.
+    // QIcon asks with the size already in device pixels. On X11 every window
+    // hands its frame all the sizes above as it is made, and Qt asks twice:
+    // each size is decoded or drawn once, not for every window every time.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) override {
         const int pixels = qMin(size.width(), size.height());
         if (pixels <= 0)
             return {};
+        const QString key = QStringLiteral("qirtaz:window icon@%1").arg(pixels);
+        QPixmap pixmap;
         const Picture& entry = named(u"window");
-        QImage image;
-        for (const QImage& own : decodeAll(entry))
-            if (own.width() == pixels)
-                image = own;
-        if (image.isNull()) {
-            const bool small = pixels <= 24;
-            image = renderDrawing(drawingPath(entry, small), pixels / (small ? 16.0 : 32.0));
+        if (pixels == entry.size.width()) {
+            pixmap = picture(u"window"); // the larger image, as the build decoded it
+        } else if (!QPixmapCache::find(key, &pixmap)) {
+            QImage image;
+            if (pixels < entry.size.width()) {
+                static const QList<QImage> own = decodeAll(entry);
+                for (const QImage& one : own)
+                    if (one.width() == pixels)
+                        image = one;
+            }
+            if (image.isNull()) {
+                const bool small = pixels <= 24;
+                image = renderDrawing(drawingPath(entry, small), pixels / (small ? 16.0 : 32.0));
+            }
+            pixmap = QPixmap::fromImage(image);
+            QPixmapCache::insert(key, pixmap);
         }
-        QPixmap pixmap = QPixmap::fromImage(image);
         pixmap.setDevicePixelRatio(scale);
         return pixmap;
     }

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every picture the screens show, embedded in the program both as its file and
-// as the pixels the build decoded from it, which its first use copies. A picture
-// shown by several screens is one picture: they share its pixels.
+// as the pixels the build decoded from it, which its pixmap reads where they
+// lie. A picture shown by several screens is one picture: they share its pixels.
 
 #include <QIcon>
 #include <QLoggingCategory>

@@ -384,6 +384,7 @@ void PicturesTest::backgroundsAreDrawnUnscaledAndCut() {
 
 void PicturesTest::everyScreenCarriesTheWindowIcon() {
     const QImage large = decoded(u"window");
+    QHash<int, qint64> made; // each size, decoded or drawn once whichever window asks
     for (const Screen& screen : allScreens()) {
         const auto window = buildWindow(screen);
         const QIcon icon = window->windowIcon();
@@ -391,7 +392,13 @@ void PicturesTest::everyScreenCarriesTheWindowIcon() {
         QVERIFY2(icon.availableSizes().contains(QSize(16, 16)), screen.name);
         QCOMPARE(icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32),
                  large);
+        for (const QSize& size : icon.availableSizes()) {
+            const qint64 key = icon.pixmap(size).cacheKey();
+            QCOMPARE(made.value(size.width(), key), key);
+            made.insert(size.width(), key);
+        }
     }
+    QCOMPARE(made.size(), 5);
 }
 
 void PicturesTest::anUnknownPictureIsRefused() {

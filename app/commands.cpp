@@ -353,6 +353,11 @@ void bindMainWindow(Registry& registry) {
         mainWindow.window()->setCloseGuard([&registry] { return mayLeave(registry); });
         if (PostPreview* preview = openPreview(registry))
             preview->follow(box.document());
+        // A clear, or its undo or redo, hands the post to another document.
+        QObject::connect(&box, &postbox::PostBox::documentReplaced, &box, [&registry, &box] {
+            if (PostPreview* preview = openPreview(registry))
+                preview->follow(box.document());
+        });
     });
 
     for (const screens::SmileyButton* smiley : smileysByKey()) {

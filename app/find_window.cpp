@@ -55,9 +55,15 @@ bool isSelected(const postbox::PostBox& box, const reading::Span& span) {
 } // namespace
 
 PostSearch::PostSearch(postbox::PostBox& box)
-    : box_(&box)
-    , document_(box.document()) {
-    connect(document_, &QTextDocument::contentsChange, this, &PostSearch::contentsChange);
+    : box_(&box) {
+    follow();
+    // A clear, or its undo or redo: every mark goes, and the search runs
+    // again over the post as it is now.
+    connect(&box, &postbox::PostBox::documentReplaced, this, [this] {
+        const int before = document_ ? document_->characterCount() : 0;
+        follow();
+        contentsChange(0, before, document_->characterCount());
+    });
     connect(&watcher_, &QFutureWatcherBase::finished, this, [this] {
         waiting_ = false;
         const bool fresh = searched_ == edits_ && !again_;
@@ -67,12 +73,23 @@ PostSearch::PostSearch(postbox::PostBox& box)
         else
             start();
     });
-    box.postLayout().setHighlights([this](const QTextBlock& block) { return highlights(block); });
 }
 
 PostSearch::~PostSearch() {
-    if (box_)
-        box_->postLayout().setHighlights({});
+    if (document_)
+        if (auto* layout = qobject_cast<PostLayout*>(document_->documentLayout()))
+            layout->setHighlights({});
+}
+
+void PostSearch::follow() {
+    if (document_) {
+        disconnect(document_, nullptr, this, nullptr);
+        if (auto* layout = qobject_cast<PostLayout*>(document_->documentLayout()))
+            layout->setHighlights({});
+    }
+    document_ = box_->document();
+    connect(document_, &QTextDocument::contentsChange, this, &PostSearch::contentsChange);
+    box_->postLayout().setHighlights([this](const QTextBlock& block) { return highlights(block); });
 }
 
 void PostSearch::search(const QString& needle, find::Options options) {

@@ -76,6 +76,8 @@ signals:
     void changed();
 
 private:
+    // Marks and hears the changes of the document that holds the post now.
+    void follow();
     void contentsChange(int position, int removed, int added);
     void start();
     void adopt(std::vector<reading::Span> found, bool moveToOrigin);

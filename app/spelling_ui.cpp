@@ -91,23 +91,38 @@ void checkSpelling(postbox::PostBox& box) {
                           "its words go unchecked");
         return;
     }
-    PostLayout& layout = box.postLayout();
     Speller& speller = Speller::instance();
-    auto* checker = new PostChecker(box.document(), speller);
-    QPointer<postbox::PostBox> shown = &box;
-    checker->setView({
-        .caret = [shown] { return shown ? shown->textCursor().position() : -1; },
-        .firstShown =
-            [shown] {
-                return shown ? shown->cursorForPosition({0, 0}).blockNumber() : 0;
-            },
+    // A checker for each document the post goes over to; one put aside by a
+    // clear keeps its own, and its marks, for the undo.
+    const auto attach = [&box, &speller] {
+        QTextDocument* document = box.document();
+        if (PostChecker::of(*document))
+            return;
+        PostLayout& layout = box.postLayout();
+        auto* checker = new PostChecker(document, speller);
+        QPointer<postbox::PostBox> shown = &box;
+        const auto onShow = [shown, document] { return shown && shown->document() == document; };
+        checker->setView({
+            .caret = [shown, onShow] { return onShow() ? shown->textCursor().position() : -1; },
+            .firstShown =
+                [shown, onShow] {
+                    return onShow() ? shown->cursorForPosition({0, 0}).blockNumber() : 0;
+                },
+        });
+        QObject::connect(&box, &postbox::PostBox::cursorPositionChanged, checker,
+                         [checker, onShow] {
+                             if (onShow())
+                                 checker->caretMoved();
+                         });
+        layout.setMarks([checker](const QTextBlock& block) { return checker->marks(block); });
+        QObject::connect(checker, &PostChecker::marksChanged, &layout, &PostLayout::marksChanged);
+    };
+    attach();
+    QObject::connect(&box, &postbox::PostBox::documentReplaced, &box, attach);
+    box.setWordMenu([&box](QMenu& menu, int position) {
+        if (PostChecker* checker = PostChecker::of(*box.document()))
+            suggest(menu, *checker, box, position);
     });
-    QObject::connect(&box, &postbox::PostBox::cursorPositionChanged, checker,
-                     &PostChecker::caretMoved);
-    layout.setMarks([checker](const QTextBlock& block) { return checker->marks(block); });
-    QObject::connect(checker, &PostChecker::marksChanged, &layout, &PostLayout::marksChanged);
-    box.setWordMenu(
-        [checker, &box](QMenu& menu, int position) { suggest(menu, *checker, box, position); });
     // The dictionaries load once the box is first on screen, so that the
     // window shows as fast as it did without them.
     if (!speller.isReady())

@@ -10,6 +10,7 @@
 #include "screens/controls.h"
 #include "screens/names.h"
 #include "screens/pictures.h"
+#include "shell/post_buffer.h"
 #include "shell/registry.h"
 
 #include <QAbstractListModel>
@@ -436,10 +437,8 @@ void addPreview(Registry& registry) {
 
         ScreenInstance& main = registry.instance(names::MainWindow);
         placeBeside(*window, main.window());
-        preview->follow(
-            main.isLoaded()
-                ? main.control<QWidget>(names::main::PostBox).findChild<QTextDocument*>()
-                : nullptr);
+        preview->follow(main.isLoaded() ? postDocument(main.control<QWidget>(names::main::PostBox))
+                                        : nullptr);
         return window;
     });
 }

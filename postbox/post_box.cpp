@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "postbox/post_box.h"
 
+#include "post/post.h"
+
 #include "postbox/line.h"
 #include "postbox/post_layout.h"
 
@@ -160,6 +162,12 @@ constexpr qsizetype PastePart = qsizetype(256) * 1024;
 // layout of the whole line, each time the cursor is set or changes the text
 // outside an edit block (for its own Up and Down, which this box does
 // itself): every setting and change of a cursor here goes inside one.
+bool sameOption(const QTextOption& a, const QTextOption& b) {
+    return a.alignment() == b.alignment() && a.flags() == b.flags() &&
+           a.wrapMode() == b.wrapMode() && a.tabStopDistance() == b.tabStopDistance() &&
+           a.textDirection() == b.textDirection();
+}
+
 void setQuietly(QTextCursor& cursor, int anchor, int position) {
     cursor.beginEditBlock();
     cursor.setPosition(anchor);
@@ -171,9 +179,7 @@ void setQuietly(QTextCursor& cursor, int anchor, int position) {
 } // namespace
 
 PostBox::PostBox(QWidget* parent)
-    : QAbstractScrollArea(parent)
-    , document_(new QTextDocument(this))
-    , cursor_(document_) {
+    : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
@@ -184,40 +190,65 @@ PostBox::PostBox(QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
 
-    document_->setUndoRedoEnabled(true);
-    document_->setDefaultFont(scaled());
-    layout_ = new PostLayout(document_);
-    followPalette();
-    document_->setDocumentLayout(layout_);
-    document_->setTextWidth(viewport()->width());
+    sheets_.push_back(newSheet());
+    document_ = sheets_.front().document;
+    layout_ = sheets_.front().layout;
+    cursor_ = QTextCursor(document_);
     setTextAlignment(Qt::AlignLeft);
+    installAccessibility(*this);
+}
 
-    connect(layout_, &QAbstractTextDocumentLayout::update, this, [this](const QRectF& rect) {
+PostBox::Sheet PostBox::newSheet() {
+    auto* document = new QTextDocument(this);
+    document->setUndoRedoEnabled(true);
+    document->setDefaultFont(scaled());
+    if (document_)
+        document->setDefaultTextOption(document_->defaultTextOption());
+    auto* layout = new PostLayout(document);
+    document->setDocumentLayout(layout);
+    document->setTextWidth(viewport()->width());
+    if (layout_)
+        layout->setWrapping(layout_->wraps());
+
+    // Each of these is heard from the sheet on show alone.
+    connect(layout, &QAbstractTextDocumentLayout::update, this, [this, layout](const QRectF& rect) {
+        if (layout != layout_)
+            return;
         if (!rect.isValid() || rect.isEmpty())
             viewport()->update();
         else
             viewport()->update(rect.translated(-scrolled()).toAlignedRect().adjusted(-1, -1, 1, 1));
     });
-    connect(layout_, &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            &PostBox::updateScrollBars);
+    connect(layout, &QAbstractTextDocumentLayout::documentSizeChanged, this, [this, layout] {
+        if (layout == layout_)
+            updateScrollBars();
+    });
     // A line at the right edge grew past the left one: everything moved right,
     // and the view follows so that its picture stays still.
-    connect(layout_, &PostLayout::shifted, this, [this](qreal dx) {
+    connect(layout, &PostLayout::shifted, this, [this, layout](qreal dx) {
+        if (layout != layout_)
+            return;
         updateScrollBars();
         QScrollBar* bar = horizontalScrollBar();
         bar->setValue(bar->value() + int(std::lround(isRightToLeft() ? -dx : dx)));
     });
     // Lines above the view wrapped into more rows or fewer than they were
     // taken to have: the view follows once the scroll range has grown or shrunk.
-    connect(layout_, &PostLayout::movedDown, this, [this](qreal y, qreal dy) {
+    connect(layout, &PostLayout::movedDown, this, [this, layout](qreal y, qreal dy) {
         // y is where the lines were before: moved by the changes not yet followed.
-        if (y <= scrolled().y() + moved_)
+        if (layout == layout_ && y <= scrolled().y() + moved_)
             moved_ += dy;
     });
-    connect(document_, &QTextDocument::contentsChange, this,
-            [this](int from, int /*removed*/, int added) {
+    connect(document, &QTextDocument::contentsChange, this,
+            [this, document](int from, int /*removed*/, int added) {
+                if (document != document_)
+                    return;
                 ++changes_;
                 lastChange_ = from + added;
+                // A change of its own, not an undo or a redo: what was cleared
+                // after this sheet can no longer be redone.
+                if (!replaying_)
+                    dropSheetsAfter(sheet_);
                 if (QAccessible::isActive()) {
                     const int count = document_->characterCount() - 1;
                     QAccessibleTextUpdateEvent changed(
@@ -228,11 +259,14 @@ PostBox::PostBox(QWidget* parent)
             });
     // The document tells of a change before its layout has read it: where the
     // caret is drawn is asked once the layout has.
-    connect(document_, &QTextDocument::contentsChanged, this, [this] {
+    connect(document, &QTextDocument::contentsChanged, this, [this, document] {
+        if (document != document_)
+            return;
         caretMoved();
         emit textChanged();
     });
-    installAccessibility(*this);
+    layout->setMarkupColour(markupColour());
+    return {.document = document, .layout = layout, .anchor = 0, .position = 0, .scrolled = {}};
 }
 
 PostBox::~PostBox() = default;
@@ -285,6 +319,13 @@ QString PostBox::toPlainText() const {
 }
 
 void PostBox::setPlainText(const QString& text) {
+    if (sheets_.size() > 1) {
+        for (std::size_t i = 0; i < sheets_.size(); ++i)
+            if (i != sheet_)
+                sheets_[i].document->deleteLater();
+        sheets_ = {sheets_[sheet_]};
+        sheet_ = 0;
+    }
     document_->setPlainText(text);
     cursor_ = QTextCursor(document_);
     caretMoved();
@@ -370,10 +411,9 @@ QMenu* PostBox::createContextMenu(int position) {
         return QKeySequence(key).toString(QKeySequence::NativeText);
     };
     const bool selected = cursor_.hasSelection();
-    add("&Undo", keyOf(QKeySequence::Undo), "edit-undo", document_->isUndoAvailable(),
-        &PostBox::undo);
+    add("&Undo", keyOf(QKeySequence::Undo), "edit-undo", canUndo(), &PostBox::undo);
     add("&Redo", QKeySequence(Qt::CTRL | Qt::Key_Y).toString(QKeySequence::NativeText), "edit-redo",
-        document_->isRedoAvailable(), &PostBox::redo);
+        canRedo(), &PostBox::redo);
     menu->addSeparator();
     add("Cu&t", keyOf(QKeySequence::Cut), "edit-cut", selected, &PostBox::cut);
     add("&Copy", keyOf(QKeySequence::Copy), "edit-copy", selected, &PostBox::copy);
@@ -519,14 +559,36 @@ void PostBox::redo() {
     undoOrRedo(false);
 }
 
+bool PostBox::canUndo() const {
+    return document_->isUndoAvailable() || sheet_ > 0;
+}
+
+bool PostBox::canRedo() const {
+    return document_->isRedoAvailable() || sheet_ + 1 < sheets_.size();
+}
+
 void PostBox::undoOrRedo(bool undo) {
+    // Past the first step of this sheet's history lies the clear that began it,
+    // past its last the clear that ended it.
+    if (undo && !document_->isUndoAvailable()) {
+        if (sheet_ > 0)
+            turnTo(sheet_ - 1);
+        return;
+    }
+    if (!undo && !document_->isRedoAvailable()) {
+        if (sheet_ + 1 < sheets_.size())
+            turnTo(sheet_ + 1);
+        return;
+    }
     // Without a cursor for Qt to set, and the caret then set here, at the end
     // of what changed last.
     lastChange_ = -1;
+    replaying_ = true;
     if (undo)
         document_->undo();
     else
         document_->redo();
+    replaying_ = false;
     if (lastChange_ >= 0)
         setQuietly(cursor_, lastChange_, lastChange_);
     caretMoved();
@@ -557,9 +619,65 @@ void PostBox::selectAll() {
 }
 
 void PostBox::clear() {
-    document_->clear();
+    if (document_->isEmpty())
+        return;
+    dropSheetsAfter(sheet_);
+    document_->clearUndoRedoStacks(QTextDocument::RedoStack);
+    sheets_.push_back(newSheet());
+    turnTo(sheets_.size() - 1);
+}
+
+void PostBox::dropSheetsAfter(std::size_t sheet) {
+    for (std::size_t i = sheet + 1; i < sheets_.size(); ++i)
+        sheets_[i].document->deleteLater();
+    sheets_.resize(std::min(sheets_.size(), sheet + 1));
+}
+
+void PostBox::turnTo(std::size_t sheet) {
+    Sheet& from = sheets_[sheet_];
+    from.anchor = cursor_.anchor();
+    from.position = cursor_.position();
+    from.scrolled = scrolled().toPoint();
+    from.layout->setShelved(true);
+    const QTextOption option = document_->defaultTextOption();
+    const bool wrapping = layout_->wraps();
+    const QString before = QAccessible::isActive() ? post::text(*document_) : QString();
+
+    sheet_ = sheet;
+    const Sheet& to = sheets_[sheet];
+    document_ = to.document;
+    layout_ = to.layout;
+    // What changed while it was put aside, the font, the alignment, the
+    // width, the wrapping. Each of them would have it read all its lines again.
+    if (document_->defaultFont() != scaled())
+        document_->setDefaultFont(scaled());
+    if (!sameOption(document_->defaultTextOption(), option))
+        document_->setDefaultTextOption(option);
+    if (document_->textWidth() != viewport()->width())
+        document_->setTextWidth(viewport()->width());
+    layout_->setWrapping(wrapping);
+    layout_->setShelved(false);
+
+    const int last = document_->characterCount() - 1;
     cursor_ = QTextCursor(document_);
+    setQuietly(cursor_, std::min(to.anchor, last), std::min(to.position, last));
+    ++changes_;
+    run_ = Run::None;
+    lastPosition_ = lastAnchor_ = -1;
+    moved_ = 0;
+    updateScrollBars();
+    QScrollBar* across = horizontalScrollBar();
+    across->setValue(isRightToLeft() ? across->maximum() - to.scrolled.x() : to.scrolled.x());
+    verticalScrollBar()->setValue(to.scrolled.y());
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent changed(this, 0, before, post::text(*document_));
+        QAccessible::updateAccessibility(&changed);
+    }
+    emit documentReplaced();
+    emit textChanged();
     caretMoved();
+    ensureCursorVisible();
 }
 
 bool PostBox::event(QEvent* event) {
@@ -1195,7 +1313,8 @@ void PostBox::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange)
         document_->setDefaultFont(scaled());
     else if (event->type() == QEvent::PaletteChange)
-        followPalette();
+        for (const Sheet& sheet : sheets_)
+            sheet.layout->setMarkupColour(markupColour());
 }
 
 QFont PostBox::scaled() const {
@@ -1248,14 +1367,14 @@ void PostBox::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void PostBox::followPalette() {
+QColor PostBox::markupColour() const {
     // Half way between the text and the paper: read as part of the line, yet
     // plainly not a word of it.
     const QColor text = palette().color(QPalette::Text);
     const QColor paper = palette().color(QPalette::Base);
-    layout_->setMarkupColour(QColor((text.red() * 45 + paper.red() * 55) / 100,
-                                    (text.green() * 45 + paper.green() * 55) / 100,
-                                    (text.blue() * 45 + paper.blue() * 55) / 100));
+    return QColor((text.red() * 45 + paper.red() * 55) / 100,
+                  (text.green() * 45 + paper.green() * 55) / 100,
+                  (text.blue() * 45 + paper.blue() * 55) / 100);
 }
 
 } // namespace qirtaz::postbox

@@ -24,6 +24,7 @@
 #include <QBasicTimer>
 #include <QPointer>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <functional>
 #include <optional>
@@ -32,7 +33,6 @@
 
 class QMenu;
 class QMimeData;
-class QTextDocument;
 
 namespace qirtaz {
 class PostLayout;
@@ -43,11 +43,15 @@ namespace qirtaz::postbox {
 class PostBox : public QAbstractScrollArea {
     Q_OBJECT
     Q_PROPERTY(QString plainText READ toPlainText WRITE setPlainText)
+    // For those who know the box only as a widget.
+    Q_PROPERTY(QTextDocument* document READ document NOTIFY documentReplaced)
 
 public:
     explicit PostBox(QWidget* parent = nullptr);
     ~PostBox() override;
 
+    // The document that holds the post now. A clear puts it aside whole, for
+    // its undo, and goes on in a new one (see documentReplaced).
     QTextDocument* document() const { return document_; }
     PostLayout& postLayout() const { return *layout_; }
 
@@ -61,6 +65,7 @@ public:
     QTextCursor cursorForPosition(const QPoint& inView) const;
 
     QString toPlainText() const;
+    // A new text, and the undo history starts anew.
     void setPlainText(const QString& text);
     void insertPlainText(const QString& text);
     // Text in place of the selection, or at the caret, as a paste goes in:
@@ -117,9 +122,13 @@ public slots:
     void copy();
     void paste();
     void selectAll();
+    // The empty post, as one step of the undo history.
     void clear();
 
 signals:
+    // The post went over to another document: a clear, or the undo or redo
+    // of one. Whatever follows the post's document follows document() now.
+    void documentReplaced();
     void textChanged();
     void cursorPositionChanged();
     void selectionChanged();
@@ -163,6 +172,8 @@ private:
     void goOnOrBegin(Run run);
     void endRun(Run run);
     void undoOrRedo(bool undo);
+    bool canUndo() const;
+    bool canRedo() const;
     void removeRange(int from, int to);
     void insertFromMimeData(const QMimeData* source, int at);
 
@@ -174,7 +185,7 @@ private:
     void repaintCaret();
     void updateScrollBars();
     // Tags and smiley codes in a colour between the text's and the paper's.
-    void followPalette();
+    QColor markupColour() const;
     QFont scaled() const;
     void autoScroll();
     int positionAt(QPointF inView) const;
@@ -193,7 +204,29 @@ private:
     bool readAround(int position, int reach, Around& out) const;
     Around around(int position) const;
 
-    QTextDocument* document_ = nullptr;
+    // A clear would have the document take each line out, and its undo put
+    // each back, which on a long post costs about as much as setting the
+    // whole text. Instead the cleared document is put aside whole, with its
+    // layout and undo history, and the post goes on in a new one: the undo
+    // of the clear turns back to it, its redo forward again. Each sheet's
+    // own undo history runs between two clears.
+    struct Sheet {
+        QTextDocument* document = nullptr; // owns its layout
+        PostLayout* layout = nullptr;
+        // Where the caret and the view were when it was put aside.
+        int anchor = 0;
+        int position = 0;
+        QPoint scrolled;
+    };
+    Sheet newSheet();
+    void turnTo(std::size_t sheet);
+    // Those after sheet can no longer be redone.
+    void dropSheetsAfter(std::size_t sheet);
+    std::vector<Sheet> sheets_;
+    std::size_t sheet_ = 0;  // the sheet on show
+    bool replaying_ = false; // an undo or a redo is under way
+
+    QTextDocument* document_ = nullptr; // the sheet's on show, and its layout
     PostLayout* layout_ = nullptr;
     QTextCursor cursor_;
     int lastPosition_ = 0;

@@ -139,7 +139,10 @@ PostLayout::PostLayout(QTextDocument* document)
     , widths_(std::make_shared<LineWidths>()) {
     idle_.setSingleShot(true);
     idle_.setInterval(0);
-    connect(&idle_, &QTimer::timeout, this, &PostLayout::shapeSome);
+    connect(&idle_, &QTimer::timeout, this, [this] {
+        if (!shelved_)
+            shapeSome();
+    });
     markupColour_ = QColor(0x8c, 0x83, 0x80);
     font_ = document->defaultFont();
     tabStop_ = document->defaultTextOption().tabStopDistance();
@@ -507,6 +510,14 @@ void PostLayout::measure() {
     geometry_ = geometry;
     if (shift != 0)
         emit shifted(shift);
+}
+
+void PostLayout::setShelved(bool shelved) {
+    shelved_ = shelved;
+    if (shelved)
+        idle_.stop();
+    else if (nextToShape_ >= 0)
+        idle_.start();
 }
 
 void PostLayout::shapeSome() {

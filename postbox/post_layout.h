@@ -82,6 +82,9 @@ public:
     bool isComplete() const { return nextToShape_ < 0; }
     // Shapes every line now.
     void complete();
+    // A layout put aside (its document out of view, kept for the undo
+    // history) shapes nothing while the program is idle, until taken up again.
+    void setShelved(bool shelved);
 
     // Where the caret at a position of the post is drawn, in the document.
     QRectF caretRect(int position) const;
@@ -183,6 +186,7 @@ private:
     mutable std::optional<QFontMetricsF> metrics_;
 
     int nextToShape_ = -1; // block number the idle shaping goes on from
+    bool shelved_ = false;
     QTimer idle_;
 };
 

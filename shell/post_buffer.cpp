@@ -18,8 +18,12 @@ QWidget& PostBuffer::box() {
     return mainWindow_.control<QWidget>(names::main::PostBox);
 }
 
+QTextDocument* postDocument(QWidget& box) {
+    return box.property("document").value<QTextDocument*>();
+}
+
 QTextDocument& PostBuffer::document() {
-    auto* document = box().findChild<QTextDocument*>();
+    QTextDocument* document = postDocument(box());
     Q_ASSERT(document);
     return *document;
 }
@@ -39,7 +43,8 @@ void PostBuffer::wrap(QStringView opening, QStringView closing) {
 }
 
 void PostBuffer::clear() {
-    post::clear(document());
+    // The box keeps the cleared post whole for its undo.
+    QMetaObject::invokeMethod(&box(), "clear", Qt::DirectConnection);
     changed();
 }
 

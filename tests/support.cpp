@@ -97,7 +97,7 @@ QString postText(Registry& registry) {
 void setPost(Registry& registry, const QString& text) {
     PostBuffer post(registry);
     auto& box = postBox(post);
-    box.clear();
+    box.setPlainText(QString()); // and no undo history
     box.insertPlainText(text);
 }
 

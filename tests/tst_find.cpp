@@ -392,6 +392,13 @@ void FindTest::marksFollowEdits() {
         drawnMarks(box, &current);
         QCOMPARE(post.text().mid(current.start, current.length), u"أحمد"_qs);
     }
+    // A clear takes the marks away, and its undo and redo follow it.
+    post.clear();
+    QVERIFY(drawnMarks(box).empty());
+    box.undo();
+    QCOMPARE(shown(post.text(), drawnMarks(box)), QString::fromUtf8(std::end(edits)[-1].marks));
+    box.redo();
+    QVERIFY(drawnMarks(box).empty() && search.matches().empty());
 }
 
 // A post too long to search at once is searched by a worker on a copy, while

@@ -8,6 +8,7 @@
 #include "shell/post_buffer.h"
 #include "support.h"
 
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -47,6 +48,7 @@ private slots:
     void changesGiveExactText_data();
     void changesGiveExactText();
     void eachChangeIsOneUndoStep();
+    void historyRunsThroughClears();
     void changesLeaveCaretSelectionAndScroll();
     void typingStaysBetweenFragments();
     void idleStepsShareTheirTurn_data();
@@ -100,11 +102,11 @@ void PostTest::changesGiveExactText() {
     QCOMPARE(post.text(), after);
 
     // Undo gives back exactly the old text, redo exactly the new one.
-    QTextDocument& document = *postBox(post).document();
+    auto& box = postBox(post);
     if (before != after) {
-        document.undo();
+        box.undo();
         QCOMPARE(post.text(), before);
-        document.redo();
+        box.redo();
         QCOMPARE(post.text(), after);
     }
 }
@@ -112,22 +114,99 @@ void PostTest::changesGiveExactText() {
 void PostTest::eachChangeIsOneUndoStep() {
     Program program;
     PostBuffer post(program.registry);
-    setPost(program.registry, QStringLiteral("abc"));
-    QTextDocument& document = *postBox(post).document();
+    auto& box = postBox(post);
+    box.setPlainText(QStringLiteral("abc"));
+    QTextCursor caret = box.textCursor();
+    caret.setPosition(1);
+    caret.setPosition(2, QTextCursor::KeepAnchor);
+    box.setTextCursor(caret);
 
     post.append(u":D");
     post.append(u":D");
     post.wrap(u"[size=2]", u"[/size]");
     post.clear();
     post.append(u";)");
+    post.clear();
 
-    const QStringList steps = {"", "[size=2]abc:D:D[/size]", "abc:D:D", "abc:D", "abc"};
+    const QStringList steps = {";)", "", "[size=2]abc:D:D[/size]", "abc:D:D", "abc:D", "abc"};
     QStringList undone;
     for (int i = 0; i < steps.size(); ++i) {
-        document.undo();
+        box.undo();
         undone << post.text();
+        // The undo of a clear gives the selection back as it was.
+        if (i == 2)
+            QCOMPARE(std::pair(box.textCursor().anchor(), box.textCursor().position()),
+                     std::pair(1 + 8, 2 + 8));
     }
     QCOMPARE(undone, steps);
+    box.undo(); // nothing before the first step
+    QCOMPARE(post.text(), QStringLiteral("abc"));
+    QStringList redone;
+    for (int i = 0; i < steps.size(); ++i) {
+        box.redo();
+        redone << post.text();
+    }
+    box.redo();
+    QCOMPARE(redone, QStringList({"abc:D", "abc:D:D", "[size=2]abc:D:D[/size]", "", ";)", ""}));
+}
+
+// Undo and redo through any mix of the three changes walk the same history as
+// a list of the texts the changes made, a new change cutting off what could
+// be redone, and setting the whole text starting it anew.
+void PostTest::historyRunsThroughClears() {
+    Program program;
+    PostBuffer post(program.registry);
+    auto& box = postBox(post);
+    const QString pieces[] = {QStringLiteral("[QUOTE]مرحبا[/QUOTE]"), QStringLiteral(":D\n"),
+                              QStringLiteral("Hello [b]world[/b] 😀"), QStringLiteral("\n\nسطر")};
+    for (quint32 seed = 1; seed <= 40; ++seed) {
+        QRandomGenerator random(seed);
+        box.setPlainText(pieces[seed % 4]);
+        std::vector<QString> history{post.text()};
+        std::size_t at = 0;
+        const auto changed = [&] {
+            history.resize(at + 1);
+            history.push_back(post.text());
+            ++at;
+        };
+        for (int step = 0; step < 60; ++step) {
+            const QString piece = pieces[random.bounded(4)];
+            switch (random.bounded(7)) {
+            case 0:
+                post.append(piece);
+                changed();
+                break;
+            case 1:
+                post.wrap(u"[color=red]", piece);
+                changed();
+                break;
+            case 2:
+                if (!post.text().isEmpty()) {
+                    post.clear();
+                    changed();
+                }
+                break;
+            case 3:
+            case 4:
+                box.undo();
+                at -= at > 0;
+                break;
+            case 5:
+                box.redo();
+                at += at + 1 < history.size();
+                break;
+            default:
+                if (random.bounded(8) == 0) {
+                    box.setPlainText(piece);
+                    history = {post.text()};
+                    at = 0;
+                }
+            }
+            QVERIFY2(post.text() == history[at],
+                     qPrintable(QStringLiteral("seed %1 step %2").arg(seed).arg(step)));
+            QCOMPARE(&post.document(), box.document());
+        }
+    }
 }
 
 void PostTest::changesLeaveCaretSelectionAndScroll() {
@@ -175,9 +254,9 @@ void PostTest::typingStaysBetweenFragments() {
     QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed:p"));
 
     // Undo takes back the smiley alone, and the typing never swallows the command before it.
-    box.document()->undo();
+    box.undo();
     QCOMPARE(post.text(), QStringLiteral("[QUOTE]x[/QUOTE]typed"));
-    box.document()->undo();
+    box.undo();
     QVERIFY2(post.text().startsWith(QStringLiteral("[QUOTE]x[/QUOTE]")), qPrintable(post.text()));
 }
 

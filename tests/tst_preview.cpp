@@ -260,6 +260,10 @@ void PreviewTest::followsThePost() {
     QVERIFY(preview->foot()->isHidden());
     post.clear();
     QCOMPARE(shown(*preview).trimmed(), QString());
+    box.undo();
+    QVERIFY(shown(*preview).contains(QStringLiteral("typed")));
+    box.redo();
+    QCOMPARE(shown(*preview).trimmed(), QString());
 
     // What the user typed is shown as typed, never as markup of the window.
     post.append(u"<b>&amp;</b>");

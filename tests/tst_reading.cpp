@@ -634,7 +634,8 @@ void ReadingTest::widestLineFollowsChanges() {
     case Edit::ClearAndUndo:
         buffer.clear();
         if (edit == Edit::ClearAndUndo)
-            document->undo();
+            box.undo();
+        document = box.document();
         break;
     case Edit::LargerFont: {
         QFont font = document->defaultFont();

@@ -211,6 +211,15 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     box.undo();
     QCOMPARE(post.text(), issueLine + u"\nsecond line with a wrold"_qs);
     QTRY_VERIFY(checker->isSettled());
+    // A clear: the empty post has a checker of its own; its undo brings the
+    // marks back at once, nothing checked again.
+    const qsizetype checked = checker->linesChecked();
+    post.clear();
+    QVERIFY(PostChecker::of(*box.document()) && PostChecker::of(*box.document()) != checker);
+    QVERIFY(marked(box).isEmpty());
+    box.undo();
+    QCOMPARE(marked(box), (QStringList{wrongWord, u"wrold"_qs}));
+    QCOMPARE(checker->linesChecked(), checked);
 
     // The switch, under "عرض", on F7: off, no word is marked at all.
     auto* item = windowOf(registry, u"Form1")->menuBar()->findChild<QAction*>(u"spelling"_qs);

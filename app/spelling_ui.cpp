@@ -94,19 +94,25 @@ void checkSpelling(postbox::PostBox& box) {
     Speller& speller = Speller::instance();
     // A checker for each document the post goes over to; one put aside by a
     // clear keeps its own, and its marks, for the undo.
-    const auto attach = [&box, &speller] {
+    auto shown = std::make_shared<QPointer<PostChecker>>();
+    const auto attach = [&box, &speller, shown] {
+        if (*shown)
+            (*shown)->setShelved(true);
         QTextDocument* document = box.document();
-        if (PostChecker::of(*document))
+        if ((*shown = PostChecker::of(*document))) {
+            (*shown)->setShelved(false);
             return;
+        }
         PostLayout& layout = box.postLayout();
         auto* checker = new PostChecker(document, speller);
-        QPointer<postbox::PostBox> shown = &box;
-        const auto onShow = [shown, document] { return shown && shown->document() == document; };
+        *shown = checker;
+        QPointer<postbox::PostBox> alive = &box;
+        const auto onShow = [alive, document] { return alive && alive->document() == document; };
         checker->setView({
-            .caret = [shown, onShow] { return onShow() ? shown->textCursor().position() : -1; },
+            .caret = [alive, onShow] { return onShow() ? alive->textCursor().position() : -1; },
             .firstShown =
-                [shown, onShow] {
-                    return onShow() ? shown->cursorForPosition({0, 0}).blockNumber() : 0;
+                [alive, onShow] {
+                    return onShow() ? alive->cursorForPosition({0, 0}).blockNumber() : 0;
                 },
         });
         QObject::connect(&box, &postbox::PostBox::cursorPositionChanged, checker,

@@ -189,13 +189,21 @@ void PostChecker::startPass() {
     schedule();
 }
 
+void PostChecker::setShelved(bool shelved) {
+    shelved_ = shelved;
+    if (shelved)
+        work_.stop();
+    else
+        schedule();
+}
+
 void PostChecker::schedule() {
-    if (isOn() && !asking_ && !work_.isActive())
+    if (isOn() && !asking_ && !shelved_ && !work_.isActive())
         work_.start();
 }
 
 void PostChecker::step() {
-    if (!isOn() || asking_)
+    if (!isOn() || asking_ || shelved_)
         return;
     const idle::Step step(StepNs);
     QTextDocument* doc = document();

@@ -49,6 +49,9 @@ public:
     void setView(View view);
     // The caret moved: the word typed last is marked once the caret has left it.
     void caretMoved();
+    // A document put aside (a cleared post, kept for its undo) is checked no
+    // further until it is taken up again.
+    void setShelved(bool shelved);
 
     // The words of a line to mark now, in the line's positions. Called as the
     // box draws a line: a line it has no answer for yet is checked next.
@@ -106,6 +109,7 @@ private:
     bool asking_ = false;
     qsizetype linesChecked_ = 0;
     QTimer work_;
+    bool shelved_ = false;
 };
 
 // For assistive technology: the misspelt word marked in the box that shows

@@ -220,6 +220,20 @@ void SpellingTest::marksSuggestsReplacesAndSwitchesOff() {
     box.undo();
     QCOMPARE(marked(box), (QStringList{wrongWord, u"wrold"_qs}));
     QCOMPARE(checker->linesChecked(), checked);
+    // Cleared while its lines are still being checked, the post put aside is
+    // checked no further until the undo takes it up again.
+    QString lines;
+    for (int i = 0; i < 3000; ++i)
+        lines += u"\nسطر رقم "_qs + QString::number(i);
+    post.append(lines);
+    post.clear();
+    QTest::qWait(300);
+    QCOMPARE(checker->linesChecked(), checked);
+    box.undo();
+    QTRY_VERIFY(checker->isSettled());
+    QVERIFY(checker->linesChecked() > checked + 1000);
+    box.undo();
+    QTRY_VERIFY(checker->isSettled());
 
     // The switch, under "عرض", on F7: off, no word is marked at all.
     auto* item = windowOf(registry, u"Form1")->menuBar()->findChild<QAction*>(u"spelling"_qs);

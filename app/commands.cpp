@@ -10,6 +10,7 @@
 #include "post/html_paste.h"
 #include "post/markup.h"
 #include "post/post.h"
+#include "post/workers.h"
 #include "postbox/post_box.h"
 #include "screens/catalogue.h"
 #include "screens/controls.h"
@@ -98,8 +99,9 @@ public:
             boxOf(post).insertInParts(tags);
             post.changed();
         });
-        reading_.setFuture(QtConcurrent::run(
-            [html, cancelled = cancelled_] { return paste::boardTags(html, cancelled.get()); }));
+        reading_.setFuture(QtConcurrent::run(&workers(), [html, cancelled = cancelled_] {
+            return paste::boardTags(html, cancelled.get());
+        }));
     }
     PageReading(const PageReading&) = delete;
     PageReading& operator=(const PageReading&) = delete;

@@ -3,6 +3,7 @@
 #include "app/find_window.h"
 
 #include "post/post.h"
+#include "post/workers.h"
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 #include "screens/controls.h"
@@ -119,8 +120,10 @@ void PostSearch::start() {
     }
     searched_ = edits_;
     waiting_ = true;
-    watcher_.setFuture(QtConcurrent::run(
-        [text = post::text(*document_), finder = finder_] { return finder.findAll(text); }));
+    watcher_.setFuture(
+        QtConcurrent::run(&workers(), [text = post::text(*document_), finder = finder_] {
+            return finder.findAll(text);
+        }));
     emit changed();
 }
 

@@ -7,6 +7,7 @@
 #include "board/profile.h"
 #include "board/render.h"
 #include "post/post.h"
+#include "post/workers.h"
 #include "screens/controls.h"
 #include "screens/names.h"
 #include "screens/pictures.h"
@@ -300,7 +301,7 @@ void PostPreview::start() {
     QString raw = post_ ? post_->toRawText() : QString();
     // The boards' tables are constant for the run: the worker may read them.
     const board::Profile* profile = &chosenBoard();
-    reader_.setFuture(QtConcurrent::run([raw = std::move(raw), profile]() mutable {
+    reader_.setFuture(QtConcurrent::run(&workers(), [raw = std::move(raw), profile]() mutable {
         QString text = std::move(raw);
         text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
         auto reading = std::make_shared<Reading>();

@@ -5,6 +5,7 @@
 
 #include "post/html_paste.h"
 #include "post/post.h"
+#include "post/workers.h"
 #include "screens/controls.h"
 #include "screens/smileys.h"
 #include "shell/post_buffer.h"
@@ -542,7 +543,7 @@ void CommandsTest::pagesPasteWhileTheWindowAnswers() {
         tags.split(QRegularExpression(QStringLiteral("\\[[^\\]]*\\]|[^\\w]+")), Qt::SkipEmptyParts);
     QCOMPARE(found.filter(QRegularExpression(QStringLiteral("^[pn]\\d+$"))), marks);
 
-    QThreadPool::globalInstance()->setExpiryTimeout(50);
+    workers().setExpiryTimeout(50);
     for (int run = 0; run < 2; ++run) {
         setPost(registry, before);
         box.moveCursor(QTextCursor::End);
@@ -561,10 +562,10 @@ void CommandsTest::pagesPasteWhileTheWindowAnswers() {
         QVERIFY(longest < 1000);
         box.undo();
         QCOMPARE(postText(registry), before);
-        QThreadPool::globalInstance()->waitForDone();
+        workers().waitForDone();
         QTest::qWait(100);
     }
-    QThreadPool::globalInstance()->setExpiryTimeout(30000);
+    workers().setExpiryTimeout(30000);
 }
 
 void CommandsTest::escapeGivesThePasteUp() {
@@ -579,7 +580,7 @@ void CommandsTest::escapeGivesThePasteUp() {
     QTest::keySequence(&box, QKeySequence(QStringLiteral("Ctrl+Shift+V")));
     QVERIFY(QGuiApplication::overrideCursor());
     QTest::keyClick(&box, Qt::Key_Escape);
-    QThreadPool::globalInstance()->waitForDone();
+    workers().waitForDone();
     QTest::qWait(100);
     QCOMPARE(postText(registry), QStringLiteral("كما هو"));
     QVERIFY(!QGuiApplication::overrideCursor());

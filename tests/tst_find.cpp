@@ -6,6 +6,7 @@
 #include "app/find_window.h"
 #include "post/find.h"
 #include "post/post.h"
+#include "post/workers.h"
 #include "postbox/post_box.h"
 #include "postbox/post_layout.h"
 #include "screens/names.h"
@@ -405,7 +406,7 @@ void FindTest::marksFollowEdits() {
 // the window goes on answering and the marks follow the edits made meanwhile;
 // the worker's thread ends (the pool's expiry) and the box still paints.
 void FindTest::longPostSearchedByAWorker() {
-    QThreadPool* pool = QThreadPool::globalInstance();
+    QThreadPool* pool = &workers();
     const int expiry = pool->expiryTimeout();
     pool->setExpiryTimeout(50);
     const auto restore = qScopeGuard([&] { pool->setExpiryTimeout(expiry); });

@@ -141,13 +141,6 @@ void PostTest::eachChangeIsOneUndoStep() {
     QCOMPARE(undone, steps);
     box.undo(); // nothing before the first step
     QCOMPARE(post.text(), QStringLiteral("abc"));
-    QStringList redone;
-    for (int i = 0; i < steps.size(); ++i) {
-        box.redo();
-        redone << post.text();
-    }
-    box.redo();
-    QCOMPARE(redone, QStringList({"abc:D", "abc:D:D", "[size=2]abc:D:D[/size]", "", ";)", ""}));
 }
 
 // Undo and redo through any mix of the three changes walk the same history as
@@ -164,43 +157,24 @@ void PostTest::historyRunsThroughClears() {
         box.setPlainText(pieces[seed % 4]);
         std::vector<QString> history{post.text()};
         std::size_t at = 0;
-        const auto changed = [&] {
-            history.resize(at + 1);
-            history.push_back(post.text());
-            ++at;
-        };
         for (int step = 0; step < 60; ++step) {
             const QString piece = pieces[random.bounded(4)];
-            switch (random.bounded(7)) {
-            case 0:
-                post.append(piece);
-                changed();
-                break;
-            case 1:
-                post.wrap(u"[color=red]", piece);
-                changed();
-                break;
-            case 2:
-                if (!post.text().isEmpty()) {
-                    post.clear();
-                    changed();
-                }
-                break;
-            case 3:
-            case 4:
+            const auto what = Change(random.bounded(7));
+            if (what <= Change::Wrap || (what == Change::Clear && !post.text().isEmpty())) {
+                apply(post, what, piece, piece);
+                history.resize(at + 1);
+                history.push_back(post.text());
+                ++at;
+            } else if (int(what) == 3 || int(what) == 4) {
                 box.undo();
                 at -= at > 0;
-                break;
-            case 5:
+            } else if (int(what) == 5) {
                 box.redo();
                 at += at + 1 < history.size();
-                break;
-            default:
-                if (random.bounded(8) == 0) {
-                    box.setPlainText(piece);
-                    history = {post.text()};
-                    at = 0;
-                }
+            } else if (int(what) == 6 && random.bounded(8) == 0) {
+                box.setPlainText(piece);
+                history = {post.text()};
+                at = 0;
             }
             QVERIFY2(post.text() == history[at],
                      qPrintable(QStringLiteral("seed %1 step %2").arg(seed).arg(step)));

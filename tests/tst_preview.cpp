@@ -6,6 +6,7 @@
 #include "board/preview.h"
 #include "board/preview_view.h"
 #include "post/post.h"
+#include "post/workers.h"
 #include "screens/controls.h"
 #include "shell/post_buffer.h"
 #include "support.h"
@@ -23,12 +24,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QThread>
 #include <QThreadPool>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -110,6 +113,7 @@ private slots:
     void followsTheChosenBoard();
     void selectsAndCopies();
     void outlivesItsWorkers();
+    void paintsWhileWorkersAreBusy();
     void closesWhileItRenders();
 };
 
@@ -624,7 +628,7 @@ void PreviewTest::selectsAndCopies() {
 // shortened, as here), and takes its thread's font engines with it: whatever
 // the window shows must have been shaped in the window's own thread.
 void PreviewTest::outlivesItsWorkers() {
-    QThreadPool* pool = QThreadPool::globalInstance();
+    QThreadPool* pool = &workers();
     const int expiry = pool->expiryTimeout();
     pool->setExpiryTimeout(20);
     const auto restore = qScopeGuard([&] { pool->setExpiryTimeout(expiry); });
@@ -681,6 +685,23 @@ void PreviewTest::closesWhileItRenders() {
     std::sort(closings.begin(), closings.end());
     qInfo("closing took %lld ms in the middle, at most %lld ms", closings[10], closings.back());
     QVERIFY2(closings[10] < 100, "closing waits for nothing");
+}
+
+// Qt's painting fills a large area with the threads of its global pool, and
+// waits for them: the program's own readings, however long, never hold those.
+void PreviewTest::paintsWhileWorkersAreBusy() {
+    for (int i = 0; i < workers().maxThreadCount(); ++i)
+        workers().start([] { QThread::msleep(1500); });
+    QImage page(2000, 2000, QImage::Format_ARGB32_Premultiplied);
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QPainter painter(&page);
+        painter.fillRect(page.rect(), QColor(10, 20, 30, 128));
+    }
+    const qint64 took = timer.elapsed();
+    workers().waitForDone();
+    QVERIFY2(took < 1000, qPrintable(QString::number(took)));
 }
 
 QTEST_MAIN(PreviewTest)

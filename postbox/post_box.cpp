@@ -1372,9 +1372,9 @@ QColor PostBox::markupColour() const {
     // plainly not a word of it.
     const QColor text = palette().color(QPalette::Text);
     const QColor paper = palette().color(QPalette::Base);
-    return QColor((text.red() * 45 + paper.red() * 55) / 100,
-                  (text.green() * 45 + paper.green() * 55) / 100,
-                  (text.blue() * 45 + paper.blue() * 55) / 100);
+    return {(text.red() * 45 + paper.red() * 55) / 100,
+            (text.green() * 45 + paper.green() * 55) / 100,
+            (text.blue() * 45 + paper.blue() * 55) / 100};
 }
 
 } // namespace qirtaz::postbox

@@ -94,18 +94,18 @@ void checkSpelling(postbox::PostBox& box) {
     Speller& speller = Speller::instance();
     // A checker for each document the post goes over to; one put aside by a
     // clear keeps its own, and its marks, for the undo.
-    auto shown = std::make_shared<QPointer<PostChecker>>();
-    const auto attach = [&box, &speller, shown] {
-        if (*shown)
-            (*shown)->setShelved(true);
+    auto current = std::make_shared<QPointer<PostChecker>>();
+    const auto attach = [&box, &speller, current] {
+        if (*current)
+            (*current)->setShelved(true);
         QTextDocument* document = box.document();
-        if ((*shown = PostChecker::of(*document))) {
-            (*shown)->setShelved(false);
+        if ((*current = PostChecker::of(*document))) {
+            (*current)->setShelved(false);
             return;
         }
         PostLayout& layout = box.postLayout();
         auto* checker = new PostChecker(document, speller);
-        *shown = checker;
+        *current = checker;
         QPointer<postbox::PostBox> alive = &box;
         const auto onShow = [alive, document] { return alive && alive->document() == document; };
         checker->setView({

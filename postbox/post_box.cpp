@@ -158,16 +158,17 @@ constexpr int AroundCaret = 1024;
 // A paste of megabytes goes in a part at a time, the window painting between.
 constexpr qsizetype PastePart = qsizetype(256) * 1024;
 
-// Qt works out where a cursor stands across its line, from the items of a
-// layout of the whole line, each time the cursor is set or changes the text
-// outside an edit block (for its own Up and Down, which this box does
-// itself): every setting and change of a cursor here goes inside one.
+// QTextOption has no comparison of its own: the settings the box gives it.
 bool sameOption(const QTextOption& a, const QTextOption& b) {
     return a.alignment() == b.alignment() && a.flags() == b.flags() &&
            a.wrapMode() == b.wrapMode() && a.tabStopDistance() == b.tabStopDistance() &&
            a.textDirection() == b.textDirection();
 }
 
+// Qt works out where a cursor stands across its line, from the items of a
+// layout of the whole line, each time the cursor is set or changes the text
+// outside an edit block (for its own Up and Down, which this box does
+// itself): every setting and change of a cursor here goes inside one.
 void setQuietly(QTextCursor& cursor, int anchor, int position) {
     cursor.beginEditBlock();
     cursor.setPosition(anchor);

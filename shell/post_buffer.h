@@ -12,13 +12,13 @@ namespace qirtaz {
 class Registry;
 class ScreenInstance;
 
-// The post as a command reaches it: through the registry, which loads the main
-// window (hidden) if it is not loaded. A change made while the main window is
-// not shown shows it, so the post the user just changed is never out of sight.
 // The document that holds the post now, of the main window's box; it changes
 // at a clear and at the undo or redo of one (the box's documentReplaced).
 QTextDocument* postDocument(QWidget& box);
 
+// The post as a command reaches it: through the registry, which loads the main
+// window (hidden) if it is not loaded. A change made while the main window is
+// not shown shows it, so the post the user just changed is never out of sight.
 class PostBuffer {
 public:
     explicit PostBuffer(Registry& registry);
